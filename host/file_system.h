@@ -1,0 +1,42 @@
+// The few file operations SaveFile needs. Paths are narrow text in the ANSI code page,
+// used exactly as given: never normalised, made absolute, or created as directories.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace kestrune {
+
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+
+    // Writes all size bytes; false when fewer could be written.
+    virtual bool WriteAll(const char* data, std::size_t size) = 0;
+
+    // Flushes and closes; false when the file could not be completed. Called once.
+    virtual bool Close() = 0;
+};
+
+enum class CreateOutcome { Created, AlreadyExists, Failed };
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // True when something exists at path and it is not a directory.
+    virtual bool IsFile(const std::string& path) = 0;
+
+    // Creates a new file only if nothing exists at path at this moment (exclusive
+    // create), opened for writing without sharing. On Created, file holds it.
+    virtual CreateOutcome CreateNew(const std::string& path, std::unique_ptr<OutputFile>& file) = 0;
+
+    // Puts the closed file at from in place of whatever file is at to, in one step.
+    virtual bool Replace(const std::string& from, const std::string& to) = 0;
+
+    // Removes the file at path; a missing file is no error.
+    virtual void Remove(const std::string& path) = 0;
+};
+
+}  // namespace kestrune

@@ -1,0 +1,34 @@
+# Shared helpers for the scripts under scripts/. Source it; do not run it.
+
+KESTRUNE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export KESTRUNE_ROOT
+
+# ensure_packages PKG...: installs the Debian packages that are missing (as root, or
+# through sudo when there is one).
+ensure_packages() {
+  local missing=()
+  local package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=
+  [ "$(id -u)" -eq 0 ] || sudo=sudo
+  echo "Installing: ${missing[*]}" >&2
+  if ! $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null; then
+    $sudo apt-get update -qq
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+  fi
+}
+
+# The native build tools and test libraries.
+ensure_native_tools() {
+  ensure_packages cmake make g++ libgtest-dev libgmock-dev
+}
+
+# record_counts SUITE PASSED FAILED: leaves a suite's totals for scripts/commands/test.sh.
+record_counts() {
+  mkdir -p "$KESTRUNE_ROOT/build/results"
+  echo "$2 $3" > "$KESTRUNE_ROOT/build/results/$1.counts"
+}

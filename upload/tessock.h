@@ -1,0 +1,85 @@
+// TTessock: the state of one upload and the script-facing operations on it, free of any
+// platform. The COM face in server/ owns one of these per automation object and only
+// converts arguments and results; it never reaches into the state directly.
+//
+// Life of an object: construct, Initialize() once (defaults, then request intake, which
+// reads and parses the whole body), then any number of member calls. Errors are thrown
+// as members of the Exception family (base/exceptions.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "base/memory_stream.h"
+#include "base/string_list.h"
+#include "host/code_page.h"
+#include "host/file_system.h"
+#include "host/host_objects.h"
+
+namespace kestrune {
+
+// The uploaded file: its describing texts and its bytes. FileData is a view into the
+// request body, which never changes after intake, so the file is never copied.
+struct TFileRecord {
+    std::string FileNameText;
+    std::string FileExtText;
+    std::string ContentTypeText;
+    std::string BaseNameText;
+    std::string_view FileData;
+    std::string SavedNameText;
+};
+
+class TTessock {
+public:
+    // The three platform services must outlive the object.
+    TTessock(HostContext& host, const CodePage& codePage, FileSystem& fileSystem);
+    TTessock(const TTessock&) = delete;
+    TTessock& operator=(const TTessock&) = delete;
+
+    // The initialisation hook: defaults, then ReadRequest. Errors before the guarded
+    // stretch of intake (the first fetch and TotalBytes) propagate: creation fails.
+    void Initialize();
+
+    // Form fields.
+    std::string FormVariable(std::string_view VariableName) const;
+    std::int32_t FormVariableCount() const;
+    std::string FormVariableByIndex(std::int32_t Index) const;
+
+    // The uploaded file.
+    const std::string& Filename() const { return File.FileNameText; }
+    const std::string& FileExtension() const { return File.FileExtText; }
+    const std::string& FileNameNoExtension() const { return File.BaseNameText; }
+    const std::string& ContentType() const { return File.ContentTypeText; }
+    std::int32_t FileSize() const { return static_cast<std::int32_t>(File.FileData.size()); }
+    std::string_view FileBytes() const { return File.FileData; }
+    static const std::string& Version();
+
+    // Saving.
+    void SaveFile(std::string_view Filename);
+    std::int32_t OverwriteMode() const { return OverwriteModeValue; }
+    void SetOverwriteMode(std::int32_t mode);
+    const std::string& OverwriteChr() const { return OverwriteMarker; }
+    void SetOverwriteChr(std::string marker) { OverwriteMarker = std::move(marker); }
+    const std::string& NewName() const { return File.SavedNameText; }
+
+    // Read-only views of the state, for tests and tools.
+    const TFileRecord& FileRecord() const { return File; }
+    const TStringList& FieldList() const { return FormFields; }
+    const TMemoryStream& Body() const { return RequestBody; }
+
+private:
+    void ReadRequest();
+
+    HostContext& host_;
+    const CodePage& codePage_;
+    FileSystem& fileSystem_;
+
+    TFileRecord File;
+    TStringList FormFields;
+    TMemoryStream RequestBody;
+    std::uint8_t OverwriteModeValue = 0;
+    std::string OverwriteMarker = "~";
+};
+
+}  // namespace kestrune
