@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_record.h"
 #include "base/memory_stream.h"
 #include "base/string_list.h"
 #include "host/code_page.h"
@@ -18,17 +19,6 @@
 #include "host/host_objects.h"
 
 namespace kestrune {
-
-// The uploaded file: its describing texts and its bytes. FileData is a view into the
-// request body, which never changes after intake, so the file is never copied.
-struct TFileRecord {
-    std::string FileNameText;
-    std::string FileExtText;
-    std::string ContentTypeText;
-    std::string BaseNameText;
-    std::string_view FileData;
-    std::string SavedNameText;
-};
 
 class TTessock {
 public:
@@ -76,7 +66,7 @@ private:
     FileSystem& fileSystem_;
 
     TFileRecord File;
-    TStringList FormFields;
+    TStringList FormFields{codePage_};
     TMemoryStream RequestBody;
     std::uint8_t OverwriteModeValue = 0;
     std::string OverwriteMarker = "~";

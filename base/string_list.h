@@ -1,0 +1,62 @@
+// TStringList: the form-field list. An ordered, never sorted list of narrow lines of the
+// form name=value, with lookups by name under the code page's list name comparison.
+//
+// The name of a line is the text before its first "="; the search for "=" steps over
+// double-byte characters and stops at a NUL byte, so a line with a NUL before any "="
+// has no "=" at all (its name is empty, and lookups by name pass it over).
+// Lookups use indexes kept beside the lines, so recording a part and reading a field
+// cost the same however many lines there are; results equal those of walking the list.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "host/code_page.h"
+
+namespace kestrune {
+
+class TStringList {
+public:
+    explicit TStringList(const CodePage& codePage);
+
+    std::int32_t Count() const { return static_cast<std::int32_t>(lines_.size()); }
+
+    // The line at index; throws EListError "List index out of bounds (%d)" outside 0..Count-1.
+    const std::string& Line(std::int32_t index) const;
+
+    // The name of the line at index (empty when it has no "="); same bounds error as Line.
+    std::string_view Name(std::int32_t index) const;
+
+    // Index of the first line that has an "=" and whose name equals name under the list
+    // name comparison; -1 when there is none.
+    std::int32_t IndexOfName(std::string_view name) const;
+
+    // The found line's text after its first (name.size() + 1) bytes; empty when not found.
+    std::string Value(std::string_view name) const;
+
+    // Index of the last line whose name, upper-cased by ASCII rules, equals upperName
+    // byte for byte (lines without "=" count with the empty name); -1 when there is none.
+    std::int32_t LastIndexOfAsciiUpperName(std::string_view upperName) const;
+
+    void Append(std::string line);
+
+    // Replaces the line at index; the new line's name must equal the old one's under the
+    // list name comparison (a merge of values).
+    void Replace(std::int32_t index, std::string line);
+
+private:
+    const CodePage& codePage_;
+    std::vector<std::string> lines_;
+    // Name key (CodePage::NameKey) -> first line with that name; lines with "=" only.
+    std::unordered_map<std::string, std::int32_t> firstByKey_;
+    // ASCII upper-cased name -> last line with that name; every line.
+    std::unordered_map<std::string, std::int32_t> lastByUpperName_;
+};
+
+// Bytes 'a' to 'z' become 'A' to 'Z'; every other byte stays as it is.
+std::string AsciiUpperCase(std::string_view text);
+
+}  // namespace kestrune

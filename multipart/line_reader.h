@@ -1,0 +1,17 @@
+// ReadLine: one text line of the buffered body, for header, delimiter and field lines.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace kestrune {
+
+// Reads the line that starts at offset start (>= 0) into line and returns the number of
+// body bytes consumed. The line runs up to, not including, the first LF at or after start
+// (or to the end of the body), with every CR in that stretch removed; only LF and the end
+// of the body end a line. The count includes the removed CRs and the LF. At or past the
+// end of the body: empty line, 0.
+std::int32_t ReadLine(std::string_view body, std::int32_t start, std::string& line);
+
+}  // namespace kestrune
