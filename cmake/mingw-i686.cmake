@@ -1,0 +1,13 @@
+# Cross build of the Windows shell for 32-bit Windows with mingw-w64.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(KESTRUNE_WINDOWS_TRIPLET i686-w64-mingw32)
+set(KESTRUNE_WIDL_TARGET --win32)
+set(KESTRUNE_WINE_DLL_DIR /usr/lib/i386-linux-gnu/wine/i386-windows)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++)
+set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -1,0 +1,13 @@
+# Cross build of the Windows shell for 64-bit Windows with mingw-w64.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(KESTRUNE_WINDOWS_TRIPLET x86_64-w64-mingw32)
+set(KESTRUNE_WIDL_TARGET --win64)
+set(KESTRUNE_WINE_DLL_DIR /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

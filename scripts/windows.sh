@@ -1,0 +1,71 @@
+# Shared helpers for the Windows side: the cross toolchain, the builds, and the
+# project's own Wine prefix. Source it after lib.sh; do not run it.
+
+# The mingw-w64 cross compilers, widl, and Wine (32- and 64-bit).
+ensure_windows_tools() {
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    local sudo=
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo dpkg --add-architecture i386
+    $sudo apt-get update -qq
+  fi
+  ensure_packages cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools \
+    wine wine32:i386 wine64 googletest
+}
+
+# Wine's own IDL files (oaidl.idl and friends), which widl needs and mingw does not ship.
+# Taken from Debian's libwine-dev package without installing it. Prints the folder.
+wine_idl_dir() {
+  local dir=$KESTRUNE_ROOT/build/wine-idl
+  if [ ! -f "$dir/usr/include/wine/wine/windows/oaidl.idl" ]; then
+    mkdir -p "$dir"
+    (cd "$dir" && rm -f ./*.deb && apt-get download -qq libwine-dev:i386 2>/dev/null &&
+      dpkg-deb -x libwine-dev_*.deb . && rm -f ./*.deb) >&2
+  fi
+  echo "$dir/usr/include/wine/wine/windows"
+}
+
+# build_windows ARCH (win32 or win64): configures and builds the cross build once the
+# tools are there. Prints the build folder.
+build_windows() {
+  local arch=$1 toolchain
+  case $arch in
+    win32) toolchain=mingw-i686 ;;
+    win64) toolchain=mingw-x86_64 ;;
+    *) echo "build_windows: unknown architecture $arch" >&2; return 2 ;;
+  esac
+  local build=$KESTRUNE_ROOT/build/$arch
+  cmake -S "$KESTRUNE_ROOT" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$KESTRUNE_ROOT/cmake/$toolchain.cmake" \
+    -DKESTRUNE_WINE_IDL_DIR="$(wine_idl_dir)" >&2
+  cmake --build "$build" -j "$(nproc)" >&2
+  echo "$build"
+}
+
+# The project's own Wine prefix, never the user's. A 64-bit prefix runs both builds.
+wine_env() {
+  export WINEPREFIX=$KESTRUNE_ROOT/build/wineprefix
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree=;mshtml="
+  unset WINEARCH
+}
+
+# Creates the prefix on first use. The test host reports Windows NT 4.0 to the component
+# (Wine's per-application Version setting), so the component looks for its object
+# context in mtxex.dll, which the project ships as a stand-in.
+ensure_wine_prefix() {
+  wine_env
+  if [ ! -f "$WINEPREFIX/.kestrune-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wineboot -i >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\AppDefaults\kestrune-host.exe' /v Version /d nt40 /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.kestrune-ready"
+  fi
+}
+
+# Keeps one wineserver alive for a batch of Wine commands (much faster); stop it with
+# stop_wineserver.
+start_wineserver() { wine_env; wineserver -p >/dev/null 2>&1 || true; }
+stop_wineserver() { wine_env; wineserver -k >/dev/null 2>&1 || true; wineserver -w >/dev/null 2>&1 || true; }
