@@ -50,6 +50,9 @@ wine_env() {
   unset WINEARCH
 }
 
+# Programs that the prefix presents with Windows NT 4.0.
+KESTRUNE_NT4_EXES="kestrune-host.exe kestrune-com-tests.exe"
+
 # Creates the prefix on first use. The test host reports Windows NT 4.0 to the component
 # (Wine's per-application Version setting), so the component looks for its object
 # context in mtxex.dll, which the project ships as a stand-in.
@@ -59,7 +62,10 @@ ensure_wine_prefix() {
     rm -rf "$WINEPREFIX"
     mkdir -p "$(dirname "$WINEPREFIX")"
     wineboot -i >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\AppDefaults\kestrune-host.exe' /v Version /d nt40 /f >/dev/null 2>&1
+    local exe
+    for exe in $KESTRUNE_NT4_EXES; do
+      wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe" /v Version /d nt40 /f >/dev/null 2>&1
+    done
     wineserver -w
     touch "$WINEPREFIX/.kestrune-ready"
   fi
