@@ -8,6 +8,7 @@
 // cost the same however many lines there are; results equal those of walking the list.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -48,12 +49,29 @@ public:
     void Replace(std::int32_t index, std::string line);
 
 private:
+    struct LineName {
+        std::string_view text;
+        bool hasEquals;
+    };
+    LineName NameOf(std::string_view line) const;
+    void CheckIndex(std::int32_t index) const;
+    void LinkUpperName(std::int32_t index, const std::string& upperName);
+    void UnlinkUpperName(std::int32_t index, const std::string& upperName);
+    void RebuildKeyIndex();
+
     const CodePage& codePage_;
+    std::array<bool, 256> leadBytes_{};
+    bool anyLeadByte_ = false;
     std::vector<std::string> lines_;
     // Name key (CodePage::NameKey) -> first line with that name; lines with "=" only.
     std::unordered_map<std::string, std::int32_t> firstByKey_;
     // ASCII upper-cased name -> last line with that name; every line.
     std::unordered_map<std::string, std::int32_t> lastByUpperName_;
+    // Per line: the previous line with the same ASCII upper-cased name, or -1. Chains the
+    // lines of one upper name from lastByUpperName_ downwards, so a Replace that changes a
+    // line's upper name (possible where the list comparison folds non-ASCII case) can
+    // move the line between chains without walking the list.
+    std::vector<std::int32_t> previousSameUpper_;
 };
 
 // Bytes 'a' to 'z' become 'A' to 'Z'; every other byte stays as it is.
