@@ -42,12 +42,31 @@ build_windows() {
   echo "$build"
 }
 
+# Some kernels run no 32-bit programs at all (IA-32 emulation off), and with them not
+# Wine's 32-bit loader, which Debian's wine scripts always prefer when installed.
+wine_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+
+# The build that Wine can run on this machine: win32 where it can, else win64.
+windows_run_arch() { if wine_runs_32bit; then echo win32; else echo win64; fi; }
+
 # The project's own Wine prefix, never the user's. A 64-bit prefix runs both builds.
 wine_env() {
   export WINEPREFIX=$KESTRUNE_ROOT/build/wineprefix
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree=;mshtml="
   unset WINEARCH
+  if ! wine_runs_32bit; then
+    # wine, wineboot, winepath... then all go through the 64-bit loader.
+    local shims=$KESTRUNE_ROOT/build/wine64-shims
+    if [ ! -x "$shims/wine-stable" ]; then
+      mkdir -p "$shims"
+      printf '#!/bin/sh\nexec /usr/lib/wine/wine64 "$@"\n' > "$shims/wine-stable"
+      chmod +x "$shims/wine-stable"
+      ln -sf wine-stable "$shims/wine"
+    fi
+    case ":$PATH:" in *":$shims:"*) ;; *) export PATH=$shims:$PATH ;; esac
+    export WINELOADER=/usr/lib/wine/wine64
+  fi
 }
 
 # Programs that the prefix presents with Windows NT 4.0.
