@@ -1,0 +1,58 @@
+#include "fault_plan.h"
+
+#include <oaidl.h>
+
+namespace kestrune {
+namespace {
+
+constexpr const wchar_t* kCallNames[] = {L"TotalBytes", L"BinaryRead", L"IsClientConnected",
+                                         L"Write"};
+
+}  // namespace
+
+std::optional<HostCall> ParseHostCall(const std::wstring& name)
+{
+    for (int i = 0; i < 4; ++i) {
+        if (_wcsicmp(name.c_str(), kCallNames[i]) == 0)
+            return static_cast<HostCall>(i);
+    }
+    return std::nullopt;
+}
+
+const wchar_t* HostCallName(HostCall call)
+{
+    return kCallNames[static_cast<int>(call)];
+}
+
+void FaultPlan::Add(HostCall call, long occurrence)
+{
+    failures_.emplace(call, occurrence);
+}
+
+HRESULT FaultPlan::Enter(HostCall call)
+{
+    long occurrence = ++calls_[static_cast<int>(call)];
+    if (failures_.count({call, occurrence}) == 0)
+        return S_OK;
+    PublishError(L"kestrune-host",
+                 std::wstring(L"Simulated host failure in ") + HostCallName(call) + L". ");
+    return E_FAIL;
+}
+
+void PublishError(const wchar_t* source, const std::wstring& description)
+{
+    ICreateErrorInfo* creator = nullptr;
+    if (FAILED(CreateErrorInfo(&creator)))
+        return;
+    creator->SetGUID(GUID_NULL);
+    creator->SetSource(const_cast<LPOLESTR>(source));
+    creator->SetDescription(const_cast<LPOLESTR>(description.c_str()));
+    IErrorInfo* info = nullptr;
+    if (SUCCEEDED(creator->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
+        SetErrorInfo(0, info);
+        info->Release();
+    }
+    creator->Release();
+}
+
+}  // namespace kestrune

@@ -1,0 +1,27 @@
+// The command line of kestrune-host.exe.
+#pragma once
+
+#include "fault_plan.h"
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace kestrune {
+
+struct HostOptions {
+    std::wstring script;
+    std::optional<std::wstring> body;
+    std::optional<long> disconnect_after;
+    std::vector<std::pair<HostCall, long>> failures;
+    bool multithreaded = false;
+};
+
+extern const char kHostUsage[];
+
+// Returns the options, or an error message for the user.
+std::optional<HostOptions> ParseHostOptions(const std::vector<std::wstring>& arguments,
+                                            std::wstring* error);
+
+}  // namespace kestrune
