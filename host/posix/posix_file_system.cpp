@@ -1,0 +1,97 @@
+#include "host/posix/posix_file_system.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kestrune {
+
+namespace {
+
+class PosixOutputFile : public OutputFile {
+public:
+    explicit PosixOutputFile(int descriptor) : descriptor_(descriptor) {}
+    PosixOutputFile(const PosixOutputFile&) = delete;
+    PosixOutputFile& operator=(const PosixOutputFile&) = delete;
+    ~PosixOutputFile() override {
+        if (descriptor_ >= 0) ::close(descriptor_);
+    }
+
+    bool WriteAll(const char* data, std::size_t size) override {
+        while (size > 0) {
+            const ssize_t written = ::write(descriptor_, data, size);
+            if (written < 0) {
+                if (errno == EINTR) continue;
+                return false;
+            }
+            if (written == 0) return false;
+            data += written;
+            size -= static_cast<std::size_t>(written);
+        }
+        return true;
+    }
+
+    bool Close() override {
+        const int descriptor = descriptor_;
+        descriptor_ = -1;
+        // close() may report a delayed write error (NFS, quota); EINTR still frees it.
+        return descriptor >= 0 && ::close(descriptor) == 0;
+    }
+
+private:
+    int descriptor_;
+};
+
+bool IsDirectory(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+}  // namespace
+
+bool PosixFileSystem::IsFile(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
+}
+
+CreateOutcome PosixFileSystem::CreateNew(const std::string& path,
+                                         std::unique_ptr<OutputFile>& file) {
+    file.reset();
+    int descriptor;
+    do {
+        descriptor = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+    } while (descriptor < 0 && errno == EINTR);
+    if (descriptor < 0) {
+        // A directory is no file that exists: saving onto it fails instead.
+        if (errno == EEXIST && !IsDirectory(path)) return CreateOutcome::AlreadyExists;
+        return CreateOutcome::Failed;
+    }
+    // Advisory only, but keeps a second cooperating writer out while the bytes go in.
+    ::flock(descriptor, LOCK_EX | LOCK_NB);
+    try {
+        file = std::make_unique<PosixOutputFile>(descriptor);
+    } catch (...) {
+        ::close(descriptor);
+        ::unlink(path.c_str());
+        throw;
+    }
+    return CreateOutcome::Created;
+}
+
+bool PosixFileSystem::Replace(const std::string& from, const std::string& to) {
+    struct stat status {};
+    if (::stat(to.c_str(), &status) == 0) {
+        if (S_ISDIR(status.st_mode)) return false;
+        if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+    }
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+void PosixFileSystem::Remove(const std::string& path) {
+    ::unlink(path.c_str());
+}
+
+}  // namespace kestrune

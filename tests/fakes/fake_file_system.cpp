@@ -1,0 +1,90 @@
+#include "fakes/fake_file_system.h"
+
+#include <gtest/gtest.h>
+
+namespace kestrune::testing {
+
+namespace {
+
+class FakeOutputFile : public OutputFile {
+public:
+    FakeOutputFile(FakeFileSystem& system, std::string path)
+        : system_(system), path_(std::move(path)) {}
+
+    bool WriteAll(const char* data, std::size_t size) override {
+        if (closed_) ADD_FAILURE() << "write to closed file " << path_;
+        return system_.Write(path_, data, size);
+    }
+
+    bool Close() override {
+        if (closed_) ADD_FAILURE() << "file closed twice: " << path_;
+        closed_ = true;
+        return system_.Close(path_);
+    }
+
+private:
+    FakeFileSystem& system_;
+    std::string path_;
+    bool closed_ = false;
+};
+
+}  // namespace
+
+FakeFileSystem::~FakeFileSystem() {
+    for (const auto& path : open_) ADD_FAILURE() << "file left open: " << path;
+}
+
+void FakeFileSystem::AppearBeforeCreate(PathMatch match, std::string content) {
+    appear_ = std::move(match);
+    appearContent_ = std::move(content);
+}
+
+bool FakeFileSystem::IsFile(const std::string& path) {
+    calls_.push_back("IsFile(" + path + ")");
+    return files_.count(path) != 0;
+}
+
+CreateOutcome FakeFileSystem::CreateNew(const std::string& path, std::unique_ptr<OutputFile>& file) {
+    calls_.push_back("CreateNew(" + path + ")");
+    file.reset();
+    if (appear_ && appear_(path) && files_.count(path) == 0) files_[path] = appearContent_;
+    if (directories_.count(path) != 0 || (failCreate_ && failCreate_(path))) return CreateOutcome::Failed;
+    if (files_.count(path) != 0) return CreateOutcome::AlreadyExists;
+    files_[path];
+    open_.insert(path);
+    file = std::make_unique<FakeOutputFile>(*this, path);
+    return CreateOutcome::Created;
+}
+
+bool FakeFileSystem::Write(const std::string& path, const char* data, std::size_t size) {
+    calls_.push_back("Write(" + path + "," + std::to_string(size) + ")");
+    if (shortWrite_) {
+        files_[path].append(data, size / 2);
+        return false;
+    }
+    files_[path].append(data, size);
+    return true;
+}
+
+bool FakeFileSystem::Close(const std::string& path) {
+    calls_.push_back("Close(" + path + ")");
+    open_.erase(path);
+    return !failClose_;
+}
+
+bool FakeFileSystem::Replace(const std::string& from, const std::string& to) {
+    calls_.push_back("Replace(" + from + "," + to + ")");
+    if (open_.count(from) != 0) ADD_FAILURE() << "replace from an open file: " << from;
+    if (failReplace_ || files_.count(from) == 0 || directories_.count(to) != 0) return false;
+    files_[to] = files_[from];
+    files_.erase(from);
+    return true;
+}
+
+void FakeFileSystem::Remove(const std::string& path) {
+    calls_.push_back("Remove(" + path + ")");
+    if (open_.count(path) != 0) ADD_FAILURE() << "remove of an open file: " << path;
+    files_.erase(path);
+}
+
+}  // namespace kestrune::testing

@@ -1,0 +1,60 @@
+// FakeFileSystem: an in-memory FileSystem with fault injection at every call. Files are
+// path -> bytes; directories are a set of paths. Records every call in order. Strict:
+// writing to a closed file, closing twice, replacing from an open file or leaving a file
+// open fails the test.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/file_system.h"
+
+namespace kestrune::testing {
+
+class FakeFileSystem : public FileSystem {
+public:
+    ~FakeFileSystem() override;
+
+    void AddFile(const std::string& path, std::string content) { files_[path] = std::move(content); }
+    void AddDirectory(const std::string& path) { directories_.insert(path); }
+
+    // Faults. A matcher decides per path; an empty matcher means "never".
+    using PathMatch = std::function<bool(const std::string&)>;
+    void FailCreate(PathMatch match) { failCreate_ = std::move(match); }
+    // A file with content appears at a matching path just before CreateNew looks.
+    void AppearBeforeCreate(PathMatch match, std::string content = "intruder");
+    // WriteAll stores only the first half of the bytes and reports failure.
+    void ShortWrite(bool on = true) { shortWrite_ = on; }
+    void FailClose(bool on = true) { failClose_ = on; }
+    void FailReplace(bool on = true) { failReplace_ = on; }
+
+    const std::map<std::string, std::string>& Files() const { return files_; }
+    bool Has(const std::string& path) const { return files_.count(path) != 0; }
+    const std::vector<std::string>& Calls() const { return calls_; }
+
+    bool IsFile(const std::string& path) override;
+    CreateOutcome CreateNew(const std::string& path, std::unique_ptr<OutputFile>& file) override;
+    bool Replace(const std::string& from, const std::string& to) override;
+    void Remove(const std::string& path) override;
+
+    // Used by the files it hands out.
+    bool Write(const std::string& path, const char* data, std::size_t size);
+    bool Close(const std::string& path);
+
+private:
+    std::map<std::string, std::string> files_;
+    std::set<std::string> directories_;
+    std::set<std::string> open_;
+    PathMatch failCreate_;
+    PathMatch appear_;
+    std::string appearContent_;
+    bool shortWrite_ = false;
+    bool failClose_ = false;
+    bool failReplace_ = false;
+    std::vector<std::string> calls_;
+};
+
+}  // namespace kestrune::testing

@@ -1,0 +1,107 @@
+#include "fakes/scripted_host.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include <gtest/gtest.h>
+
+namespace kestrune::testing {
+
+namespace {
+
+constexpr std::int32_t kMaxRequest = 102400;
+
+// One fetched object: answers a single call, then any further call fails the test.
+class SingleUse {
+protected:
+    explicit SingleUse(ScriptedHost& host) : host_(host) {}
+    void Use(HostCall call, std::string record) {
+        if (used_) ADD_FAILURE() << "host object reused for " << record << "; fetch afresh";
+        used_ = true;
+        host_.Enter(call, std::move(record));
+    }
+    ScriptedHost& host_;
+
+private:
+    bool used_ = false;
+};
+
+class ScriptedRequest : public HostRequest, SingleUse {
+public:
+    explicit ScriptedRequest(ScriptedHost& host) : SingleUse(host) {}
+    std::int32_t TotalBytes() override {
+        Use(HostCall::TotalBytes, "TotalBytes");
+        return host_.Total();
+    }
+    std::int32_t BinaryRead(std::int32_t count, char* destination) override {
+        Use(HostCall::BinaryRead, "BinaryRead(" + std::to_string(count) + ")");
+        if (count < 1 || count > kMaxRequest) ADD_FAILURE() << "BinaryRead asked for " << count;
+        return host_.Read(count, destination);
+    }
+};
+
+class ScriptedResponse : public HostResponse, SingleUse {
+public:
+    explicit ScriptedResponse(ScriptedHost& host) : SingleUse(host) {}
+    void Write(std::string_view text) override {
+        Use(HostCall::Write, "Write(" + std::string(text) + ")");
+        host_.Append(text);
+    }
+    bool IsClientConnected() override {
+        Use(HostCall::IsClientConnected, "IsClientConnected");
+        return host_.Connected();
+    }
+};
+
+}  // namespace
+
+ScriptedHost::ScriptedHost(std::string body)
+    : body_(std::move(body)), total_(static_cast<std::int32_t>(body_.size())) {}
+
+void ScriptedHost::FailAt(HostCall call, int k, HResult code, std::string description) {
+    failures_[{call, k}] = {code, std::move(description)};
+}
+
+int ScriptedHost::Count(HostCall call) const {
+    const auto found = counts_.find(call);
+    return found == counts_.end() ? 0 : found->second;
+}
+
+void ScriptedHost::Enter(HostCall call, std::string record) {
+    calls_.push_back(std::move(record));
+    const int occurrence = ++counts_[call];
+    const auto failure = failures_.find({call, occurrence});
+    if (failure != failures_.end()) {
+        throw EOleException(failure->second.second, failure->second.first, "ScriptedHost", "", 0);
+    }
+}
+
+std::unique_ptr<HostRequest> ScriptedHost::FetchHostRequest() {
+    Enter(HostCall::FetchRequest, "FetchRequest");
+    return std::make_unique<ScriptedRequest>(*this);
+}
+
+std::unique_ptr<HostResponse> ScriptedHost::FetchHostResponse() {
+    Enter(HostCall::FetchResponse, "FetchResponse");
+    return std::make_unique<ScriptedResponse>(*this);
+}
+
+std::int32_t ScriptedHost::Read(std::int32_t count, char* destination) {
+    std::size_t size = std::min<std::size_t>(static_cast<std::size_t>(std::max(count, 0)),
+                                             body_.size() - served_);
+    if (cap_ > 0) size = std::min<std::size_t>(size, static_cast<std::size_t>(cap_));
+    const auto delivery = deliveries_.find(Count(HostCall::BinaryRead));
+    if (delivery != deliveries_.end()) {
+        size = std::min<std::size_t>(size, static_cast<std::size_t>(std::max(delivery->second, 0)));
+    }
+    if (size > 0) std::memcpy(destination, body_.data() + served_, size);
+    served_ += size;
+    const auto report = reports_.find(Count(HostCall::BinaryRead));
+    return report != reports_.end() ? report->second : static_cast<std::int32_t>(size);
+}
+
+bool ScriptedHost::Connected() const {
+    return disconnectAt_ == 0 || Count(HostCall::IsClientConnected) < disconnectAt_;
+}
+
+}  // namespace kestrune::testing
