@@ -1,0 +1,49 @@
+#include "host/win32/text_conversion.h"
+
+#include <climits>
+#include <new>
+
+namespace kestrune {
+
+namespace {
+
+int CheckedLength(std::size_t size) {
+    if (size > static_cast<std::size_t>(INT_MAX)) throw std::bad_alloc();
+    return static_cast<int>(size);
+}
+
+}  // namespace
+
+std::string NarrowFromWide(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int length = CheckedLength(text.size());
+    const int needed = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string result(static_cast<std::size_t>(needed), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), length, result.data(), needed, nullptr, nullptr);
+    return result;
+}
+
+std::string NarrowFromBstr(BSTR text) {
+    if (text == nullptr) return {};
+    return NarrowFromWide(std::wstring_view(text, SysStringLen(text)));
+}
+
+std::wstring WideFromNarrow(std::string_view text) {
+    if (text.empty()) return {};
+    const int length = CheckedLength(text.size());
+    const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (needed <= 0) return {};
+    std::wstring result(static_cast<std::size_t>(needed), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, result.data(), needed);
+    return result;
+}
+
+BSTR BstrFromNarrow(std::string_view text) {
+    const std::wstring wide = WideFromNarrow(text);
+    BSTR result = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
+    if (result == nullptr) throw std::bad_alloc();
+    return result;
+}
+
+}  // namespace kestrune

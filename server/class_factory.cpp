@@ -1,0 +1,147 @@
+#include "server/class_factory.h"
+
+#include "base/exceptions.h"
+#include "host/win32/text_conversion.h"
+#include "host/win32/win32_host_failure.h"
+#include "kestrune.h"
+#include "server/tessock_com_object.h"
+
+namespace kestrune {
+
+namespace {
+
+constexpr const char* kImplementationClass = "TTessock";
+
+[[noreturn]] void RaiseClassError(const char* format) {
+    char message[128];
+    wsprintfA(message, format, kImplementationClass);
+    throw EOleError(message);
+}
+
+// Type attributes released on every exit path.
+class TypeAttr {
+public:
+    explicit TypeAttr(ITypeInfo* info) : info_(info) { CheckPlatformResult(info_->GetTypeAttr(&attr_)); }
+    TypeAttr(const TypeAttr&) = delete;
+    TypeAttr& operator=(const TypeAttr&) = delete;
+    ~TypeAttr() { info_->ReleaseTypeAttr(attr_); }
+    const TYPEATTR* operator->() const { return attr_; }
+
+private:
+    ITypeInfo* info_;
+    TYPEATTR* attr_ = nullptr;
+};
+
+// The coclass's interface marked default and not source, or null.
+ComPtr<ITypeInfo> DefaultInterface(ITypeInfo* classInfo) {
+    const TypeAttr attr(classInfo);
+    for (UINT index = 0; index < attr->cImplTypes; ++index) {
+        INT flags = 0;
+        if (FAILED(classInfo->GetImplTypeFlags(index, &flags))) continue;
+        if ((flags & IMPLTYPEFLAG_FDEFAULT) == 0 || (flags & IMPLTYPEFLAG_FSOURCE) != 0) continue;
+        HREFTYPE reference = 0;
+        ComPtr<ITypeInfo> info;
+        if (SUCCEEDED(classInfo->GetRefTypeOfImplType(index, &reference)) &&
+            SUCCEEDED(classInfo->GetRefTypeInfo(reference, info.Out()))) {
+            return info;
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+TAutoObjectFactory::TAutoObjectFactory(TComServer& server, TComClassManager& registry)
+    : server_(server), registry_(registry), origin_{IID_IUnknown, {}} {}
+
+TAutoObjectFactory::~TAutoObjectFactory() {
+    registry_.Remove(this);
+}
+
+std::unique_ptr<TAutoObjectFactory> TAutoObjectFactory::Create(TComServer& server, TComClassManager& registry) {
+    std::unique_ptr<TAutoObjectFactory> factory(new TAutoObjectFactory(server, registry));
+    factory->ReadTypeInformation();
+    return factory;
+}
+
+void TAutoObjectFactory::ReadTypeInformation() {
+    ITypeLib* typeLib = server_.TypeLib();
+    if (FAILED(typeLib->GetTypeInfoOfGuid(CLSID_Tessock, classInfo_.Out())) || !classInfo_) {
+        RaiseClassError("Type information missing for class %s");
+    }
+    UniqueBstr name;
+    UniqueBstr description;
+    CheckPlatformResult(classInfo_->GetDocumentation(MEMBERID_NIL, name.Out(), description.Out(), nullptr, nullptr));
+    className_ = NarrowFromBstr(name.Get());
+    description_ = NarrowFromBstr(description.Get());
+    registry_.Add(this);
+
+    dispatchInfo_ = DefaultInterface(classInfo_.Get());
+    if (!dispatchInfo_) RaiseClassError("Incorrect type information for class %s");
+    IID dispatchIid;
+    {
+        const TypeAttr attr(dispatchInfo_.Get());
+        dispatchIid = attr->guid;
+    }
+    if (!TTessockComObject::Answers(dispatchIid)) RaiseClassError("Dispatch interface missing from class %s");
+    origin_.guid = dispatchIid;
+    origin_.source = WideFromNarrow(ProgId());
+}
+
+REFCLSID TAutoObjectFactory::ClassId() const {
+    return CLSID_Tessock;
+}
+
+std::string TAutoObjectFactory::ProgId() const {
+    return className_.empty() ? std::string() : server_.ServerName() + "." + className_;
+}
+
+HRESULT TAutoObjectFactory::QueryInterface(REFIID iid, void** object) {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
+    *object = static_cast<IClassFactory*>(this);
+    AddRef();
+    return S_OK;
+}
+
+ULONG TAutoObjectFactory::AddRef() {
+    return static_cast<ULONG>(server_.CountFactoryReference(+1));
+}
+
+ULONG TAutoObjectFactory::Release() {
+    return static_cast<ULONG>(server_.CountFactoryReference(-1));
+}
+
+HRESULT TAutoObjectFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) {
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (outer != nullptr && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
+
+    TTessockComObject* created = nullptr;
+    try {
+        created = new TTessockComObject(*this, outer);
+        created->Initialize();
+    } catch (...) {
+        // The message is dropped on purpose: a server process has no one to show it to,
+        // and the caller learns only that creation failed.
+        delete created;
+        return E_UNEXPECTED;
+    }
+    created->SetRefCount(0);
+    const HRESULT result = created->Inner()->QueryInterface(iid, object);
+    if (created->RefCount() == 0) {
+        delete created;
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    return result;
+}
+
+HRESULT TAutoObjectFactory::LockServer(BOOL lock) {
+    const HRESULT result = CoLockObjectExternal(static_cast<IClassFactory*>(this), lock, TRUE);
+    server_.CountObject(lock ? +1 : -1);
+    return result;
+}
+
+}  // namespace kestrune

@@ -1,0 +1,67 @@
+// TAutoObjectFactory: the one class factory, for the coclass Tessock. It is built from
+// the module's type library at load and lives until the module unloads; references to it
+// only move the server's factory count.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <memory>
+#include <string>
+
+#include "host/win32/com_ptr.h"
+#include "server/class_registry.h"
+#include "server/error_boundary.h"
+#include "server/server_object.h"
+
+namespace kestrune {
+
+class TAutoObjectFactory final : public IClassFactory {
+public:
+    // Reads the class's names and dispatch interface from the type library and enters the
+    // factory in the registry. Throws EOleError ("Type information missing for class
+    // TTessock", "Incorrect type information for class TTessock", "Dispatch interface
+    // missing from class TTessock") or the type library's load failure.
+    static std::unique_ptr<TAutoObjectFactory> Create(TComServer& server, TComClassManager& registry);
+
+    TAutoObjectFactory(const TAutoObjectFactory&) = delete;
+    TAutoObjectFactory& operator=(const TAutoObjectFactory&) = delete;
+    virtual ~TAutoObjectFactory();
+
+    TComServer& Server() const { return server_; }
+    REFCLSID ClassId() const;
+    const std::string& ClassName() const { return className_; }
+    const std::string& Description() const { return description_; }
+    // Server name "." class name; empty when the class has no name.
+    std::string ProgId() const;
+    // "Both": the object lives in whichever apartment creates it.
+    static const char* ThreadingModel() { return "Both"; }
+    REFIID ErrorIid() const { return origin_.guid; }
+    // What the error objects of this class's members name: error interface and ProgID.
+    const ErrorOrigin& Origin() const { return origin_; }
+    ITypeInfo* ClassInfo() const { return classInfo_.Get(); }
+    ITypeInfo* DispatchInfo() const { return dispatchInfo_.Get(); }
+
+    // IUnknown
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // IClassFactory
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
+
+private:
+    TAutoObjectFactory(TComServer& server, TComClassManager& registry);
+    void ReadTypeInformation();
+
+    TComServer& server_;
+    TComClassManager& registry_;
+    std::string className_;
+    std::string description_;
+    ErrorOrigin origin_;
+    ComPtr<ITypeInfo> classInfo_;
+    ComPtr<ITypeInfo> dispatchInfo_;
+};
+
+}  // namespace kestrune

@@ -1,0 +1,16 @@
+// Self-registration: the type library first, then the class entries under
+// HKEY_CLASSES_ROOT, in a fixed order. Writing twice overwrites in place; removing what
+// is not there is no error.
+#pragma once
+
+namespace kestrune {
+
+class TAutoObjectFactory;
+
+// Throws on a type-library or registry failure; entries already written stay.
+void RegisterClassEntries(TAutoObjectFactory& factory);
+
+// Throws only when the type library's attributes cannot be read.
+void UnregisterClassEntries(TAutoObjectFactory& factory);
+
+}  // namespace kestrune
