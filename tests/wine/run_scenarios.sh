@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Runs the VBScript scenarios of scenarios/ through kestrune-host.exe under Wine and
+# compares each with what it must give. Usage: run_scenarios.sh HOST_EXE [NAME...]
+# (HOST_EXE is a Linux path; the Wine environment must be set up and the component
+# registered, as scripts/suites/30-wine-scripts.sh does).
+#
+# A scenario is NAME.vbs with NAME.expected, its exact stdout, and optionally:
+#   NAME.args    host arguments on one line; "--body FILE" names a file in scenarios/
+#                (without it, NAME.body is the body when it exists)
+#   NAME.status  the expected exit code (else 0)
+#   NAME.stderr  the exact expected stderr (else stderr is not compared)
+#   NAME.env     VAR=value lines set for the run (LC_ALL picks Wine's ANSI code page)
+# Every scenario gets a fresh empty folder whose Windows path is in %SCENARIO_OUT%.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/lib.sh"
+
+host=$1
+shift
+scenarios=$here/scenarios
+out_root=$KESTRUNE_ROOT/build/scenario-out
+rm -rf "$out_root"
+mkdir -p "$out_root"
+{ read -r win_scenarios; read -r win_out_root; } < <(winepath -w "$scenarios" "$out_root")
+
+passed=0
+failed=0
+
+report() {  # report NAME PROBLEM...: one line per scenario
+  local name=$1
+  shift
+  if [ $# -eq 0 ]; then
+    echo "PASS $name"
+    passed=$((passed + 1))
+  else
+    echo "FAIL $name: $*"
+    failed=$((failed + 1))
+  fi
+}
+
+host_arguments() {  # prints the host arguments of scenario $1, one per line
+  local name=$1 words=() i
+  if [ -f "$scenarios/$name.args" ]; then
+    read -ra words < "$scenarios/$name.args"
+  elif [ -f "$scenarios/$name.body" ]; then
+    words=(--body "$name.body")
+  fi
+  for ((i = 0; i < ${#words[@]}; i++)); do
+    if [ "${words[$i]}" = --body ]; then
+      echo --body
+      i=$((i + 1))
+      echo "$win_scenarios\\${words[$i]}"
+    else
+      echo "${words[$i]}"
+    fi
+  done
+}
+
+run_scenario() {
+  local name=$1 out=$out_root/$1 problems=() environment=() arguments=()
+  mkdir -p "$out/files"
+  [ -f "$scenarios/$name.env" ] && mapfile -t environment < "$scenarios/$name.env"
+  mapfile -t arguments < <(host_arguments "$name")
+  env "${environment[@]}" SCENARIO_OUT="$win_out_root\\$name\\files" \
+    wine "$host" "$win_scenarios\\$name.vbs" "${arguments[@]}" \
+    > "$out/stdout" 2> "$out/stderr" < /dev/null
+  local status=$? expected_status=0
+  [ -f "$scenarios/$name.status" ] && read -r expected_status < "$scenarios/$name.status"
+  [ "$status" = "$expected_status" ] || problems+=("exit code $status, expected $expected_status")
+  cmp -s "$out/stdout" "$scenarios/$name.expected" || problems+=("stdout differs")
+  if [ -f "$scenarios/$name.stderr" ] && ! cmp -s "$out/stderr" "$scenarios/$name.stderr"; then
+    problems+=("stderr differs")
+  fi
+  report "$name" "${problems[@]}"
+  if [ ${#problems[@]} -gt 0 ]; then
+    diff -u "$scenarios/$name.expected" "$out/stdout" | head -n 30 | sed 's/^/    /'
+    [ -s "$out/stderr" ] && head -n 5 "$out/stderr" | sed 's/^/    stderr: /'
+  fi
+}
+
+if [ $# -gt 0 ]; then
+  names=("$@")
+else
+  names=()
+  for script in "$scenarios"/*.vbs; do names+=("$(basename "$script" .vbs)"); done
+fi
+for name in "${names[@]}"; do
+  [ -f "$scenarios/$name.vbs" ] || { report "$name" "no such scenario"; continue; }
+  run_scenario "$name"
+done
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,12 @@
+' The client goes away after the second pass of three: the third check ends intake,
+' nothing is parsed, nothing is written, and the object is empty.
+Sub Say(text)
+    Response.Write text & vbLf
+End Sub
+
+Set upload = Server.CreateObject("Kestrune.Tessock")
+Say "FormVariableCount=" & upload.FormVariableCount
+Say "Filename=[" & upload.Filename & "]"
+Say "FileSize=" & upload.FileSize
+Say "connected now=" & Response.IsClientConnected
+Say "done"

@@ -1,0 +1,58 @@
+#!/usr/bin/env python3
+"""Writes the scenarios' request bodies (*.body) into this folder. Run it after changing
+one; the bodies are committed so that the scenarios need no build step of their own."""
+import os
+
+BOUNDARY = b"----KestruneScenarioBoundary7d3f"
+CRLF = b"\r\n"
+
+
+def field(name, value):
+    return (b"--" + BOUNDARY + CRLF + b'Content-Disposition: form-data; name="' + name + b'"'
+            + CRLF + CRLF + value + CRLF)
+
+
+def file_part(name, filename, content_type, data):
+    return (b"--" + BOUNDARY + CRLF + b'Content-Disposition: form-data; name="' + name
+            + b'"; filename="' + filename + b'"' + CRLF + b"Content-Type: " + content_type
+            + CRLF + CRLF + data + CRLF)
+
+
+def body(*parts):
+    return b"".join(parts) + b"--" + BOUNDARY + b"--" + CRLF
+
+
+def padded_to(total, make):
+    """A body of exactly total bytes: make(n) with n filler bytes, n solved for."""
+    overhead = len(make(0))
+    result = make(total - overhead)
+    assert len(result) == total, len(result)
+    return result
+
+
+def filler(n):
+    return bytes((i * 7 + 3) % 251 for i in range(n))
+
+
+BODIES = {
+    "members": body(
+        field(b"Title", b"A"), field(b"colour", b"B"), field(b"a", b"1"), field(b"A", b"2"),
+        field(b"x", b"1=2"),
+        file_part(b"upload", b"C:\\dir\\report.final.txt", b"text/plain", b"abc")),
+    "no_file": body(field(b"one", b"1"), field(b"two", b"2"), field(b"three", b"3")),
+    "big": padded_to(250000, lambda n: body(
+        field(b"note", b"large"), file_part(b"upload", b"big.bin", b"application/octet-stream",
+                                            filler(n)))),
+    "save": body(field(b"purpose", b"saving"),
+                 file_part(b"upload", b"photo.jpg", b"image/jpeg", b"NEW CONTENT")),
+    # 0x95 0x5C is one Shift-JIS character whose trail byte is a backslash.
+    "dbcs": body(field(b"\x96\xbc\x91\x4f", b"\x95\x5c"),
+                 file_part(b"upload", b"C:\\\x83\x66\x81\x5b\x83\x5e\\\x95\x5c.txt",
+                           b"text/plain", b"dbcs")),
+}
+
+if __name__ == "__main__":
+    here = os.path.dirname(os.path.abspath(__file__))
+    for name, data in BODIES.items():
+        with open(os.path.join(here, name + ".body"), "wb") as out:
+            out.write(data)
