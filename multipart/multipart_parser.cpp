@@ -1,0 +1,163 @@
+// How this works: a read offset walks the body line by line. A line equal to the body's
+// first line (the boundary line) starts a part: three header lines follow, then either
+// file content, found by scanning for the boundary line, or an ordinary value, read as
+// lines until one equals the boundary line or reaches the end of the body. Every part
+// with its three header lines complete leaves a line in the form-field list.
+#include "multipart/multipart_parser.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <utility>
+
+#include "multipart/delimiter_scan.h"
+#include "multipart/line_reader.h"
+#include "multipart/part_headers.h"
+#include "multipart/path_names.h"
+
+namespace kestrune {
+namespace {
+
+class Parser {
+public:
+    Parser(std::string_view body, const CodePage& codePage, TStringList& formFields, TFileRecord& file)
+        : body_(body), size_(static_cast<std::int32_t>(body.size())), codePage_(codePage),
+          formFields_(formFields), file_(file) {}
+
+    void Run(const std::function<bool()>& isClientConnected);
+
+private:
+    void ReadAdvancing(std::string& line) { offset_ += ReadLine(body_, offset_, line); }
+    bool AtEnd() const { return offset_ >= size_; }
+
+    void ReadPart(const std::string& first, const std::string& second, const std::string& third);
+    void ReadFileContent(std::string_view second, const std::string& third, std::string_view fileName);
+    void StoreFile(std::int32_t dataStart, std::int32_t size, std::string_view second, std::string_view fileName);
+    std::string ReadFieldValue(const std::string& third);
+    void Record(std::string_view fieldName, std::string_view fileName, std::string_view value);
+
+    std::string_view body_;
+    std::int32_t size_;
+    const CodePage& codePage_;
+    TStringList& formFields_;
+    TFileRecord& file_;
+    std::string boundary_;
+    std::int32_t offset_ = 0;
+    bool done_ = false;
+    bool fileStored_ = false;
+};
+
+void Parser::Run(const std::function<bool()>& isClientConnected) {
+    // The first cycle reads the boundary line again and takes it as the first delimiter.
+    ReadLine(body_, 0, boundary_);
+    std::string line, first, second, third;
+    while (!done_) {
+        if (!isClientConnected()) return;
+        ReadAdvancing(line);
+        if (AtEnd()) done_ = true;
+        if (line != boundary_) continue;
+        ReadAdvancing(first);
+        ReadAdvancing(second);
+        ReadAdvancing(third);
+        if (AtEnd()) {
+            done_ = true;  // a part cut short in its headers is dropped
+            continue;
+        }
+        ReadPart(first, second, third);
+    }
+}
+
+void Parser::ReadPart(const std::string& first, const std::string& second, const std::string& third) {
+    PartNames names = ParsePartNames(first);
+    if (IsFilePartHeader(second)) {
+        ReadFileContent(second, third, names.fileName);
+        Record(names.fieldName, names.fileName, std::string_view());
+    } else {
+        Record(names.fieldName, names.fileName, ReadFieldValue(third));
+    }
+}
+
+void Parser::ReadFileContent(std::string_view second, const std::string& third, std::string_view fileName) {
+    // Any number of further header lines may follow the second; the content starts
+    // after the first empty line.
+    if (!third.empty()) {
+        std::string line;
+        do {
+            ReadAdvancing(line);
+            if (AtEnd()) done_ = true;
+        } while (!line.empty());
+    }
+    const std::int32_t dataStart = offset_;
+    const std::size_t found = ScanForDelimiter(body_, static_cast<std::size_t>(dataStart), boundary_);
+    if (found == std::string_view::npos) return;  // the content is read on as lines
+    // The two bytes ahead of the delimiter line (CR LF when well formed) are not content;
+    // the next cycle resumes at the LF and reads the delimiter line after it.
+    const auto delimiterStart = static_cast<std::int32_t>(found);
+    offset_ = delimiterStart - 1;
+    const std::int32_t size = delimiterStart - 2 - dataStart;
+    if (size >= 1 && !fileStored_) StoreFile(dataStart, size, second, fileName);
+}
+
+void Parser::StoreFile(std::int32_t dataStart, std::int32_t size, std::string_view second,
+                       std::string_view fileName) {
+    std::string contentType(ContentTypeOf(second));
+    std::string name = PathFileName(fileName, codePage_);
+    std::string extension = PathExtension(name, codePage_);
+    if (!extension.empty()) extension.erase(0, 1);
+    std::string baseName = extension.empty() ? name : name.substr(0, name.size() - extension.size() - 1);
+    // Everything that can throw is done: the describing texts change together.
+    fileStored_ = true;
+    file_.FileData = body_.substr(static_cast<std::size_t>(dataStart), static_cast<std::size_t>(size));
+    file_.ContentTypeText = std::move(contentType);
+    file_.FileNameText = std::move(name);
+    file_.FileExtText = std::move(extension);
+    file_.BaseNameText = std::move(baseName);
+}
+
+std::string Parser::ReadFieldValue(const std::string& third) {
+    // The first header line is the part's only header; the second is taken as the empty
+    // separator line, so the value starts with the third.
+    std::string value = third;
+    std::string line;
+    for (;;) {
+        std::int32_t count = ReadLine(body_, offset_, line);
+        if (line == boundary_ || offset_ + count >= size_) return value;
+        value += "\r\n";
+        value += line;
+        offset_ += count;
+    }
+}
+
+void Parser::Record(std::string_view fieldName, std::string_view fileName, std::string_view value) {
+    std::string line(fieldName);
+    line += '=';
+    if (!fileName.empty()) {
+        line += fileName;
+        formFields_.Append(std::move(line));
+        return;
+    }
+    std::int32_t index = formFields_.IndexOfName(fieldName);
+    if (index >= 0) {
+        line += formFields_.Value(fieldName);
+        line += ", ";
+    }
+    line += value;
+    if (index < 0) {
+        formFields_.Append(std::move(line));
+    } else {
+        formFields_.Replace(index, std::move(line));
+    }
+}
+
+}  // namespace
+
+void ParseMultipart(std::string_view body, const CodePage& codePage, const std::function<bool()>& isClientConnected,
+                    TStringList& FormFields, TFileRecord& File) {
+    // Offsets are signed 32-bit; bytes beyond that range are never reached.
+    constexpr auto kMaxSize = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
+    Parser parser(body.substr(0, std::min(body.size(), kMaxSize)), codePage, FormFields, File);
+    parser.Run(isClientConnected);
+}
+
+}  // namespace kestrune

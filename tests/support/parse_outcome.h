@@ -1,0 +1,37 @@
+// ParseOutcome: everything a parse leaves behind, in one comparable value, and a way to
+// get it from ParseMultipart with the body placed in a GuardedBuffer.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/code_page.h"
+
+namespace kestrune {
+
+struct ParseOutcome {
+    std::vector<std::string> lines;
+    std::string fileData;
+    std::string fileName;
+    std::string fileExt;
+    std::string baseName;
+    std::string contentType;
+    int clientChecks = 0;
+
+    bool operator==(const ParseOutcome& other) const;
+    bool operator!=(const ParseOutcome& other) const { return !(*this == other); }
+};
+
+std::ostream& operator<<(std::ostream& out, const ParseOutcome& outcome);
+
+// The client check answers "connected" this many times, then "gone"; -1: always connected.
+constexpr int kAlwaysConnected = -1;
+
+// Runs ParseMultipart over a guarded copy of body. Also checks that the file bytes are a
+// slice of that copy.
+ParseOutcome ParseWithParser(std::string_view body, const CodePage& codePage,
+                             int connectedChecks = kAlwaysConnected);
+
+}  // namespace kestrune
