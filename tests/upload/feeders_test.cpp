@@ -1,0 +1,106 @@
+// The same bodies through hosts that deliver in different ways. A host that delivers
+// everything it is asked for gives exactly what parsing the body directly gives; one
+// that delivers less gives what parsing the delivered bytes, in order and followed by
+// zeros up to the total, gives.
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_file_system.h"
+#include "fakes/scripted_host.h"
+#include "host/posix/single_byte_code_page.h"
+#include "multipart/multipart_parser.h"
+#include "upload/tessock.h"
+#include "upload/upload_state.h"
+
+namespace kestrune::testing {
+namespace {
+
+struct Feeder {
+    const char* label;
+    std::int32_t cap;                     // at most this many bytes a pass (0: all asked)
+    std::map<int, std::int32_t> passes;   // pass -> at most this many bytes
+};
+
+const std::vector<Feeder> kFeeders = {
+    {"whole passes", 0, {}},      {"1-byte deliveries", 1, {}},
+    {"7-byte deliveries", 7, {}}, {"4093-byte deliveries", 4093, {}},
+    {"second pass short", 0, {{2, 5000}}}, {"first pass empty", 0, {{1, 0}}},
+};
+
+// The buffer intake builds from such a host: passes follow the requested counts.
+std::string DeliveredBuffer(const std::string& body, const Feeder& feeder) {
+    const auto total = static_cast<std::int32_t>(body.size());
+    std::string buffer(body.size(), '\0');
+    std::size_t served = 0;
+    int pass = 0;
+    for (std::int32_t offset = 0; offset < total;) {
+        const std::int32_t count = std::min(total - offset, 102400);
+        offset += count;
+        std::size_t n = std::min<std::size_t>(count, body.size() - served);
+        if (feeder.cap > 0) n = std::min<std::size_t>(n, feeder.cap);
+        const auto limit = feeder.passes.find(++pass);
+        if (limit != feeder.passes.end()) n = std::min<std::size_t>(n, limit->second);
+        std::memcpy(&buffer[served], body.data() + served, n);
+        served += n;
+    }
+    return buffer;
+}
+
+UploadState ParsedDirectly(const std::string& buffer) {
+    SingleByteCodePage codePage;
+    TStringList fields(codePage);
+    TFileRecord file;
+    ParseMultipart(buffer, codePage, [] { return true; }, fields, file);
+    return StateOf(fields, file);
+}
+
+std::vector<std::pair<std::string, std::string>> Bodies() {
+    std::string big(250000, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 131 % 251);
+    std::vector<std::pair<std::string, std::string>> bodies = {
+        {"small form", MultipartBody({{"title", "Hello"}, {"Title", "again"}}, "C:\\docs\\a.txt", "abc")},
+        {"file across passes", MultipartBody({{"x", "1"}}, "big.bin", big)},
+        {"field across passes", MultipartBody({{"long", std::string(204800, 'v')}}, "f.txt", "z")},
+    };
+    const std::filesystem::path corpus = KESTRUNE_CORPUS_DIR;
+    if (std::filesystem::exists(corpus)) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
+            if (entry.path().extension() != ".body") continue;
+            std::ifstream in(entry.path(), std::ios::binary);
+            bodies.emplace_back(entry.path().filename().string(),
+                                std::string(std::istreambuf_iterator<char>(in), {}));
+        }
+    }
+    return bodies;
+}
+
+TEST(Feeders, EveryFeederGivesWhatItsDeliveredBytesParseTo) {
+    for (const auto& [label, body] : Bodies()) {
+        const UploadState direct = ParsedDirectly(body);
+        for (const auto& feeder : kFeeders) {
+            SCOPED_TRACE(label + " / " + feeder.label);
+            SingleByteCodePage codePage;
+            FakeFileSystem files;
+            ScriptedHost host(body);
+            host.SetPassCap(feeder.cap);
+            for (const auto& [pass, bytes] : feeder.passes) host.SetDelivery(pass, bytes);
+            TTessock object(host, codePage, files);
+            object.Initialize();
+            EXPECT_EQ("", host.Output());
+            const std::string buffer = DeliveredBuffer(body, feeder);
+            EXPECT_EQ(buffer, std::string(object.Body().View()));
+            EXPECT_EQ(ParsedDirectly(buffer), StateOf(object));
+            if (buffer == body) {
+                EXPECT_EQ(direct, StateOf(object));
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kestrune::testing

@@ -1,0 +1,205 @@
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_file_system.h"
+#include "fakes/scripted_host.h"
+#include "host/posix/single_byte_code_page.h"
+#include "support/expect_throw_msg.h"
+#include "upload/tessock.h"
+#include "upload/upload_state.h"
+
+namespace kestrune::testing {
+namespace {
+
+const std::string kMessage = "Error reading uploaded file or form data.";
+const std::string kWrite = "Write(" + kMessage + ")";
+
+std::vector<std::string> Calls(std::initializer_list<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+const std::vector<std::string> kTotal = {"FetchRequest", "TotalBytes"};
+const std::vector<std::string> kCheck = {"FetchResponse", "IsClientConnected"};
+std::vector<std::string> Pass(std::int32_t count) {
+    return {"FetchResponse", "IsClientConnected", "FetchRequest",
+            "BinaryRead(" + std::to_string(count) + ")"};
+}
+
+// A body of n bytes without LF: the parser takes it all as the boundary line, reads one
+// line, finds no part headers after it and stops after a single client check.
+std::string Filler(std::size_t n) {
+    std::string body(n, 'x');
+    for (std::size_t i = 0; i < n; ++i) body[i] = static_cast<char>('a' + i % 26);
+    return body;
+}
+
+struct Upload {
+    explicit Upload(std::string body) : host(std::move(body)) {}
+    SingleByteCodePage codePage;
+    FakeFileSystem files;
+    ScriptedHost host;
+    TTessock object{host, codePage, files};
+};
+
+TEST(ReadRequest, PassesFollowFromTheTotalAlone) {
+    struct Case {
+        const char* label;
+        std::int32_t total;
+        std::vector<std::string> calls;
+    };
+    const std::vector<Case> cases = {
+        {"zero", 0, kTotal},
+        {"negative", -7, kTotal},
+        {"one byte", 1, Calls({kTotal, Pass(1), kCheck})},
+        {"one full pass", 102400, Calls({kTotal, Pass(102400), kCheck})},
+        {"one byte over", 102401, Calls({kTotal, Pass(102400), Pass(1), kCheck})},
+        {"three passes", 250000, Calls({kTotal, Pass(102400), Pass(102400), Pass(45200), kCheck})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        Upload upload(Filler(c.total > 0 ? c.total : 0));
+        upload.host.SetTotalBytes(c.total);
+        upload.object.Initialize();
+        EXPECT_EQ(c.calls, upload.host.Calls());
+        EXPECT_EQ("", upload.host.Output());
+        EXPECT_EQ(std::max(c.total, 0), upload.object.Body().Size());
+    }
+}
+
+TEST(ReadRequest, ShortDeliveriesKeepPassesOffsetsAndSize) {
+    const std::string body = Filler(250000);
+    Upload upload(body);
+    upload.host.SetDelivery(1, 1000);
+    upload.host.SetDelivery(2, 0);
+    upload.host.ReportAt(2, -5);      // lying hosts: below zero counts as nothing,
+    upload.host.ReportAt(3, 999999);  // more than asked counts as what was asked
+    upload.object.Initialize();
+    EXPECT_EQ(Calls({kTotal, Pass(102400), Pass(102400), Pass(45200), kCheck}), upload.host.Calls());
+    const std::string_view got = upload.object.Body().View();
+    ASSERT_EQ(250000u, got.size());
+    EXPECT_EQ(body.substr(0, 46200), got.substr(0, 46200));
+    EXPECT_EQ(std::string(250000 - 46200, '\0'), got.substr(46200));
+}
+
+TEST(ReadRequest, ClientGoneBeforeAPassEndsQuietlyWithNothingParsed) {
+    const std::string body = MultipartBody({{"a", "1"}}, "f.txt", Filler(240000));
+    struct Case {
+        const char* label;
+        int check;
+        std::vector<std::string> calls;
+    };
+    const std::vector<Case> cases = {
+        {"before pass 1", 1, Calls({kTotal, kCheck})},
+        {"before pass 2", 2, Calls({kTotal, Pass(102400), kCheck})},
+        {"before pass 3", 3, Calls({kTotal, Pass(102400), Pass(102400), kCheck})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        Upload upload(body);
+        upload.host.DisconnectAtCheck(c.check);
+        upload.object.Initialize();
+        EXPECT_EQ(c.calls, upload.host.Calls());
+        EXPECT_EQ("", upload.host.Output());
+        EXPECT_TRUE(StateOf(upload.object).Empty()) << StateOf(upload.object);
+        EXPECT_EQ(0, upload.object.FormVariableCount());
+    }
+}
+
+// Every host call of a complete intake fails once, in turn. Failures of the first fetch
+// and TotalBytes fail the creation; every later one is reported on the page exactly once.
+TEST(ReadRequest, AFailingHostCallAtEachPosition) {
+    const std::string body = MultipartBody({{"title", "Hello"}, {"note", "n"}}, "a.txt", Filler(150000));
+    Upload reference(body);
+    reference.object.Initialize();
+    const std::vector<std::string> calls = reference.host.Calls();
+    const std::map<std::string, HostCall> kinds = {
+        {"FetchRequest", HostCall::FetchRequest}, {"FetchResponse", HostCall::FetchResponse},
+        {"TotalBytes", HostCall::TotalBytes}, {"IsClientConnected", HostCall::IsClientConnected}};
+    std::map<std::string, int> seen;
+    for (std::size_t position = 0; position < calls.size(); ++position) {
+        const std::string name = calls[position].substr(0, calls[position].find('('));
+        const HostCall kind = name == "BinaryRead" ? HostCall::BinaryRead : kinds.at(name);
+        const int occurrence = ++seen[name];
+        SCOPED_TRACE(calls[position] + " #" + std::to_string(occurrence));
+        Upload upload(body);
+        upload.host.FailAt(kind, occurrence, static_cast<HResult>(0x80070005u), "Access is denied");
+        if (position < 2) {
+            EXPECT_THROW_MSG(upload.object.Initialize(), EOleException, "Access is denied");
+            EXPECT_EQ("", upload.host.Output());
+            continue;
+        }
+        upload.object.Initialize();
+        EXPECT_EQ(kMessage, upload.host.Output());
+        std::vector<std::string> expected(calls.begin(), calls.begin() + position + 1);
+        expected.insert(expected.end(), {"FetchResponse", kWrite});
+        EXPECT_EQ(expected, upload.host.Calls());
+        EXPECT_NO_THROW(upload.object.FormVariable("title"));
+    }
+}
+
+TEST(ReadRequest, AFailingReportFailsTheCreation) {
+    struct Case {
+        const char* label;
+        HostCall call;
+        int occurrence;
+    };
+    const std::vector<Case> cases = {
+        {"the message's fetch", HostCall::FetchResponse, 2},
+        {"the message's write", HostCall::Write, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        Upload upload(Filler(10));
+        upload.host.FailAt(HostCall::BinaryRead, 1, static_cast<HResult>(0x80004005u), "first");
+        upload.host.FailAt(c.call, c.occurrence, static_cast<HResult>(0x8007000Eu), "second");
+        EXPECT_THROW_MSG(upload.object.Initialize(), EOleException, "second");
+        EXPECT_EQ("", upload.host.Output());
+    }
+}
+
+// A parse that throws at its k-th client check keeps what a disconnect there keeps.
+TEST(ReadRequest, AParseThatThrowsKeepsWhatItHadFilled) {
+    const std::string body = MultipartBody({{"a", "1"}, {"b", "2"}, {"c", "3"}}, "f.bin", "abc");
+    Upload whole(body);
+    whole.object.Initialize();
+    const int checks = whole.host.Count(HostCall::IsClientConnected);
+    ASSERT_GT(checks, 4);
+    for (int check = 2; check <= checks; ++check) {
+        SCOPED_TRACE("check " + std::to_string(check));
+        Upload failing(body);
+        failing.host.FailAt(HostCall::IsClientConnected, check);
+        failing.object.Initialize();
+        Upload leaving(body);
+        leaving.host.DisconnectAtCheck(check);
+        leaving.object.Initialize();
+        EXPECT_EQ(kMessage, failing.host.Output());
+        EXPECT_EQ("", leaving.host.Output());
+        EXPECT_EQ(StateOf(leaving.object), StateOf(failing.object));
+    }
+    EXPECT_EQ((std::vector<std::string>{"a=1", "b=2", "c=3", "upload=f.bin"}), StateOf(whole.object).Lines);
+}
+
+TEST(Tessock, DefaultsAndSettings) {
+    Upload upload("");
+    upload.object.SetOverwriteMode(2);
+    upload.object.SetOverwriteChr("_");
+    upload.object.Initialize();
+    EXPECT_EQ(0, upload.object.OverwriteMode());
+    EXPECT_EQ("~", upload.object.OverwriteChr());
+    EXPECT_EQ("", upload.object.NewName());
+    EXPECT_TRUE(StateOf(upload.object).Empty());
+    const std::vector<std::pair<std::int32_t, std::int32_t>> modes = {
+        {0, 0}, {1, 1}, {2, 2}, {3, 0}, {5, 0}, {-1, 0}, {256 + 1, 0}, {INT32_MIN, 0}};
+    for (const auto& [written, read] : modes) {
+        SCOPED_TRACE(written);
+        upload.object.SetOverwriteMode(written);
+        EXPECT_EQ(read, upload.object.OverwriteMode());
+    }
+    EXPECT_EQ(0u, TTessock::Version().rfind("Kestrune 1.0.1.0", 0));
+    EXPECT_EQ(&TTessock::Version(), &TTessock::Version());
+}
+
+}  // namespace
+}  // namespace kestrune::testing
