@@ -1,0 +1,150 @@
+// SaveFile. No save leaves a partial file behind or loses the contents of an existing
+// one: replacing goes through a new file beside the target that takes the target's place
+// only once every byte is in; keeping and numbering create only where nothing exists at
+// the moment of creation, so a file that appears meanwhile is never overwritten.
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "members/target_path.h"
+#include "multipart/path_names.h"
+#include "base/exceptions.h"
+#include "upload/tessock.h"
+
+namespace kestrune {
+
+namespace {
+
+constexpr const char* kNoFileMessage = "Error. No file received.";
+constexpr const char* kSaveErrorMessage = "Error saving file. Check the user permissions.";
+
+// Any failure of a save; SaveFile turns every failure into the one permissions message.
+struct SaveFailed {};
+
+class FileSaver {
+public:
+    FileSaver(FileSystem& fileSystem, const CodePage& codePage, std::string_view data)
+        : fileSystem_(fileSystem), codePage_(codePage), data_(data) {}
+
+    void CheckTarget(const std::string& path) const {
+        if (!IsAcceptableTarget(path, codePage_)) throw SaveFailed{};
+    }
+
+    // Writes data into the file just created at path; on failure removes it.
+    void Fill(const std::string& path, OutputFile& file) {
+        bool written = false;
+        bool closed = false;
+        try {
+            written = file.WriteAll(data_.data(), data_.size());
+        } catch (...) {
+        }
+        try {
+            closed = file.Close();
+        } catch (...) {
+        }
+        if (!written || !closed) {
+            fileSystem_.Remove(path);
+            throw SaveFailed{};
+        }
+    }
+
+    // Creates path only if nothing is there now and fills it; false when something was.
+    bool CreateExclusive(const std::string& path) {
+        CheckTarget(path);
+        std::unique_ptr<OutputFile> file;
+        switch (fileSystem_.CreateNew(path, file)) {
+            case CreateOutcome::Created:
+                Fill(path, *file);
+                return true;
+            case CreateOutcome::AlreadyExists:
+                return false;
+            case CreateOutcome::Failed:
+                break;
+        }
+        throw SaveFailed{};
+    }
+
+    void Replace(const std::string& target) {
+        CheckTarget(target);
+        std::string temporary;
+        for (int attempt = 0;; ++attempt) {
+            if (attempt == 64) throw SaveFailed{};
+            temporary = TemporaryName(target);
+            std::unique_ptr<OutputFile> file;
+            const CreateOutcome outcome = fileSystem_.CreateNew(temporary, file);
+            if (outcome == CreateOutcome::AlreadyExists) continue;
+            if (outcome == CreateOutcome::Failed) throw SaveFailed{};
+            Fill(temporary, *file);
+            break;
+        }
+        if (!fileSystem_.Replace(temporary, target)) {
+            fileSystem_.Remove(temporary);
+            throw SaveFailed{};
+        }
+    }
+
+    void Keep(const std::string& target) {
+        CheckTarget(target);
+        if (fileSystem_.IsFile(target)) return;
+        CreateExclusive(target);  // something that appeared meanwhile is kept as well
+    }
+
+    // Returns the file name under which the file was stored.
+    std::string Number(const std::string& target, const std::string& marker) {
+        CheckTarget(target);
+        if (!fileSystem_.IsFile(target) && CreateExclusive(target)) {
+            return PathFileName(target, codePage_);
+        }
+        const std::string extension = PathExtension(target, codePage_);
+        const std::string base = target.substr(0, target.size() - extension.size());
+        // Ends at the first free number, or at a candidate that cannot be created.
+        for (std::uint64_t n = 1;; ++n) {
+            const std::string candidate = base + marker + std::to_string(n) + extension;
+            if (fileSystem_.IsFile(candidate)) continue;
+            if (CreateExclusive(candidate)) return PathFileName(candidate, codePage_);
+        }
+    }
+
+private:
+    // Beside the target, so the final rename stays within one directory and file system.
+    static std::string TemporaryName(const std::string& target) {
+        static std::atomic<std::uint32_t> counter{0};
+        const auto ticks = static_cast<std::uint64_t>(
+            std::chrono::steady_clock::now().time_since_epoch().count());
+        const auto unique = static_cast<std::uint32_t>(ticks ^ (ticks >> 32)) + 0x9E3779B9u * ++counter;
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".kestrune-%08x.tmp", static_cast<unsigned>(unique));
+        return target + suffix;
+    }
+
+    FileSystem& fileSystem_;
+    const CodePage& codePage_;
+    std::string_view data_;
+};
+
+}  // namespace
+
+void TTessock::SaveFile(std::string_view Filename) {
+    if (File.FileData.empty()) throw EUploadError(kNoFileMessage);
+    try {
+        const std::string target(Filename);
+        FileSaver saver(fileSystem_, codePage_, File.FileData);
+        switch (OverwriteModeValue) {
+            case 1:
+                saver.Keep(target);
+                break;
+            case 2:
+                File.SavedNameText = saver.Number(target, OverwriteMarker);
+                break;
+            default:
+                saver.Replace(target);
+                break;
+        }
+    } catch (...) {
+        // Whatever went wrong, the page sees one message and never the underlying text.
+        throw EUploadError(kSaveErrorMessage);
+    }
+}
+
+}  // namespace kestrune

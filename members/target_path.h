@@ -1,0 +1,16 @@
+// Which SaveFile targets are refused before any file is touched.
+#pragma once
+
+#include <string_view>
+
+#include "host/code_page.h"
+
+namespace kestrune {
+
+// False for a path holding a NUL byte (it would name a shorter path), and for one whose
+// last component is empty, ends in "." or " ", or is a reserved device name (CON, PRN,
+// AUX, NUL, COM1-COM9, LPT1-LPT9 in any case, with or without an extension). Windows
+// would quietly write such a target somewhere else; every platform refuses it alike.
+bool IsAcceptableTarget(std::string_view path, const CodePage& codePage);
+
+}  // namespace kestrune

@@ -1,0 +1,149 @@
+#include <optional>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "fakes/dbcs_code_page.h"
+#include "fakes/fake_file_system.h"
+#include "host/posix/single_byte_code_page.h"
+#include "members/member_fixture.h"
+#include "support/expect_throw_msg.h"
+
+namespace kestrune::testing {
+namespace {
+
+using Upload = Member<FakeFileSystem, SingleByteCodePage>;
+using namespace std::string_literals;
+
+TEST(FormFields, ByName) {
+    struct Case {
+        std::vector<std::string> lines;
+        std::string query, expected;
+    };
+    const std::vector<Case> cases = {
+        {{}, "anything", ""},
+        {{"Title=A", "colour=B"}, "title", "A"},
+        {{"Title=A", "colour=B"}, "TITLE", "A"},
+        {{"Title=A", "colour=B"}, "Colour", "B"},
+        {{"Title=A", "colour=B"}, "size", ""},
+        {{"\xE9t\xE9=1"}, "\xC9T\xC9", ""},      // non-ASCII letters match exactly only
+        {{"\xE9t\xE9=1"}, "\xE9T\xE9", "1"},
+        {{"a=1", "A=2"}, "a", "1"},               // the first line of the name decides the value
+        {{"a=1", "A=2"}, "A", "1"},
+        {{"x=1=2"}, "x", "1=2"},
+        {{"x=1=2"}, "x=1", ""},                   // no name holds "="
+        {{"=v"}, "", "v"},
+        {{"k=v"}, "", ""},
+        {{"x\0y=v"s}, "x", ""},                    // a NUL before "=": the line has no name
+        {{"x\0y=v"s, "=w"}, "", "w"},
+        {{"ab=1", "AB=2", "aB=3"}, "Ab", "1"},
+        {{"name=C:\\dir\\f.txt"}, "NAME", "C:\\dir\\f.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("query [" + c.query + "] over " + std::to_string(c.lines.size()) + " lines");
+        Upload upload(LinesBody(c.lines));
+        ASSERT_EQ(static_cast<std::int32_t>(c.lines.size()), upload.object.FormVariableCount());
+        EXPECT_EQ(c.expected, upload.object.FormVariable(c.query));
+    }
+}
+
+TEST(FormFields, ByIndex) {
+    Upload empty(LinesBody({}));
+    EXPECT_EQ(0, empty.object.FormVariableCount());
+    EXPECT_THROW_MSG(empty.object.FormVariableByIndex(0), EUploadError, "Index out of range.");
+    EXPECT_THROW_MSG(empty.object.FormVariableByIndex(-1), EListError, "List index out of bounds (-1)");
+
+    Upload three(LinesBody({"a=1", "b=2", "c=3=4"}));
+    struct Case {
+        std::int32_t index;
+        std::string expected;
+    };
+    for (const auto& c : std::vector<Case>{{0, "1"}, {1, "2"}, {2, "3=4"}}) {
+        SCOPED_TRACE(c.index);
+        EXPECT_EQ(c.expected, three.object.FormVariableByIndex(c.index));
+    }
+    EXPECT_THROW_MSG(three.object.FormVariableByIndex(3), EUploadError, "Index out of range.");
+    EXPECT_THROW_MSG(three.object.FormVariableByIndex(INT32_MAX), EUploadError, "Index out of range.");
+    EXPECT_THROW_MSG(three.object.FormVariableByIndex(-1), EListError, "List index out of bounds (-1)");
+    EXPECT_THROW_MSG(three.object.FormVariableByIndex(INT32_MIN), EListError,
+                     "List index out of bounds (-2147483648)");
+
+    Upload repeated(LinesBody({"a=1", "A=2"}));
+    EXPECT_EQ("1", repeated.object.FormVariableByIndex(1));  // by the line's name, not its text
+}
+
+// The lookups as a walk over every line, written from the rules, not from the list.
+struct ReferenceWalk {
+    const CodePage& codePage;
+    const TStringList& list;
+
+    // Text before the first "=", stepping over double-byte characters; none past a NUL.
+    std::optional<std::string> NameOf(const std::string& line) const {
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            if (line[i] == '\0') return std::nullopt;
+            if (line[i] == '=') return line.substr(0, i);
+            if (codePage.IsLeadByte(static_cast<unsigned char>(line[i]))) ++i;
+        }
+        return std::nullopt;
+    }
+    static std::string Upper(std::string text) {
+        for (char& c : text) {
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        }
+        return text;
+    }
+    std::string ValueOf(const std::string& name) const {
+        for (std::int32_t i = 0; i < list.Count(); ++i) {
+            const auto lineName = NameOf(list.Line(i));
+            if (lineName && codePage.NamesEqual(*lineName, name)) {
+                return name.size() + 1 <= list.Line(i).size() ? list.Line(i).substr(name.size() + 1) : "";
+            }
+        }
+        return "";
+    }
+    std::string FormVariable(const std::string& query) const {
+        std::string result;
+        for (std::int32_t i = 0; i < list.Count(); ++i) {
+            const std::string name = NameOf(list.Line(i)).value_or("");
+            if (Upper(name) == Upper(query)) result = ValueOf(name);
+        }
+        return result;
+    }
+    std::string ByIndex(std::int32_t index) const { return ValueOf(NameOf(list.Line(index)).value_or("")); }
+};
+
+template <typename CodePageType>
+void CompareWithWalk(const std::vector<std::string>& atoms, unsigned seed) {
+    std::mt19937 random(seed);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<std::string> lines;
+        std::vector<std::string> names;
+        const int count = static_cast<int>(random() % 12);
+        for (int i = 0; i < count; ++i) {
+            std::string name;
+            for (int k = static_cast<int>(random() % 3); k > 0; --k) name += atoms[random() % atoms.size()];
+            names.push_back(name);
+            lines.push_back(name + "=v" + std::to_string(i));
+        }
+        Member<FakeFileSystem, CodePageType> upload(LinesBody(lines));
+        const ReferenceWalk walk{upload.codePage, upload.object.FieldList()};
+        SCOPED_TRACE("seed " + std::to_string(seed) + " round " + std::to_string(round));
+        ASSERT_EQ(count, upload.object.FormVariableCount());
+        names.insert(names.end(), atoms.begin(), atoms.end());
+        names.push_back("");
+        for (const auto& query : names) {
+            EXPECT_EQ(walk.FormVariable(query), upload.object.FormVariable(query)) << "[" << query << "]";
+        }
+        for (std::int32_t i = 0; i < count; ++i) EXPECT_EQ(walk.ByIndex(i), upload.object.FormVariableByIndex(i));
+    }
+}
+
+TEST(FormFields, EqualTheWalkOverEveryLine) {
+    CompareWithWalk<SingleByteCodePage>({"a", "A", "b", "=", std::string(1, '\0'), "\xE9", "\xC9", " "}, 1);
+    // Full-width A/a (0x82 0x60 / 0x82 0x81) fold only under the double-byte code page;
+    // 0x82 0x3D carries a "=" as its trail byte.
+    CompareWithWalk<DbcsCodePage>({"a", "A", "\x82\x60", "\x82\x81", "\x82=", "=", "x"}, 2);
+}
+
+}  // namespace
+}  // namespace kestrune::testing

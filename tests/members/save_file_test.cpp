@@ -1,0 +1,184 @@
+// SaveFile against a real temporary directory.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "host/posix/posix_file_system.h"
+#include "host/posix/single_byte_code_page.h"
+#include "members/member_fixture.h"
+#include "support/expect_throw_msg.h"
+
+namespace kestrune::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Upload = Member<PosixFileSystem, SingleByteCodePage>;
+using namespace std::string_literals;
+
+const std::string kSaveError = "Error saving file. Check the user permissions.";
+const std::string kContent = "new bytes\r\n\x00\xff"s;
+
+class SaveFileOnDisk : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/kestrune-save-XXXXXX";
+        ASSERT_NE(nullptr, ::mkdtemp(pattern));
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add);
+        }
+        fs::remove_all(dir_);
+    }
+    std::string At(const std::string& name) const { return dir_ + "/" + name; }
+    void Put(const std::string& name, const std::string& content) const {
+        std::ofstream(At(name), std::ios::binary) << content;
+    }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(At(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    std::set<std::string> Names() const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_)) names.insert(entry.path().filename());
+        return names;
+    }
+
+    std::string dir_;
+    Upload upload_{FileBody("photo.jpg", kContent)};
+};
+
+TEST_F(SaveFileOnDisk, ReplaceWritesAndReplacesWithoutLeftovers) {
+    ASSERT_EQ(kContent, std::string(upload_.object.FileBytes()));
+    upload_.object.SaveFile(At("a.bin"));
+    Put("b.bin", "old contents, longer than the new ones");
+    upload_.object.SaveFile(At("b.bin"));
+    EXPECT_EQ(kContent, Read("a.bin"));
+    EXPECT_EQ(kContent, Read("b.bin"));
+    EXPECT_EQ((std::set<std::string>{"a.bin", "b.bin"}), Names());
+    EXPECT_EQ("", upload_.object.NewName());
+}
+
+TEST_F(SaveFileOnDisk, KeepLeavesAnExistingFile) {
+    upload_.object.SetOverwriteMode(1);
+    Put("old.bin", "old");
+    upload_.object.SaveFile(At("old.bin"));
+    upload_.object.SaveFile(At("new.bin"));
+    EXPECT_EQ("old", Read("old.bin"));
+    EXPECT_EQ(kContent, Read("new.bin"));
+    EXPECT_EQ("", upload_.object.NewName());
+}
+
+TEST_F(SaveFileOnDisk, NumberedNames) {
+    struct Case {
+        const char* label;
+        std::vector<std::string> present;
+        std::string marker, target, saved;
+    };
+    const std::vector<Case> cases = {
+        {"absent", {}, "~", "photo.jpg", "photo.jpg"},
+        {"present", {"photo.jpg"}, "~", "photo.jpg", "photo~1.jpg"},
+        {"next", {"photo.jpg", "photo~1.jpg"}, "~", "photo.jpg", "photo~2.jpg"},
+        {"lowest free", {"photo.jpg", "photo~2.jpg"}, "~", "photo.jpg", "photo~1.jpg"},
+        {"underscore", {"photo.jpg"}, "_", "photo.jpg", "photo_1.jpg"},
+        {"empty marker", {"photo.jpg"}, "", "photo.jpg", "photo1.jpg"},
+        {"no extension", {"my.dir/README"}, "~", "my.dir/README", "README~1"},
+        {"two dots", {"a.tar.gz"}, "~", "a.tar.gz", "a.tar~1.gz"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        fs::remove_all(dir_);
+        fs::create_directories(At("my.dir"));
+        for (const auto& name : c.present) Put(name, "present");
+        upload_.object.SetOverwriteMode(2);
+        upload_.object.SetOverwriteChr(c.marker);
+        upload_.object.SaveFile(At(c.target));
+        EXPECT_EQ(c.saved, upload_.object.NewName());
+        const std::string folder = c.target.find('/') == std::string::npos ? "" : "my.dir/";
+        EXPECT_EQ(kContent, Read(folder + c.saved));
+        for (const auto& name : c.present) EXPECT_EQ("present", Read(name));
+    }
+    fs::remove_all(dir_);
+    fs::create_directory(dir_);
+    Put("photo.jpg", "present");
+    upload_.object.SetOverwriteChr("~");
+    upload_.object.SaveFile(At("photo.jpg"));
+    EXPECT_EQ("photo~1.jpg", upload_.object.NewName());
+    upload_.object.SaveFile(At("photo.jpg"));
+    EXPECT_EQ("photo~2.jpg", upload_.object.NewName());
+    upload_.object.SetOverwriteMode(0);
+    upload_.object.SaveFile(At("other.jpg"));
+    EXPECT_EQ("photo~2.jpg", upload_.object.NewName());
+}
+
+TEST_F(SaveFileOnDisk, RefusedTargetsFailInEveryModeAndWriteNothing) {
+    fs::create_directory(At("folder"));
+    Put("readonly.txt", "keep me");
+    ::chmod(At("readonly.txt").c_str(), 0444);
+    struct Case {
+        const char* label;
+        std::string path;
+        std::vector<int> modes;
+    };
+    const std::vector<Case> cases = {
+        {"directory", At("folder"), {0, 1, 2}},
+        {"missing directory", At("nowhere/x.txt"), {0, 1, 2}},
+        {"read-only target", At("readonly.txt"), {0}},
+        {"NUL in the path", At("evil.asp\0.jpg"s), {0, 1, 2}},
+        {"device name", At("con"), {0, 1, 2}},
+        {"device name with extension", At("Con.txt"), {0, 1, 2}},
+        {"device name, blank before the dot", At("LPT3 .log"), {0, 1, 2}},
+        {"trailing dot", At("x.txt."), {0, 1, 2}},
+        {"trailing blank", At("x.txt "), {0, 1, 2}},
+        {"empty file name", At("folder/"), {0, 1, 2}},
+        {"empty path", "", {0, 1, 2}},
+    };
+    const std::set<std::string> before = Names();
+    for (const auto& c : cases) {
+        for (const int mode : c.modes) {
+            SCOPED_TRACE(std::string(c.label) + ", mode " + std::to_string(mode));
+            upload_.object.SetOverwriteMode(mode);
+            EXPECT_THROW_MSG(upload_.object.SaveFile(c.path), EUploadError, kSaveError);
+        }
+    }
+    EXPECT_EQ(before, Names());
+    EXPECT_EQ("keep me", Read("readonly.txt"));
+    EXPECT_TRUE(fs::is_empty(At("folder")));
+    EXPECT_EQ("", upload_.object.NewName());
+}
+
+TEST_F(SaveFileOnDisk, ReadOnlyTargetIsKeptOrNumbered) {
+    Put("ro.txt", "keep me");
+    ::chmod(At("ro.txt").c_str(), 0444);
+    upload_.object.SetOverwriteMode(1);
+    upload_.object.SaveFile(At("ro.txt"));
+    upload_.object.SetOverwriteMode(2);
+    upload_.object.SaveFile(At("ro.txt"));
+    EXPECT_EQ("ro~1.txt", upload_.object.NewName());
+    EXPECT_EQ("keep me", Read("ro.txt"));
+}
+
+TEST_F(SaveFileOnDisk, NoFileReceived) {
+    Put("there.txt", "x");
+    for (const auto& body : {LinesBody({"a=b"}), FileBody("empty.txt", "")}) {
+        Upload empty(body);
+        for (const int mode : {0, 1, 2}) {
+            SCOPED_TRACE(mode);
+            empty.object.SetOverwriteMode(mode);
+            EXPECT_THROW_MSG(empty.object.SaveFile(At("there.txt")), EUploadError, "Error. No file received.");
+            EXPECT_THROW_MSG(empty.object.SaveFile("\0"s), EUploadError, "Error. No file received.");
+        }
+    }
+    EXPECT_EQ((std::set<std::string>{"there.txt"}), Names());
+}
+
+}  // namespace
+}  // namespace kestrune::testing

@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include "fakes/dbcs_code_page.h"
+#include "host/posix/single_byte_code_page.h"
+#include "members/target_path.h"
+
+namespace kestrune {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(TargetPath, RefusedAndAcceptedTargets) {
+    struct Case {
+        std::string path;
+        bool accepted;
+    };
+    const std::vector<Case> cases = {
+        {"C:\\up\\photo.jpg", true},  {"up/photo.jpg", true},     {"photo", true},
+        {"", false},                  {"up/", false},             {"C:\\up\\", false},
+        {"C:", false},                {"a.txt.", false},          {"a.txt ", false},
+        {"a. txt", true},             {"evil.asp\0.jpg"s, false}, {"\0"s, false},
+        {"CON", false},               {"con", false},             {"Con.txt", false},
+        {"CON .txt", false},          {"con  .tar.gz", false},    {"up/aux", false},
+        {"C:\\PRN.log", false},       {"d:nul", false},           {"NUL.", false},
+        {"COM1", false},              {"com9.x", false},          {"LPT1", false},
+        {"lpt5.doc", false},          {"COM0", true},             {"LPT10", true},
+        {"COM", true},                {"console.txt", true},      {"acon", true},
+        {"con/x.txt", true},          {"nul\\x", true},           {"CONx.txt", true},
+        {"COM1x", true},              {".con", true},
+    };
+    const SingleByteCodePage codePage;
+    for (const auto& c : cases) {
+        SCOPED_TRACE("[" + c.path + "]");
+        EXPECT_EQ(c.accepted, IsAcceptableTarget(c.path, codePage));
+    }
+}
+
+TEST(TargetPath, TrailBytesAreNoSeparators) {
+    const DbcsCodePage codePage;
+    // 0x95 0x5C is one double-byte character whose trail byte looks like "\".
+    EXPECT_TRUE(IsAcceptableTarget("dir\\\x95\\", codePage));
+    EXPECT_FALSE(IsAcceptableTarget("dir\\\x95\\", SingleByteCodePage()));
+}
+
+}  // namespace
+}  // namespace kestrune
