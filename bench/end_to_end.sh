@@ -1,0 +1,100 @@
+# The end-to-end figure: a 200 MB upload sent by curl over loopback to a page that
+# creates the object and saves the file, against the same upload to a page that only
+# reads and discards the body. Prints "SAVE_SECONDS DISCARD_SECONDS" (medians of three
+# rounds each) on stdout, or one line saying why there is no figure. Sourced by
+# scripts/commands/bench.sh after lib.sh; needs the page server (./run serve).
+
+e2e_dir=$KESTRUNE_ROOT/build/bench/e2e
+e2e_bytes=200000000
+
+e2e_write_pages() {
+    mkdir -p "$e2e_dir/site"
+    cat > "$e2e_dir/site/discard.asp" <<'PAGE'
+<%
+Dim remaining, count, data
+remaining = Request.TotalBytes
+Do While remaining > 0
+  count = 102400
+  If count > remaining Then count = remaining
+  data = Request.BinaryRead(count)
+  If count <= 0 Then Exit Do
+  remaining = remaining - count
+Loop
+Response.Write "discarded"
+%>
+PAGE
+    cat > "$e2e_dir/site/save.asp" <<'PAGE'
+<%
+Dim upload
+Set upload = Server.CreateObject("Kestrune.Tessock")
+upload.SaveFile Server.MapPath("received.bin")
+Response.Write "saved " & upload.FileSize
+%>
+PAGE
+}
+
+e2e_free_port() {
+    local port
+    for _ in $(seq 50); do
+        port=$((20000 + RANDOM % 20000))
+        (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || { echo "$port"; return 0; }
+    done
+    return 1
+}
+
+# e2e_upload URL: prints the seconds one upload took; fails unless the page answered 200
+# with what it is expected to print.
+e2e_upload() {
+    local result code seconds
+    result=$(curl -sS -o "$e2e_dir/answer" -w '%{http_code} %{time_total}' \
+        -F "upload=@$e2e_dir/upload.bin;type=application/octet-stream" "$1") || return 1
+    read -r code seconds <<<"$result"
+    [ "$code" = 200 ] || return 1
+    grep -qE "^(discarded|saved $e2e_bytes)\$" "$e2e_dir/answer" || return 1
+    echo "$seconds"
+}
+
+e2e_median() { sort -g | sed -n 2p; }
+
+end_to_end_figure() {
+    if [ ! -f "$KESTRUNE_ROOT/scripts/commands/serve.sh" ]; then
+        echo "not available yet"
+        return 0
+    fi
+    ensure_packages curl
+    e2e_write_pages
+    [ -f "$e2e_dir/upload.bin" ] && [ "$(stat -c %s "$e2e_dir/upload.bin")" -eq "$e2e_bytes" ] ||
+        head -c "$e2e_bytes" /dev/urandom > "$e2e_dir/upload.bin"
+
+    local port server url saves=() discards=() seconds
+    port=$(e2e_free_port) || { echo "no free loopback port"; return 0; }
+    setsid "$KESTRUNE_ROOT/run" serve --port "$port" --root "$e2e_dir/site" \
+        > "$e2e_dir/server.log" 2>&1 < /dev/null &
+    server=$!
+    url=http://127.0.0.1:$port
+    for _ in $(seq 900); do
+        grep -q "Serving .* at http://127.0.0.1:$port/" "$e2e_dir/server.log" && break
+        kill -0 "$server" 2>/dev/null || break
+        sleep 1
+    done
+    if ! grep -q "Serving .* at http://127.0.0.1:$port/" "$e2e_dir/server.log"; then
+        kill -- "-$server" 2>/dev/null
+        echo "failed: the page server did not start (build/bench/e2e/server.log)"
+        return 0
+    fi
+    for _ in 1 2 3; do
+        seconds=$(e2e_upload "$url/discard.asp") || { discards=(); break; }
+        discards+=("$seconds")
+        seconds=$(e2e_upload "$url/save.asp") || { saves=(); break; }
+        saves+=("$seconds")
+        cmp -s "$e2e_dir/upload.bin" "$e2e_dir/site/received.bin" || { saves=(); break; }
+        rm -f "$e2e_dir/site/received.bin"
+    done
+    kill -- "-$server" 2>/dev/null
+    wait "$server" 2>/dev/null
+    if [ ${#saves[@]} -ne 3 ] || [ ${#discards[@]} -ne 3 ]; then
+        echo "failed: an upload did not complete as expected (build/bench/e2e/)"
+        return 0
+    fi
+    echo "$(printf '%s\n' "${saves[@]}" | e2e_median) $(printf '%s\n' "${discards[@]}" | e2e_median)"
+}

@@ -1,0 +1,132 @@
+// Many parts in one body: recording and reading form fields must cost the same per
+// field however many there are, and a body of many small files must not slow the scan.
+//
+// Linearity is judged against ten objects of a tenth of the fields each, handled in the
+// same iteration: the same number of fields and the same memory footprint, with reads
+// taking turns between the ten objects, so the cache misses of a big index are paid
+// alike and only a cost that grows with the length of one list (a list walk would be
+// ten times slower) tells the two apart.
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/file_record.h"
+#include "base/string_list.h"
+#include "bench/bench_bodies.h"
+#include "bench/body_host.h"
+#include "bench/scan_baseline.h"
+#include "host/posix/posix_file_system.h"
+#include "host/posix/single_byte_code_page.h"
+#include "multipart/multipart_parser.h"
+#include "upload/tessock.h"
+
+namespace kestrune::bench {
+namespace {
+
+constexpr int kFileCount = 1000;
+constexpr std::size_t kSmallFileSize = 1024;
+
+// copies bodies of count fields each, every one in memory of its own.
+std::vector<std::string> FieldsBodies(int count, int copies) {
+    return std::vector<std::string>(static_cast<std::size_t>(copies), FieldsBody(count));
+}
+
+const std::string& CachedFilesBody() {
+    static const std::string body = SmallFilesBody(kFileCount, kSmallFileSize);
+    return body;
+}
+
+void ParseFields(benchmark::State& state, int count, int copies) {
+    const std::vector<std::string> bodies = FieldsBodies(count, copies);
+    const SingleByteCodePage codePage;
+    const std::function<bool()> connected = [] { return true; };
+    for (auto _ : state) {
+        std::vector<TStringList> lists;
+        lists.reserve(bodies.size());
+        for (const std::string& body : bodies) {
+            TFileRecord file;
+            ParseMultipart(body, codePage, connected, lists.emplace_back(codePage), file);
+            if (lists.back().Count() != count) state.SkipWithError("the parser lost fields");
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * count * copies);
+}
+
+// Reads every field of copies objects, each made from a body of count fields, by index
+// or by name.
+void ReadFields(benchmark::State& state, int count, int copies, bool byName) {
+    const std::vector<std::string> bodies = FieldsBodies(count, copies);
+    const SingleByteCodePage codePage;
+    PosixFileSystem fileSystem;
+    std::vector<std::unique_ptr<BodyHost>> hosts;
+    std::vector<std::unique_ptr<TTessock>> uploads;
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) names.push_back(FieldName(i));
+    for (const std::string& body : bodies) {
+        hosts.push_back(std::make_unique<BodyHost>(body));
+        uploads.push_back(std::make_unique<TTessock>(*hosts.back(), codePage, fileSystem));
+        uploads.back()->Initialize();
+        if (uploads.back()->FormVariableCount() != count ||
+            uploads.back()->FormVariable(names.back()) != "value" + names.back().substr(5)) {
+            state.SkipWithError("the object did not record every field");
+            return;
+        }
+    }
+    for (auto _ : state) {
+        for (int i = 0; i < count; ++i) {
+            for (const auto& upload : uploads) {
+                if (byName) benchmark::DoNotOptimize(upload->FormVariable(names[static_cast<std::size_t>(i)]));
+                else benchmark::DoNotOptimize(upload->FormVariableByIndex(i));
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * count * copies);
+}
+
+void ScanFiles(benchmark::State& state) {
+    const std::string& body = CachedFilesBody();
+    for (auto _ : state) benchmark::DoNotOptimize(ScanForDelimiter(body, kDelimiter));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
+}
+
+void ParseFiles(benchmark::State& state) {
+    const std::string& body = CachedFilesBody();
+    const SingleByteCodePage codePage;
+    const std::function<bool()> connected = [] { return true; };
+    for (auto _ : state) {
+        TStringList fields(codePage);
+        TFileRecord file;
+        ParseMultipart(body, codePage, connected, fields, file);
+        if (file.FileData.size() != kSmallFileSize) {
+            state.SkipWithError("the parser did not keep the first file");
+            break;
+        }
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
+    state.SetItemsProcessed(state.iterations() * kFileCount);
+}
+
+int Register() {
+    struct Shape { int count; int copies; const char* name; };
+    for (const Shape& shape : {Shape{10000, 1, "10000"}, Shape{100000, 1, "100000"},
+                               Shape{10000, 10, "10x10000"}}) {
+        const std::string n = shape.name;
+        benchmark::RegisterBenchmark(("parse_fields/" + n).c_str(), ParseFields, shape.count,
+                                     shape.copies)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("by_index/" + n).c_str(), ReadFields, shape.count,
+                                     shape.copies, false)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("by_name/" + n).c_str(), ReadFields, shape.count,
+                                     shape.copies, true)->Unit(benchmark::kMillisecond);
+    }
+    benchmark::RegisterBenchmark("scan_files/1000", ScanFiles)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("parse_files/1000", ParseFiles)->Unit(benchmark::kMillisecond);
+    return 0;
+}
+
+[[maybe_unused]] const int registered = Register();
+
+}  // namespace
+}  // namespace kestrune::bench

@@ -1,0 +1,144 @@
+# Turns the benchmark results into the performance table (a Markdown table, so it can be
+# pasted into docs/performance.md as it is).
+#
+# Input: the JSON file kestrune-bench writes with --benchmark_out (one key per line).
+# Variables:
+#   machine  the machine line
+#   memory   "body_bytes=N baseline_kib=N peak_kib=N" from kestrune-bench-memory, or a
+#            reason it is missing
+#   e2e      "SAVE_SECONDS DISCARD_SECONDS" for the page-host upload, or a reason it is missing
+# Each figure is the median of the repetitions, in CPU time of the benchmarking thread
+# (kernel time such as page faults included), so other load on the machine skews it
+# little; ratios compare figures of the same run.
+
+function value(line) {
+    sub(/^[^:]*: */, "", line)
+    sub(/,$/, "", line)
+    gsub(/"/, "", line)
+    return line
+}
+
+/^ *"name": / {
+    name = value($0)
+    median = sub(/_median$/, "", name)
+    next
+}
+/^ *"error_message": / { failure[name] = value($0); next }
+median && /^ *"cpu_time": / { cpuTime[name] = value($0) + 0; next }
+median && /^ *"time_unit": / { timeUnit[name] = value($0); next }
+median && /^ *"bytes_per_second": / { bytesPerSecond[name] = value($0) + 0; next }
+
+function have(key) { return key in cpuTime }
+function missing(key) { return key in failure ? "error: " failure[key] : "not measured" }
+function gbps(key) { return bytesPerSecond[key] / 1e9 }
+function ms(key) {
+    if (timeUnit[key] == "ns") return cpuTime[key] / 1e6
+    if (timeUnit[key] == "us") return cpuTime[key] / 1e3
+    if (timeUnit[key] == "s") return cpuTime[key] * 1e3
+    return cpuTime[key]
+}
+function num(x) { return sprintf(x >= 100 ? "%.0f" : x >= 10 ? "%.1f" : "%.2f", x) }
+function yes(ok) { return ok ? "yes" : "NO" }
+
+function row(figure, v, unit, baseline, ratio, target, met) {
+    rows[++rowCount] = figure "\t" v "\t" unit "\t" baseline "\t" ratio "\t" target "\t" met
+}
+function gap(figure, reason) { row(figure, reason, "", "", "", "", "-") }
+
+function baselineRow(figure, key) {
+    if (have(key)) row(figure, num(gbps(key)), "GB/s", "-", "-", "-", "-")
+    else gap(figure, missing(key))
+}
+
+# Throughput against a baseline measured in the same run; minRatio 0 means no target.
+function ratioRow(figure, key, baseKey, baseName, minRatio,    ratio) {
+    if (!have(key) || !have(baseKey)) { gap(figure, missing(have(key) ? baseKey : key)); return }
+    ratio = gbps(key) / gbps(baseKey)
+    row(figure, num(gbps(key)), "GB/s", num(gbps(baseKey)) " GB/s " baseName, sprintf("%.2f", ratio),
+        minRatio ? ">= " minRatio : "-", minRatio ? yes(ratio >= minRatio) : "-")
+}
+
+# A figure for 100k fields against the same work on ten objects of 10k fields each
+# (same number of fields, same memory): a cost that grows with the length of one list
+# shows as a ratio well above 1 (a list walk would give about 10).
+function linearRow(figure, key, baseKey, limitMs, maxRatio,    ratio, ok, target) {
+    if (!have(key) || !have(baseKey)) { gap(figure, missing(have(key) ? baseKey : key)); return }
+    ratio = ms(key) / ms(baseKey)
+    ok = 1
+    target = ""
+    if (limitMs) { ok = ms(key) < limitMs; target = "< " limitMs " ms" }
+    if (maxRatio) { ok = ok && ratio <= maxRatio; target = target (target ? ", " : "") "ratio <= " maxRatio }
+    row(figure, num(ms(key)), "ms", num(ms(baseKey)) " ms for 10 x 10k", sprintf("%.2f", ratio),
+        target, yes(ok))
+}
+
+function plainRow(figure, key) {
+    if (have(key)) row(figure, num(ms(key)), "ms", "-", "-", "-", "-")
+    else gap(figure, missing(key))
+}
+
+function memoryRow(figure,    fields, i, kv, body, delta, ratio, limit) {
+    if (memory !~ /^body_bytes=/) { gap(figure, memory); return }
+    split(memory, fields, " ")
+    for (i in fields) { split(fields[i], kv, "="); m[kv[1]] = kv[2] + 0 }
+    body = m["body_bytes"] / 1048576
+    delta = (m["peak_kib"] - m["baseline_kib"]) / 1024
+    ratio = delta / body
+    limit = 1.1 * body + 4
+    row(figure, sprintf("%.2f", ratio), "x body", sprintf("%.0f MiB body, peak +%.1f MiB", body, delta),
+        sprintf("%.2f", ratio), "<= 1.1x + 4 MiB", yes(delta <= limit))
+}
+
+function endToEndRow(figure,    parts, ratio) {
+    if (split(e2e, parts, " ") != 2 || parts[1] !~ /^[0-9.]+$/) { gap(figure, e2e); return }
+    ratio = parts[1] / parts[2]
+    row(figure, sprintf("%.2f", parts[1]), "s", sprintf("%.2f s discard page", parts[2]),
+        sprintf("%.2f", ratio), "<= 2", yes(ratio <= 2))
+}
+
+function printTable(    i, j, cells, width, line, n) {
+    header = "figure\tvalue\tunit\tbaseline\tratio\ttarget\tmet?"
+    split(header, cells, "\t")
+    for (j = 1; j <= 7; j++) width[j] = length(cells[j])
+    for (i = 1; i <= rowCount; i++) {
+        n = split(rows[i], cells, "\t")
+        for (j = 1; j <= n; j++) if (length(cells[j]) > width[j]) width[j] = length(cells[j])
+    }
+    print machine
+    print ""
+    printLine(header, width)
+    line = "|"
+    for (j = 1; j <= 7; j++) line = line " " dashes(width[j]) " |"
+    print line
+    for (i = 1; i <= rowCount; i++) printLine(rows[i], width)
+}
+function dashes(n,    s) { s = ""; while (n-- > 0) s = s "-"; return s }
+function printLine(text, width,    cells, j, line) {
+    split(text, cells, "\t")
+    line = "|"
+    for (j = 1; j <= 7; j++) line = line " " sprintf(j == 1 ? "%-*s" : "%*s", width[j], cells[j]) " |"
+    print line
+}
+
+END {
+    baselineRow("memchr+memcmp scan, random 100 MiB", "scan/random/100MiB")
+    baselineRow("memchr+memcmp scan, text 100 MiB", "scan/text/100MiB")
+    baselineRow("memcpy into touched memory, 100 MiB", "memcpy_touched/100MiB")
+    baselineRow("memcpy into fresh memory, 100 MiB", "memcpy_fresh/100MiB")
+    ratioRow("parse 1 MiB, random content", "parse/random/1MiB", "scan/random/1MiB", "scan", 0.5)
+    ratioRow("parse 1 MiB, text content", "parse/text/1MiB", "scan/text/1MiB", "scan", 0.5)
+    ratioRow("parse 100 MiB, random content", "parse/random/100MiB", "scan/random/100MiB", "scan", 0.5)
+    ratioRow("parse 100 MiB, text content", "parse/text/100MiB", "scan/text/100MiB", "scan", 0.5)
+    ratioRow("create object, 100 MiB random (intake + parse)", "create/random/100MiB",
+             "memcpy_fresh/100MiB", "fresh memcpy", 0)
+    plainRow("parse 10k fields", "parse_fields/10000")
+    linearRow("parse 100k fields", "parse_fields/100000", "parse_fields/10x10000", 1000, 0)
+    plainRow("FormVariableByIndex over all 10k fields", "by_index/10000")
+    linearRow("FormVariableByIndex over all 100k fields", "by_index/100000", "by_index/10x10000", 0, 1.5)
+    plainRow("FormVariable over all 10k fields", "by_name/10000")
+    linearRow("FormVariable over all 100k fields", "by_name/100000", "by_name/10x10000", 0, 1.5)
+    ratioRow("parse 1,000 small files in one body", "parse_files/1000", "scan_files/1000", "scan", 0)
+    memoryRow("peak memory creating an object for a 100 MiB upload")
+    endToEndRow("200 MB upload through the page host vs a discard page")
+    printTable()
+}

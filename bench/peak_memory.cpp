@@ -1,0 +1,72 @@
+// kestrune-bench-memory [MIB]: creates one object for a single-file upload of MIB MiB
+// (default 100) served by a host that makes the body on the fly, and prints how far the
+// process's peak resident memory rose while it did:
+//   body_bytes=N baseline_kib=N peak_kib=N
+// Run it as a process of its own, so nothing else has raised the peak before.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "bench/bench_bodies.h"
+#include "bench/body_host.h"
+#include "host/posix/posix_file_system.h"
+#include "host/posix/single_byte_code_page.h"
+#include "upload/tessock.h"
+
+namespace {
+
+long StatusKiB(const char* key) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::size_t keyLength = std::strlen(key);
+    while (std::getline(status, line))
+        if (line.compare(0, keyLength, key) == 0 && line.size() > keyLength && line[keyLength] == ':')
+            return std::strtol(line.c_str() + keyLength + 1, nullptr, 10);
+    return -1;
+}
+
+// Brings the peak down to what is resident now, where the kernel allows it.
+void ResetPeak() {
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5" << std::flush;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace kestrune;
+    const long mebibytes = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 100;
+    if (mebibytes < 1 || mebibytes > 2000) {
+        std::fprintf(stderr, "usage: kestrune-bench-memory [MIB]   (1 to 2000)\n");
+        return 2;
+    }
+    const bench::SingleFileBody body(bench::Content::Random,
+                                     static_cast<std::uint64_t>(mebibytes) * 1024 * 1024);
+    bench::BodyHost host(static_cast<std::int32_t>(body.Size()),
+                         [&body](std::uint64_t offset, std::size_t count, char* destination) {
+                             body.Read(offset, count, destination);
+                         });
+    const SingleByteCodePage codePage;
+    PosixFileSystem fileSystem;
+
+    ResetPeak();
+    const long baseline = StatusKiB("VmHWM");
+    TTessock upload(host, codePage, fileSystem);
+    upload.Initialize();
+    const long peak = StatusKiB("VmHWM");
+
+    if (!host.Output().empty() || upload.FileBytes().size() != body.ContentSize()) {
+        std::fprintf(stderr, "kestrune-bench-memory: the object did not keep the file (%s)\n",
+                     host.Output().c_str());
+        return 1;
+    }
+    if (baseline < 0 || peak < 0) {
+        std::fprintf(stderr, "kestrune-bench-memory: /proc/self/status has no VmHWM\n");
+        return 1;
+    }
+    std::printf("body_bytes=%llu baseline_kib=%ld peak_kib=%ld\n",
+                static_cast<unsigned long long>(body.Size()), baseline, peak);
+    return 0;
+}
