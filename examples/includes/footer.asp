@@ -1,0 +1,4 @@
+</main>
+<footer>Kestrune.Tessock receives one file and any number of form fields per request.</footer>
+</body>
+</html>

@@ -1,0 +1,89 @@
+<%@ Language="VBScript" %>
+<% Option Explicit %>
+<!-- #include file="includes/functions.asp" -->
+<%
+' Only a form post carries an upload; send anyone else to the form.
+If Request.ServerVariables("REQUEST_METHOD") <> "POST" Then
+  Response.Redirect "upload-form.asp"
+End If
+
+Dim pageTitle
+pageTitle = "Upload received"
+
+' Creating the object reads and parses the whole request body. Do not touch
+' Request.Form before this: it would consume the body first.
+Dim upload
+Set upload = Server.CreateObject("Kestrune.Tessock")
+%>
+<!-- #include file="includes/header.asp" -->
+<h2>Form fields by index</h2>
+<p>A file input counts as a field too: its value is the file name the browser sent.</p>
+<table id="fields-by-index">
+  <tr><th>Index</th><th>Value</th></tr>
+<%
+Dim i
+For i = 0 To upload.FormVariableCount - 1
+%>
+  <tr><td><%= i %></td><td><%= H(upload.FormVariableByIndex(i)) %></td></tr>
+<%
+Next
+%>
+</table>
+
+<h2>Form fields by name</h2>
+<table id="fields-by-name">
+<%
+Dim fieldNames, fieldName
+fieldNames = Array("title", "description", "category")
+For Each fieldName In fieldNames
+%>
+  <tr><th><%= H(fieldName) %></th><td id="field-<%= H(fieldName) %>"><%= H(upload.FormVariable(fieldName)) %></td></tr>
+<%
+Next
+%>
+</table>
+
+<h2>The file</h2>
+<%
+If upload.FileSize = 0 Then
+  ' An empty file counts as no file: there is nothing to save.
+%>
+<p id="no-file">No file was received. Choose a file that is not empty and
+<a href="upload-form.asp">try again</a>.</p>
+<%
+Else
+%>
+<dl class="facts">
+  <dt>Name</dt><dd id="filename"><%= H(upload.Filename) %></dd>
+  <dt>Extension</dt><dd id="extension"><%= H(upload.FileExtension) %></dd>
+  <dt>Name without extension</dt><dd id="basename"><%= H(upload.FileNameNoExtension) %></dd>
+  <dt>MIME type</dt><dd id="content-type"><%= H(upload.ContentType) %></dd>
+  <dt>Size in bytes</dt><dd id="size"><%= upload.FileSize %></dd>
+</dl>
+<%
+  Dim safeName
+  safeName = SafeFileName(upload.Filename)
+  If safeName = "" Or IsBlockedExtension(upload.FileExtension) Then
+%>
+<p id="not-saved" class="error">This file was not saved: files of this kind could run on the server.</p>
+<%
+  Else
+    ' Mode 2 never replaces a file: an existing name gets a number, as in report~1.pdf.
+    upload.OverwriteMode = 2
+    On Error Resume Next
+    upload.SaveFile Server.MapPath("uploads") & "\" & safeName
+    If Err.Number <> 0 Then
+%>
+<p id="save-error" class="error">The file could not be saved: <%= H(DescribeError()) %></p>
+<%
+    Else
+%>
+<p id="saved">Saved in the uploads folder as <strong id="newname"><%= H(upload.NewName) %></strong>.</p>
+<%
+    End If
+    On Error GoTo 0
+  End If
+End If
+%>
+<p><a href="upload-form.asp">Upload another file</a></p>
+<!-- #include file="includes/footer.asp" -->

@@ -1,0 +1,160 @@
+// A real browser fills the example form and uploads real files through the page server.
+'use strict';
+
+const assert = require('node:assert/strict');
+const fs = require('node:fs');
+const path = require('node:path');
+const { after, before, describe, test } = require('node:test');
+const { Server } = require('./lib/server');
+const { launchBrowser } = require('./lib/browser');
+const { everyByte, elementText, listFiles, makeFile, pseudoRandomFile } = require('./lib/files');
+
+const server = new Server();
+let browser = null;
+let browserProblem = '';
+
+before(async () => {
+  await server.start();
+  if (!server.ok) return;
+  try {
+    browser = await launchBrowser();
+  } catch (error) {
+    browserProblem = `the browser could not start: ${error.message}`;
+  }
+});
+
+after(async () => {
+  if (browser) await browser.close();
+  await server.stop();
+});
+
+function skipReason() {
+  return server.ok ? browserProblem : server.reason;
+}
+
+// Reports every upload progress event of the page's XMLHttpRequest on the console.
+const progressProbe = `
+  (() => {
+    const send = XMLHttpRequest.prototype.send;
+    XMLHttpRequest.prototype.send = function (body) {
+      this.upload.addEventListener('progress', (e) => console.log('upload-progress ' + e.loaded + ' ' + e.total));
+      return send.call(this, body);
+    };
+  })();`;
+
+// Fills and submits the form; resolves with the result page's HTML and the progress seen.
+async function uploadWithForm(context, upload, fields) {
+  const page = await context.newPage();
+  const progress = [];
+  page.on('console', (message) => {
+    const match = /^upload-progress (\d+) (\d+)$/.exec(message.text());
+    if (match) progress.push([Number(match[1]), Number(match[2])]);
+  });
+  try {
+    await page.goto(`${server.url}upload-form.asp`);
+    await page.addScriptTag({ content: progressProbe }).catch(() => {});
+    await page.fill('#title', fields.title);
+    await page.fill('#description', fields.description);
+    await page.selectOption('#category', fields.category);
+    await page.setInputFiles('#file', upload.file);
+    await page.click('#send');
+    await page.waitForSelector('#saved, #no-file, #save-error, #not-saved', { timeout: 240000 });
+    return { html: await page.content(), progress };
+  } finally {
+    await page.close();
+  }
+}
+
+function savedFile(html) {
+  const newName = elementText(html, 'newname');
+  assert.ok(newName, `the result page names no saved file:\n${html.slice(0, 3000)}`);
+  return path.join(server.uploadsDir(), newName);
+}
+
+const fields = {
+  title: 'Quarterly <report> & "notes"',
+  description: 'Line one\nLine two: caf\u00e9',
+  category: 'picture',
+};
+
+function checkFields(html) {
+  assert.equal(elementText(html, 'field-title'), fields.title);
+  assert.equal(elementText(html, 'field-category'), fields.category);
+  assert.ok(elementText(html, 'field-description').startsWith('Line one'));
+}
+
+describe('browser upload through the example form', () => {
+  const cases = [
+    { label: 'text file', make: () => makeFile('notes.txt', Buffer.from('Hello from a browser.\r\nSecond line.\n')) },
+    { label: 'every byte value', make: () => makeFile('bytes.bin', everyByte(256 * 64)) },
+    { label: '20 MB file', make: () => pseudoRandomFile('big-20mb.dat', 20 * 1024 * 1024, 'browser') },
+  ];
+  for (const { label, make } of cases) {
+    test(label, { timeout: 300000 }, async (t) => {
+      if (skipReason()) return t.skip(skipReason());
+      const upload = make();
+      const { html, progress } = await uploadWithForm(browser.context, upload, fields);
+      checkFields(html);
+      assert.equal(elementText(html, 'filename'), upload.name);
+      assert.equal(elementText(html, 'extension'), path.extname(upload.name).slice(1));
+      assert.equal(elementText(html, 'basename'), path.basename(upload.name, path.extname(upload.name)));
+      assert.ok(elementText(html, 'content-type'), 'a MIME type is shown');
+      assert.equal(Number(elementText(html, 'size')), upload.size);
+      const stored = savedFile(html);
+      assert.equal(listFiles(path.dirname(stored)).find((f) => f.file === stored)?.sha, upload.sha);
+      if (upload.size > 1024 * 1024) {
+        assert.ok(progress.length > 0, 'the page saw upload progress events');
+        const [loaded, total] = progress[progress.length - 1];
+        assert.equal(loaded, total, 'the last progress event reports the whole body sent');
+      }
+    });
+  }
+
+  test('empty file is reported as no file and nothing is saved', async (t) => {
+    if (skipReason()) return t.skip(skipReason());
+    const before = listFiles(server.uploadsDir()).length;
+    const { html } = await uploadWithForm(browser.context, makeFile('empty.txt', Buffer.alloc(0)), fields);
+    checkFields(html);
+    assert.match(html, /id="no-file"/);
+    assert.equal(listFiles(server.uploadsDir()).length, before);
+  });
+
+  test('non-ASCII file name', async (t) => {
+    if (skipReason()) return t.skip(skipReason());
+    const upload = makeFile('r\u00e9sum\u00e9 \u65e5\u672c.txt', Buffer.from('Unicode name, plain content.\n'));
+    const { html } = await uploadWithForm(browser.context, upload, fields);
+    checkFields(html);
+    assert.equal(Number(elementText(html, 'size')), upload.size);
+    assert.equal(elementText(html, 'extension'), 'txt');
+    assert.ok(elementText(html, 'newname'), 'the file was saved');
+    // The component sees the name in the system code page, so look the file up by content.
+    assert.ok(listFiles(server.uploadsDir()).some((f) => f.sha === upload.sha), 'a stored file has the same bytes');
+  });
+
+  test('the form works without JavaScript', async (t) => {
+    if (skipReason()) return t.skip(skipReason());
+    const plain = await launchBrowser({ javaScriptEnabled: false });
+    try {
+      const upload = makeFile('no-script.txt', Buffer.from('posted by a plain form\n'));
+      const { html } = await uploadWithForm(plain.context, upload, fields);
+      checkFields(html);
+      assert.equal(fs.readFileSync(savedFile(html), 'utf8'), 'posted by a plain form\n');
+    } finally {
+      await plain.close();
+    }
+  });
+
+  test('start page and style sheet load', async (t) => {
+    if (skipReason()) return t.skip(skipReason());
+    const page = await browser.context.newPage();
+    try {
+      const response = await page.goto(server.url);
+      assert.equal(response.status(), 200);
+      assert.equal(await page.locator('a[href="upload-form.asp"]').count() > 0, true);
+      const css = await page.request.get(`${server.url}style.css`);
+      assert.match(css.headers()['content-type'], /^text\/css/);
+    } finally {
+      await page.close();
+    }
+  });
+});
