@@ -14,7 +14,7 @@ Function SafeFileName(name)
   result = ""
   For i = 1 To Len(name)
     ch = Mid(name, i, 1)
-    If InStr("\/:*?""<>|", ch) > 0 Or AscW(ch) < 32 Then ch = "_"
+    If InStr("\/:*?""<>|", ch) > 0 Or StrComp(ch, " ", vbBinaryCompare) < 0 Then ch = "_"
     result = result & ch
   Next
   ' No hidden names and no trailing dots or spaces, which Windows drops silently.
