@@ -94,3 +94,39 @@ ensure_wine_prefix() {
 # stop_wineserver.
 start_wineserver() { wine_env; wineserver -p >/dev/null 2>&1 || true; }
 stop_wineserver() { wine_env; wineserver -k >/dev/null 2>&1 || true; wineserver -w >/dev/null 2>&1 || true; }
+
+# register_component [ARCH]: registers build/ARCH/server/Kestrune.dll in the project's
+# prefix with regsvr32 (ARCH defaults to the build Wine runs here). Registering again
+# overwrites the same entries, so calling it before every batch is fine.
+register_component() {
+  local arch=${1:-$(windows_run_arch)}
+  local dll=$KESTRUNE_ROOT/build/$arch/server/Kestrune.dll
+  [ -f "$dll" ] || { echo "register_component: $dll is not built" >&2; return 1; }
+  ensure_wine_prefix
+  wine regsvr32 /s "$(winepath -w "$dll")" </dev/null >/dev/null 2>&1 ||
+    { echo "register_component: regsvr32 failed for $dll" >&2; return 1; }
+}
+
+# check_component_binary ARCH: Kestrune.dll imports only system DLLs and exports exactly
+# the four entry points of an in-process server, undecorated. Prints what is wrong.
+check_component_binary() {
+  local arch=$1 objdump dll=$KESTRUNE_ROOT/build/$1/server/Kestrune.dll
+  case $arch in win32) objdump=i686-w64-mingw32-objdump ;; *) objdump=x86_64-w64-mingw32-objdump ;; esac
+  local dump
+  dump=$("$objdump" -p "$dll") || return 1
+  local imports exports ok=0
+  imports=$(sed -n 's/^\tDLL Name: //p' <<<"$dump" | tr '[:upper:]' '[:lower:]' | sort | tr '\n' ' ')
+  exports=$(sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | sed -n 's/^\t\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
+  local dll_name
+  for dll_name in $imports; do
+    case $dll_name in
+      advapi32.dll|kernel32.dll|msvcrt.dll|ole32.dll|oleaut32.dll|user32.dll) ;;
+      *) echo "$arch Kestrune.dll imports $dll_name" >&2; ok=1 ;;
+    esac
+  done
+  if [ "$exports" != "DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer " ]; then
+    echo "$arch Kestrune.dll exports: $exports" >&2
+    ok=1
+  fi
+  return $ok
+}

@@ -26,21 +26,23 @@ bool Win32CodePage::NamesEqual(std::string_view a, std::string_view b) const {
 }
 
 std::string Win32CodePage::NameKey(std::string_view name) const {
-    // A sort key never starts with a NUL byte (its first level ends with 0x01), so the
-    // exact fallback, NUL followed by the bytes, stays apart from every sort key.
-    if (!name.empty()) {
-        const DWORD flags = LCMAP_SORTKEY | kNameFlags;
-        const int needed = LCMapStringA(LOCALE_USER_DEFAULT, flags, name.data(), Length(name), nullptr, 0);
-        if (needed > 0) {
-            std::string key(static_cast<std::size_t>(needed), '\0');
-            const int written = LCMapStringA(LOCALE_USER_DEFAULT, flags, name.data(), Length(name),
-                                             reinterpret_cast<char*>(key.data()), needed);
-            if (written > 0) {
-                key.resize(static_cast<std::size_t>(written));
-                return key;
-            }
+    // LCMapStringA refuses an empty string, yet CompareStringA calls it equal to any name
+    // of ignorable characters only; a lone NUL is such a name, so its key stands in.
+    static constexpr char kIgnorable[1] = {'\0'};
+    const std::string_view keyed = name.empty() ? std::string_view(kIgnorable, 1) : name;
+    const DWORD flags = LCMAP_SORTKEY | kNameFlags;
+    const int needed = LCMapStringA(LOCALE_USER_DEFAULT, flags, keyed.data(), Length(keyed), nullptr, 0);
+    if (needed > 0) {
+        std::string key(static_cast<std::size_t>(needed), '\0');
+        const int written =
+            LCMapStringA(LOCALE_USER_DEFAULT, flags, keyed.data(), Length(keyed), key.data(), needed);
+        if (written > 0) {
+            key.resize(static_cast<std::size_t>(written));
+            return key;
         }
     }
+    // A sort key never starts with a NUL byte (its first level ends with 0x01), so this
+    // exact fallback, NUL followed by the bytes, stays apart from every sort key.
     std::string exact(1, '\0');
     exact.append(name);
     return exact;

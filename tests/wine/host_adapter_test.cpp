@@ -1,0 +1,317 @@
+// The Win32 host adapters on their own: the provider choice, the object-context fetch
+// with its failures, IRequest/IResponse behind HostRequest/HostResponse, and the
+// conversion of failing host calls into exceptions.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "base/exceptions.h"
+#include "com_test_support.h"
+#include "host/win32/asp_host_objects.h"
+#include "host/win32/object_context.h"
+#include "tests/support/expect_throw_msg.h"
+
+namespace kestrune::test {
+namespace {
+
+// ---- Provider choice -------------------------------------------------------------
+
+std::vector<std::string> g_lookups;
+HRESULT WINAPI SomeCoGetObjectContext(REFIID, void**) { return E_FAIL; }
+HRESULT __cdecl SomeGetObjectContext(IObjectContext**) { return E_FAIL; }
+
+// Both modules are "loaded" and export their entry.
+FARPROC BothLoaded(const char* module, const char* entry) {
+    g_lookups.push_back(std::string(module) + "!" + entry);
+    const auto found = std::string(module) == "ole32.dll" ? reinterpret_cast<void (*)()>(SomeCoGetObjectContext)
+                                                           : reinterpret_cast<void (*)()>(SomeGetObjectContext);
+    return reinterpret_cast<FARPROC>(found);
+}
+
+FARPROC NothingLoaded(const char* module, const char* entry) {
+    g_lookups.push_back(std::string(module) + "!" + entry);
+    return nullptr;
+}
+
+TEST(ContextProvider, FollowsTheReportedWindowsVersion) {
+    struct Case {
+        const char* label;
+        DWORD platform;
+        DWORD major;
+        const char* consulted;
+    };
+    const Case cases[] = {
+        {"NT 4.0", VER_PLATFORM_WIN32_NT, 4, "mtxex.dll!GetObjectContext"},
+        {"Windows 2000", VER_PLATFORM_WIN32_NT, 5, "ole32.dll!CoGetObjectContext"},
+        {"Windows 7", VER_PLATFORM_WIN32_NT, 6, "ole32.dll!CoGetObjectContext"},
+        {"Windows 98", VER_PLATFORM_WIN32_WINDOWS, 4, "mtxex.dll!GetObjectContext"},
+        {"not NT, version 5", VER_PLATFORM_WIN32_WINDOWS, 5, "mtxex.dll!GetObjectContext"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        OSVERSIONINFOA version{};
+        version.dwPlatformId = c.platform;
+        version.dwMajorVersion = c.major;
+        g_lookups.clear();
+        const ContextProvider provider = ChooseContextProvider(version, BothLoaded);
+        EXPECT_EQ(std::vector<std::string>{c.consulted}, g_lookups) << "only one module is consulted";
+        const bool ole32 = std::string(c.consulted).rfind("ole32", 0) == 0;
+        EXPECT_EQ(ole32, provider.coGetObjectContext != nullptr);
+        EXPECT_EQ(!ole32, provider.getObjectContext != nullptr);
+
+        const ContextProvider none = ChooseContextProvider(version, NothingLoaded);
+        EXPECT_FALSE(none.coGetObjectContext || none.getObjectContext);
+    }
+}
+
+TEST(ContextProvider, NeverLoadsAModuleItself) {
+    EXPECT_EQ(nullptr, LoadedModuleEntry("kestrune-not-loaded.dll", "GetObjectContext"));
+    EXPECT_EQ(nullptr, GetModuleHandleA("kestrune-not-loaded.dll"));
+    EXPECT_NE(nullptr, LoadedModuleEntry("kernel32.dll", "GetVersionExA"));
+}
+
+// ---- Fetching from a context -------------------------------------------------------
+
+// A context whose properties the test sets; it can lack IGetContextProperties.
+class FakeContext final : public IObjectContext, public IGetContextProperties {
+public:
+    bool hasProperties = true;
+    HRESULT getPropertyResult = S_OK;
+    std::wstring lastName;
+    UniqueVariant property;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        *object = nullptr;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, kIidObjectContext)) {
+            *object = static_cast<IObjectContext*>(this);
+        } else if (hasProperties && IsEqualIID(iid, kIidGetContextProperties)) {
+            *object = static_cast<IGetContextProperties*>(this);
+        } else {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE CreateInstance(REFCLSID, REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetComplete() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetAbort() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EnableCommit() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DisableCommit() override { return E_NOTIMPL; }
+    BOOL STDMETHODCALLTYPE IsInTransaction() override { return FALSE; }
+    BOOL STDMETHODCALLTYPE IsSecurityEnabled() override { return FALSE; }
+    HRESULT STDMETHODCALLTYPE IsCallerInRole(BSTR, BOOL*) override { return E_NOTIMPL; }
+
+    HRESULT STDMETHODCALLTYPE Count(LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetProperty(BSTR name, VARIANT* value) override {
+        lastName = Wide(name);
+        if (FAILED(getPropertyResult)) return getPropertyResult;
+        return VariantCopy(value, property.Get());
+    }
+    HRESULT STDMETHODCALLTYPE EnumNames(IUnknown**) override { return E_NOTIMPL; }
+};
+
+FakeContext* g_context = nullptr;
+HRESULT g_getObjectContextResult = S_OK;
+
+HRESULT __cdecl FakeGetObjectContext(IObjectContext** context) {
+    *context = nullptr;
+    if (FAILED(g_getObjectContextResult)) return g_getObjectContextResult;
+    *context = g_context;
+    if (g_context) g_context->AddRef();
+    return S_OK;
+}
+
+HRESULT WINAPI FailingCoGetObjectContext(REFIID, void** context) {
+    *context = nullptr;
+    return E_NOINTERFACE;
+}
+
+class ContextFetchTest : public testing::Test {
+protected:
+    void SetUp() override {
+        g_context = &context;
+        g_getObjectContextResult = S_OK;
+        provider.getObjectContext = FakeGetObjectContext;
+    }
+    void TearDown() override { g_context = nullptr; }
+
+    void HoldObject(VARTYPE type, IUnknown* object) {
+        VARIANT* v = context.property.Out();
+        V_VT(v) = type;
+        V_UNKNOWN(v) = object;
+        object->AddRef();
+    }
+
+    FakeContext context;
+    ContextProvider provider;
+    Win32HostContext host{&provider};
+};
+
+TEST_F(ContextFetchTest, FetchesTheCurrentObjectsEveryTime) {
+    auto* first = new FakeRequest("first");
+    HoldObject(VT_DISPATCH, first);
+    EXPECT_EQ(5, host.FetchHostRequest()->TotalBytes());
+    EXPECT_EQ(L"Request", context.lastName);
+
+    auto* second = new FakeRequest("second!");
+    HoldObject(VT_UNKNOWN, second);
+    EXPECT_EQ(7, host.FetchHostRequest()->TotalBytes()) << "no earlier reference is reused";
+
+    IUnknown* byReference = second;
+    VARIANT* v = context.property.Out();
+    V_VT(v) = VT_UNKNOWN | VT_BYREF;
+    V_UNKNOWNREF(v) = &byReference;
+    EXPECT_EQ(7, host.FetchHostRequest()->TotalBytes()) << "held by reference";
+    V_VT(v) = VT_EMPTY;
+
+    auto* response = new FakeResponse;
+    HoldObject(VT_DISPATCH, response);
+    host.FetchHostResponse()->Write("hello");
+    EXPECT_EQ(L"Response", context.lastName);
+    EXPECT_EQ(std::vector<std::wstring>{L"hello"}, response->written);
+    first->Release();
+    second->Release();
+    response->Release();
+}
+
+TEST_F(ContextFetchTest, FailsRatherThanReturningNothing) {
+    EXPECT_THROW_MSG(host.FetchHostRequest(), Exception, "The object context holds no host object");
+
+    VARIANT* v = context.property.Out();
+    V_VT(v) = VT_I4;
+    V_I4(v) = 5;
+    EXPECT_THROW_MSG(host.FetchHostRequest(), EOleSysError, "Invalid variant type conversion");
+
+    auto* response = new FakeResponse;
+    HoldObject(VT_DISPATCH, response);
+    EXPECT_THROW_MSG(host.FetchHostRequest(), Exception, "Interface not supported");  // a Response is no Request
+    response->Release();
+
+    context.hasProperties = false;
+    EXPECT_THROW_MSG(host.FetchHostRequest(), Exception, "Interface not supported");
+
+    context.hasProperties = true;
+    context.getPropertyResult = E_INVALIDARG;
+    try {
+        host.FetchHostRequest();
+        ADD_FAILURE() << "a failing GetProperty must raise";
+    } catch (const EOleSysError& error) {
+        EXPECT_EQ(E_INVALIDARG, error.ErrorCode());
+    }
+
+    g_context = nullptr;
+    EXPECT_THROW_MSG(host.FetchHostResponse(), Exception, "No object context");
+}
+
+TEST_F(ContextFetchTest, RaisesTheCodeOfAFailingGetObjectContext) {
+    g_getObjectContextResult = static_cast<HRESULT>(0x8ABC0001);
+    try {
+        FindObjectContext(provider);
+        ADD_FAILURE() << "a failing GetObjectContext must raise";
+    } catch (const EOleSysError& error) {
+        EXPECT_EQ(static_cast<HResult>(0x8ABC0001), error.ErrorCode());
+        EXPECT_EQ("OLE error 8ABC0001", error.Message());
+    }
+}
+
+TEST(ObjectContext, AFailingCoGetObjectContextMeansNoContext) {
+    ContextProvider provider;
+    provider.coGetObjectContext = FailingCoGetObjectContext;
+    EXPECT_FALSE(FindObjectContext(provider));
+    EXPECT_FALSE(FindObjectContext(ContextProvider{})) << "no provider";
+    Win32HostContext host(&provider);
+    EXPECT_THROW_MSG(host.FetchHostRequest(), Exception, "No object context");
+}
+
+// ---- HostRequest, HostResponse and host failures -----------------------------------
+
+TEST(HostRequest, CopiesNoMoreThanWasDeliveredAskedOrHeld) {
+    auto* fake = new FakeRequest("0123456789");
+    fake->shortBy = 3;
+    auto request = MakeHostRequest(fake);
+    char buffer[16] = {};
+    EXPECT_EQ(1, request->BinaryRead(4, buffer));
+    EXPECT_EQ('0', buffer[0]);
+    EXPECT_EQ(5, request->BinaryRead(8, buffer));
+    EXPECT_EQ("12345", std::string(buffer, 5));
+    EXPECT_EQ(0, request->BinaryRead(2, buffer)) << "asked for fewer than the shortfall";
+    fake->Release();
+}
+
+TEST(HostRequest, RefusesDataThatIsNotAByteArray) {
+    auto* fake = new FakeRequest("abc");
+    fake->deliverText = true;
+    char buffer[4];
+    EXPECT_THROW_MSG(MakeHostRequest(fake)->BinaryRead(3, buffer), EOleSysError, "Invalid variant type conversion");
+    fake->Release();
+}
+
+TEST(HostFailure, CarriesTheHostsErrorObject) {
+    struct Case {
+        const char* label;
+        HRESULT code;
+        const wchar_t* description;
+        std::string message;
+        std::string source;
+    };
+    const Case cases[] = {
+        {"trailing dot and space", E_FAIL, L"Simulated host failure in TotalBytes. ",
+         "Simulated host failure in TotalBytes", "Fake host"},
+        {"trailing control characters", E_FAIL, L"Disk gone.\r\n\t", "Disk gone", "Fake host"},
+        {"only dots: the code's own text is unknown", static_cast<HRESULT>(0x8ABC1234), L"...",
+         "OLE error 8ABC1234", "Fake host"},
+        {"no error object, unknown code", static_cast<HRESULT>(0x8ABC1234), nullptr, "OLE error 8ABC1234", ""},
+        {"no error object, leading zeros", static_cast<HRESULT>(0x80001234), nullptr, "OLE error 80001234", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        SetErrorInfo(0, nullptr);
+        auto* fake = new FakeRequest("abc");
+        fake->totalBytesFailure = {c.code, c.description};
+        try {
+            MakeHostRequest(fake)->TotalBytes();
+            ADD_FAILURE() << "a failing TotalBytes must raise";
+        } catch (const EOleException& error) {
+            EXPECT_EQ(c.message, error.Message());
+            EXPECT_EQ(static_cast<HResult>(c.code), error.ErrorCode());
+            EXPECT_EQ(c.source, error.Source());
+            EXPECT_EQ(c.description ? "host.hlp" : "", error.HelpFile());
+            EXPECT_EQ(c.description ? 77 : 0, error.HelpContext());
+        }
+        fake->Release();
+    }
+}
+
+TEST(HostFailure, FallsBackToTheSystemText) {
+    SetErrorInfo(0, nullptr);
+    auto* fake = new FakeRequest("abc");
+    fake->binaryReadFailure = {E_OUTOFMEMORY, nullptr};
+    char buffer[4];
+    try {
+        MakeHostRequest(fake)->BinaryRead(3, buffer);
+        ADD_FAILURE() << "a failing BinaryRead must raise";
+    } catch (const EOleException& error) {
+        EXPECT_NE(std::string::npos, error.Message().find("memory")) << error.Message();
+        EXPECT_NE('.', error.Message().back());
+        EXPECT_GT(static_cast<unsigned char>(error.Message().back()), 32);
+    }
+    fake->Release();
+}
+
+TEST(HostResponse, WritesTextAndAnswersConnected) {
+    auto* fake = new FakeResponse;
+    auto response = MakeHostResponse(fake);
+    response->Write(std::string("a\0b", 3));
+    EXPECT_EQ(std::vector<std::wstring>{std::wstring(L"a\0b", 3)}, fake->written);
+    EXPECT_TRUE(response->IsClientConnected());
+    fake->connected = false;
+    EXPECT_FALSE(response->IsClientConnected());
+    fake->Release();
+}
+
+}  // namespace
+}  // namespace kestrune::test

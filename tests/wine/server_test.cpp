@@ -1,0 +1,186 @@
+// The in-process server: class objects, unload counts, creation, aggregation.
+#include <gtest/gtest.h>
+
+#include "com_test_support.h"
+
+namespace kestrune::test {
+namespace {
+
+constexpr CLSID kOtherClass = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+ComPtr<IClassFactory> Factory() {
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(S_OK, TheComponent().getClassObject(CLSID_Tessock, IID_IClassFactory, factory.OutVoid()));
+    return factory;
+}
+
+TEST(DllGetClassObject, AnswersOnlyTheTessockClass) {
+    struct Case {
+        const char* label;
+        const CLSID* classId;
+        const IID* iid;
+        HRESULT expected;
+    };
+    const Case cases[] = {
+        {"factory", &CLSID_Tessock, &IID_IClassFactory, S_OK},
+        {"factory as IUnknown", &CLSID_Tessock, &IID_IUnknown, S_OK},
+        {"interface the factory lacks", &CLSID_Tessock, &IID_ITessock, E_NOINTERFACE},
+        {"other class", &kOtherClass, &IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+        {"interface id as class", &IID_ITessock, &IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        void* object = reinterpret_cast<void*>(1);
+        EXPECT_EQ(c.expected, TheComponent().getClassObject(*c.classId, *c.iid, &object));
+        EXPECT_EQ(c.expected == S_OK, object != nullptr);
+        if (object) static_cast<IUnknown*>(object)->Release();
+    }
+    EXPECT_EQ(S_OK, TheComponent().canUnloadNow());
+}
+
+TEST(DllCanUnloadNow, FollowsFactoryReferencesLocksAndObjects) {
+    EXPECT_EQ(S_OK, TheComponent().canUnloadNow());
+    ComPtr<IClassFactory> factory = Factory();
+    EXPECT_EQ(S_FALSE, TheComponent().canUnloadNow()) << "factory reference";
+
+    factory->LockServer(TRUE);
+    factory.Reset();
+    EXPECT_EQ(S_FALSE, TheComponent().canUnloadNow()) << "server lock";
+    factory = Factory();
+    factory->LockServer(FALSE);
+    factory.Reset();
+    EXPECT_EQ(S_OK, TheComponent().canUnloadNow()) << "lock and references released";
+
+    ComPtr<ITessock> tessock = CreateTessockOver("");
+    ASSERT_TRUE(tessock);
+    EXPECT_EQ(S_FALSE, TheComponent().canUnloadNow()) << "live object";
+    tessock.Reset();
+    EXPECT_EQ(S_OK, TheComponent().canUnloadNow()) << "object released";
+}
+
+TEST(CreateInstance, ChecksItsArguments) {
+    const HostScope host("");
+    ComPtr<IClassFactory> factory = Factory();
+    EXPECT_EQ(E_POINTER, factory->CreateInstance(nullptr, IID_ITessock, nullptr));
+
+    IUnknown* outer = factory.Get();  // any object will do: it is never called
+    void* object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(outer, IID_ITessock, &object));
+    EXPECT_EQ(nullptr, object);
+
+    object = reinterpret_cast<void*>(1);
+    EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IClassFactory, &object));
+    EXPECT_EQ(nullptr, object);
+    factory.Reset();
+    EXPECT_EQ(S_OK, TheComponent().canUnloadNow()) << "the refused object must be gone";
+}
+
+// An outer object that counts what the aggregated object forwards to it.
+class Outer final : public IUnknown {
+public:
+    ComPtr<IUnknown> inner;
+    LONG refs = 1;
+    int queries = 0;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        ++queries;
+        if (IsEqualIID(iid, IID_IUnknown)) {
+            *object = this;
+            AddRef();
+            return S_OK;
+        }
+        return inner->QueryInterface(iid, object);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs); }
+    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--refs); }
+};
+
+TEST(CreateInstance, AggregatesForIUnknown) {
+    const HostScope host(ThreeFieldsAndFile());
+    Outer outer;
+    ASSERT_EQ(S_OK, Factory()->CreateInstance(&outer, IID_IUnknown, outer.inner.OutVoid()));
+
+    ComPtr<ITessock> tessock;
+    ASSERT_EQ(S_OK, outer.inner.As(IID_ITessock, tessock));
+    EXPECT_EQ(2, outer.refs) << "references on a handed-out interface belong to the outer object";
+
+    ComPtr<IUnknown> identity;
+    const int queriesBefore = outer.queries;
+    tessock->QueryInterface(IID_IUnknown, identity.OutVoid());
+    EXPECT_EQ(queriesBefore + 1, outer.queries);
+    EXPECT_EQ(static_cast<IUnknown*>(&outer), identity.Get());
+    identity.Reset();
+
+    LONG count = 0;
+    EXPECT_EQ(S_OK, tessock->get_FormVariableCount(&count));
+    EXPECT_EQ(4, count);
+    tessock.Reset();
+    EXPECT_EQ(1, outer.refs);
+    outer.inner.Reset();
+    EXPECT_EQ(S_OK, TheComponent().canUnloadNow());
+}
+
+TEST(CreateInstance, FailsWithoutAHostAndPublishesNoError) {
+    struct Case {
+        const char* label;
+        FakeRequest* request;
+        FakeResponse* response;
+    };
+    auto* failingRequest = new FakeRequest("x");
+    failingRequest->totalBytesFailure = {E_FAIL, L"TotalBytes failed. "};
+    const Case cases[] = {
+        {"no host objects", nullptr, nullptr},
+        {"empty Request property", nullptr, new FakeResponse},
+        {"failing TotalBytes", failingRequest, new FakeResponse},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const HostScope host(c.request, c.response);
+        SetErrorInfo(0, nullptr);
+        ComPtr<ITessock> tessock;
+        EXPECT_EQ(E_UNEXPECTED, CreateTessock(tessock));
+        EXPECT_FALSE(tessock);
+        EXPECT_FALSE(TakeErrorInfo()) << "creation failures carry no error object";
+        EXPECT_EQ(S_OK, TheComponent().canUnloadNow()) << "the half-built object must be gone";
+    }
+}
+
+TEST(CreateInstance, ReportsAFailingReadOnThePage) {
+    auto* request = new FakeRequest(ThreeFieldsAndFile());
+    request->binaryReadFailure = {E_FAIL, L"Simulated host failure in BinaryRead. "};
+    const HostScope host(request, new FakeResponse);
+    ComPtr<ITessock> tessock;
+    ASSERT_EQ(S_OK, CreateTessock(tessock));
+    ASSERT_EQ(1u, host.response->written.size());
+    EXPECT_EQ(L"Error reading uploaded file or form data.", host.response->written[0]);
+    LONG count = -1;
+    EXPECT_EQ(S_OK, tessock->get_FormVariableCount(&count));
+    EXPECT_EQ(0, count);
+}
+
+TEST(CreateInstance, ReadsTheBodyWhateverIntegerTypeTheCountComesBackAs) {
+    for (const VARTYPE type : {VT_I4, VT_I2, VT_UI4, VT_R8}) {
+        SCOPED_TRACE(type);
+        auto* request = new FakeRequest(ThreeFieldsAndFile());
+        request->countType = type;
+        const HostScope host(request, new FakeResponse);
+        ComPtr<ITessock> tessock;
+        ASSERT_EQ(S_OK, CreateTessock(tessock));
+        LONG size = 0;
+        EXPECT_EQ(S_OK, tessock->get_FileSize(&size));
+        EXPECT_EQ(3, size);
+        EXPECT_TRUE(host.response->written.empty());
+    }
+}
+
+TEST(CoCreateInstance, CreatesByProgIdThroughTheRegistry) {
+    const HostScope host(ThreeFieldsAndFile());
+    CLSID classId;
+    ASSERT_EQ(S_OK, CLSIDFromProgID(L"Kestrune.Tessock", &classId));
+    EXPECT_TRUE(IsEqualCLSID(CLSID_Tessock, classId));
+    ComPtr<IDispatch> dispatch;
+    ASSERT_EQ(S_OK, CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, dispatch.OutVoid()));
+}
+
+}  // namespace
+}  // namespace kestrune::test

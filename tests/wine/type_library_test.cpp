@@ -1,0 +1,228 @@
+// The type library inside Kestrune.dll, as the platform's loader reports it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "com_test_support.h"
+
+namespace kestrune::test {
+namespace {
+
+class TypeLibraryTest : public testing::Test {
+protected:
+    void SetUp() override {
+        const std::wstring path(TheComponent().path.begin(), TheComponent().path.end());
+        ASSERT_EQ(S_OK, LoadTypeLib(path.c_str(), library.Out()));
+    }
+
+    ComPtr<ITypeInfo> Info(UINT index) {
+        ComPtr<ITypeInfo> info;
+        EXPECT_EQ(S_OK, library->GetTypeInfo(index, info.Out()));
+        return info;
+    }
+
+    ComPtr<ITypeLib> library;
+};
+
+std::wstring Name(ITypeInfo* info, MEMBERID id, std::wstring* doc = nullptr, DWORD* context = nullptr) {
+    UniqueBstr name;
+    UniqueBstr text;
+    DWORD help = 0;
+    info->GetDocumentation(id, name.Out(), text.Out(), &help, nullptr);
+    if (doc) *doc = Wide(text.Get());
+    if (context) *context = help;
+    return Wide(name.Get());
+}
+
+// Releases a TYPEATTR, FUNCDESC or TLIBATTR with the call that belongs to it.
+template <typename T, typename Owner, void (STDMETHODCALLTYPE Owner::*ReleaseFn)(T*)>
+class Held {
+public:
+    Held(Owner* owner, T* value) : owner_(owner), value_(value) {}
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    ~Held() { if (value_) (owner_->*ReleaseFn)(value_); }
+    T* operator->() const { return value_; }
+
+private:
+    Owner* owner_;
+    T* value_;
+};
+using HeldTypeAttr = Held<TYPEATTR, ITypeInfo, &ITypeInfo::ReleaseTypeAttr>;
+using HeldFuncDesc = Held<FUNCDESC, ITypeInfo, &ITypeInfo::ReleaseFuncDesc>;
+
+HeldTypeAttr Attr(ITypeInfo* info) {
+    TYPEATTR* attr = nullptr;
+    EXPECT_EQ(S_OK, info->GetTypeAttr(&attr));
+    return HeldTypeAttr(info, attr);
+}
+
+TEST_F(TypeLibraryTest, DescribesTheLibrary) {
+    TLIBATTR* attr = nullptr;
+    ASSERT_EQ(S_OK, library->GetLibAttr(&attr));
+    EXPECT_TRUE(IsEqualGUID(LIBID_Kestrune, attr->guid));
+    EXPECT_EQ(1, attr->wMajorVerNum);
+    EXPECT_EQ(1, attr->wMinorVerNum);
+    EXPECT_EQ(0x409u, attr->lcid);
+    EXPECT_EQ(sizeof(void*) == 4 ? SYS_WIN32 : SYS_WIN64, attr->syskind);
+    EXPECT_EQ(0, attr->wLibFlags & (LIBFLAG_FRESTRICTED | LIBFLAG_FCONTROL | LIBFLAG_FHIDDEN));
+    library->ReleaseTLibAttr(attr);
+
+    UniqueBstr name;
+    UniqueBstr doc;
+    UniqueBstr helpFile;
+    DWORD context = 1;
+    library->GetDocumentation(-1, name.Out(), doc.Out(), &context, helpFile.Out());
+    EXPECT_EQ(L"Kestrune", Wide(name.Get()));
+    EXPECT_EQ(L"Kestrune Library", Wide(doc.Get()));
+    EXPECT_EQ(nullptr, helpFile.Get());
+    EXPECT_EQ(0u, context);
+
+    ASSERT_EQ(2u, library->GetTypeInfoCount());
+    EXPECT_EQ(L"ITessock", Name(Info(0).Get(), MEMBERID_NIL));
+    EXPECT_EQ(L"Tessock", Name(Info(1).Get(), MEMBERID_NIL));
+}
+
+TEST_F(TypeLibraryTest, DescribesTheDualInterface) {
+    ComPtr<ITypeInfo> dispatch = Info(0);
+    {
+        const HeldTypeAttr attr = Attr(dispatch.Get());
+        EXPECT_EQ(TKIND_DISPATCH, attr->typekind);
+        EXPECT_TRUE(IsEqualGUID(IID_ITessock, attr->guid));
+        EXPECT_EQ(TYPEFLAG_FDUAL | TYPEFLAG_FDISPATCHABLE, attr->wTypeFlags & ~TYPEFLAG_FOLEAUTOMATION);
+        EXPECT_EQ(1, attr->wMajorVerNum);
+        EXPECT_EQ(1, attr->wMinorVerNum);
+        EXPECT_EQ(23, attr->cFuncs) << "IUnknown, IDispatch and the 16 members";
+    }
+    std::wstring doc;
+    Name(dispatch.Get(), MEMBERID_NIL, &doc);
+    EXPECT_EQ(L"Dispatch interface for Tessock Object", doc);
+
+    HREFTYPE reference = 0;
+    ComPtr<ITypeInfo> vtable;
+    ASSERT_EQ(S_OK, dispatch->GetRefTypeOfImplType(-1, &reference));
+    ASSERT_EQ(S_OK, dispatch->GetRefTypeInfo(reference, vtable.Out()));
+    const HeldTypeAttr attr = Attr(vtable.Get());
+    EXPECT_EQ(TKIND_INTERFACE, attr->typekind);
+    EXPECT_EQ(TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FDISPATCHABLE, attr->wTypeFlags);
+    EXPECT_EQ(16, attr->cFuncs);
+
+    ComPtr<ITypeInfo> base;
+    ASSERT_EQ(S_OK, vtable->GetRefTypeOfImplType(0, &reference));
+    ASSERT_EQ(S_OK, vtable->GetRefTypeInfo(reference, base.Out()));
+    EXPECT_EQ(L"IDispatch", Name(base.Get(), MEMBERID_NIL));
+}
+
+struct MemberCase {
+    const wchar_t* name;
+    MEMBERID id;
+    INVOKEKIND kind;
+    std::vector<std::wstring> names;  // member name, then its parameter names
+    std::vector<VARTYPE> params;      // declared parameter types on the vtable half
+};
+
+TEST_F(TypeLibraryTest, ListsTheMembersInTableOrder) {
+    const VARTYPE bstrOut = VT_PTR, in = VT_BSTR;
+    const std::vector<MemberCase> cases = {
+        {L"FormVariable", 1, INVOKE_PROPERTYGET, {L"FormVariable", L"VariableName", L"Value"}, {in, bstrOut}},
+        {L"FormVariableCount", 2, INVOKE_PROPERTYGET, {L"FormVariableCount", L"Value"}, {VT_PTR}},
+        {L"FormVariableByIndex", 3, INVOKE_PROPERTYGET, {L"FormVariableByIndex", L"Index", L"Value"}, {VT_I4, VT_PTR}},
+        {L"Filename", 4, INVOKE_PROPERTYGET, {L"Filename", L"Value"}, {VT_PTR}},
+        {L"FileExtension", 5, INVOKE_PROPERTYGET, {L"FileExtension", L"Value"}, {VT_PTR}},
+        {L"FileNameNoExtension", 6, INVOKE_PROPERTYGET, {L"FileNameNoExtension", L"Value"}, {VT_PTR}},
+        {L"ContentType", 7, INVOKE_PROPERTYGET, {L"ContentType", L"Value"}, {VT_PTR}},
+        {L"SaveFile", 8, INVOKE_FUNC, {L"SaveFile", L"Filename"}, {VT_BSTR}},
+        {L"Version", 9, INVOKE_PROPERTYGET, {L"Version", L"Value"}, {VT_PTR}},
+        {L"FileAsVariant", 10, INVOKE_PROPERTYGET, {L"FileAsVariant", L"Value"}, {VT_PTR}},
+        {L"FileSize", 11, INVOKE_PROPERTYGET, {L"FileSize", L"Value"}, {VT_PTR}},
+        {L"OverwriteMode", 12, INVOKE_PROPERTYGET, {L"OverwriteMode", L"Value"}, {VT_PTR}},
+        {L"OverwriteMode", 12, INVOKE_PROPERTYPUT, {}, {VT_I4}},
+        {L"OverwriteChr", 13, INVOKE_PROPERTYGET, {L"OverwriteChr", L"Value"}, {VT_PTR}},
+        {L"OverwriteChr", 13, INVOKE_PROPERTYPUT, {}, {VT_BSTR}},
+        {L"NewName", 14, INVOKE_PROPERTYGET, {L"NewName", L"Value"}, {VT_PTR}},
+    };
+    ComPtr<ITypeInfo> dispatch = Info(0);
+    HREFTYPE reference = 0;
+    ComPtr<ITypeInfo> vtable;
+    dispatch->GetRefTypeOfImplType(-1, &reference);
+    ASSERT_EQ(S_OK, dispatch->GetRefTypeInfo(reference, vtable.Out()));
+
+    for (UINT index = 0; index < cases.size(); ++index) {
+        const MemberCase& c = cases[index];
+        SCOPED_TRACE(testing::Message() << "member " << index);
+        FUNCDESC* raw = nullptr;
+        ASSERT_EQ(S_OK, vtable->GetFuncDesc(index, &raw));
+        const HeldFuncDesc func(vtable.Get(), raw);
+        EXPECT_EQ(c.id, func->memid);
+        EXPECT_EQ(c.kind, func->invkind);
+        EXPECT_EQ(CC_STDCALL, func->callconv);
+        EXPECT_EQ(VT_HRESULT, func->elemdescFunc.tdesc.vt);
+        EXPECT_EQ(0, func->wFuncFlags);
+        EXPECT_EQ(0, func->cParamsOpt);
+        EXPECT_EQ(static_cast<SHORT>((7 + index) * sizeof(void*)), func->oVft) << "table position";
+        ASSERT_EQ(c.params.size(), static_cast<size_t>(func->cParams));
+        for (SHORT p = 0; p < func->cParams; ++p) {
+            const ELEMDESC& param = func->lprgelemdescParam[p];
+            EXPECT_EQ(c.params[p], param.tdesc.vt);
+            const bool last = p + 1 == func->cParams;
+            const USHORT expectedFlags =
+                (last && c.kind != INVOKE_FUNC && c.kind != INVOKE_PROPERTYPUT) ? (PARAMFLAG_FOUT | PARAMFLAG_FRETVAL)
+                                                                                : PARAMFLAG_FIN;
+            EXPECT_EQ(expectedFlags, param.paramdesc.wParamFlags);
+        }
+        std::wstring doc;
+        DWORD context = 1;
+        EXPECT_EQ(c.name, Name(vtable.Get(), func->memid, &doc, &context));
+        EXPECT_EQ(L"", doc);
+        EXPECT_EQ(0u, context);
+        if (c.kind != INVOKE_PROPERTYPUT) {
+            // GetNames answers for the first function with the id: the getter here.
+            BSTR names[4] = {};
+            UINT count = 0;
+            ASSERT_EQ(S_OK, vtable->GetNames(func->memid, names, 4, &count));
+            std::vector<std::wstring> got;
+            for (UINT n = 0; n < count; ++n) {
+                got.push_back(Wide(names[n]));
+                SysFreeString(names[n]);
+            }
+            EXPECT_EQ(c.names, got);
+        }
+    }
+}
+
+TEST_F(TypeLibraryTest, DescribesTheCoclass) {
+    ComPtr<ITypeInfo> coclass = Info(1);
+    {
+        const HeldTypeAttr attr = Attr(coclass.Get());
+        EXPECT_EQ(TKIND_COCLASS, attr->typekind);
+        EXPECT_TRUE(IsEqualGUID(CLSID_Tessock, attr->guid));
+        EXPECT_EQ(TYPEFLAG_FCANCREATE, attr->wTypeFlags);
+        EXPECT_EQ(1, attr->wMajorVerNum);
+        EXPECT_EQ(1, attr->wMinorVerNum);
+        EXPECT_EQ(1, attr->cImplTypes);
+    }
+    std::wstring doc;
+    Name(coclass.Get(), MEMBERID_NIL, &doc);
+    EXPECT_EQ(L"Tessock Object", doc);
+    INT flags = 0;
+    EXPECT_EQ(S_OK, coclass->GetImplTypeFlags(0, &flags));
+    EXPECT_EQ(IMPLTYPEFLAG_FDEFAULT, flags) << "default, and not a source interface";
+}
+
+TEST_F(TypeLibraryTest, ImportsIDispatchFromStdole) {
+    ComPtr<ITypeInfo> dispatch = Info(0);
+    HREFTYPE reference = 0;
+    ComPtr<ITypeInfo> base;
+    ASSERT_EQ(S_OK, dispatch->GetRefTypeOfImplType(0, &reference));
+    ASSERT_EQ(S_OK, dispatch->GetRefTypeInfo(reference, base.Out()));
+    ComPtr<ITypeLib> container;
+    UINT index = 0;
+    ASSERT_EQ(S_OK, base->GetContainingTypeLib(container.Out(), &index));
+    UniqueBstr name;
+    container->GetDocumentation(-1, name.Out(), nullptr, nullptr, nullptr);
+    EXPECT_EQ(L"stdole", Wide(name.Get()));
+}
+
+}  // namespace
+}  // namespace kestrune::test
