@@ -11,6 +11,8 @@
 #   NAME.stderr  the exact expected stderr (else stderr is not compared)
 #   NAME.env     VAR=value lines set for the run (LC_ALL picks Wine's ANSI code page)
 # Every scenario gets a fresh empty folder whose Windows path is in %SCENARIO_OUT%.
+# With KESTRUNE_PARSE (the native kestrune-parse) set and no NAME given, the bodies of
+# the shared corpus are compared too (compare_corpus.py).
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib.sh"
@@ -88,6 +90,16 @@ for name in "${names[@]}"; do
   [ -f "$scenarios/$name.vbs" ] || { report "$name" "no such scenario"; continue; }
   run_scenario "$name"
 done
+
+# The corpus goes through the native parser and the page alike, when a parser is given.
+corpus=${KESTRUNE_CORPUS:-$KESTRUNE_ROOT/../shared/corpus}
+if [ $# -eq 0 ] && [ -n "${KESTRUNE_PARSE:-}" ] && [ -d "$corpus" ]; then
+  while read -r verdict line; do
+    echo "$verdict $line"
+    case $verdict in PASS) passed=$((passed + 1)) ;; *) failed=$((failed + 1)) ;; esac
+  done < <(python3 "$here/compare_corpus.py" "$host" "$KESTRUNE_PARSE" "$corpus" \
+    "$out_root/corpus" 2>&1)
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
