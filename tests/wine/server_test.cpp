@@ -173,6 +173,32 @@ TEST(CreateInstance, ReadsTheBodyWhateverIntegerTypeTheCountComesBackAs) {
     }
 }
 
+// Objects made at once on several threads of the multithreaded apartment: the counts
+// and the class registry are shared, each thread has its own host objects.
+DWORD WINAPI CreateManyTessocks(void* failures) {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    for (int round = 0; round < 25; ++round) {
+        const HostScope host(ThreeFieldsAndFile());
+        ComPtr<ITessock> tessock;
+        LONG size = 0;
+        if (FAILED(CreateTessock(tessock)) || FAILED(tessock->get_FileSize(&size)) || size != 3) {
+            InterlockedIncrement(static_cast<LONG*>(failures));
+        }
+    }
+    CoUninitialize();
+    return 0;
+}
+
+TEST(CreateInstance, WorksOnManyThreadsAtOnce) {
+    LONG failures = 0;
+    HANDLE threads[4];
+    for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, CreateManyTessocks, &failures, 0, nullptr);
+    WaitForMultipleObjects(4, threads, TRUE, INFINITE);
+    for (HANDLE thread : threads) CloseHandle(thread);
+    EXPECT_EQ(0, failures);
+    EXPECT_EQ(S_OK, TheComponent().canUnloadNow());
+}
+
 TEST(CoCreateInstance, CreatesByProgIdThroughTheRegistry) {
     const HostScope host(ThreeFieldsAndFile());
     CLSID classId;

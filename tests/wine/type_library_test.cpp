@@ -224,5 +224,34 @@ TEST_F(TypeLibraryTest, ImportsIDispatchFromStdole) {
     EXPECT_EQ(L"stdole", Wide(name.Get()));
 }
 
+TEST(VersionResource, NamesTheProductAndItsVersion) {
+    const std::string& path = TheComponent().path;
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    ASSERT_GT(size, 0u);
+    std::vector<char> data(size);
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, data.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(MAKELONG(0, 1), fixed->dwFileVersionMS);
+    EXPECT_EQ(MAKELONG(0, 1), fixed->dwFileVersionLS);
+    EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
+    EXPECT_EQ(static_cast<DWORD>(VFT_DLL), fixed->dwFileType);
+
+    const std::pair<const char*, const char*> strings[] = {
+        {"FileDescription", "Kestrune"}, {"ProductName", "Kestrune"}, {"OriginalFilename", "Kestrune.dll"},
+        {"FileVersion", "1.0.1.0"},      {"ProductVersion", "1.0.1.0"},
+    };
+    for (const auto& [name, expected] : strings) {
+        SCOPED_TRACE(name);
+        char* value = nullptr;
+        const std::string query = std::string("\\StringFileInfo\\040904E4\\") + name;
+        ASSERT_TRUE(VerQueryValueA(data.data(), query.c_str(), reinterpret_cast<void**>(&value), &length));
+        EXPECT_STREQ(expected, value);
+    }
+}
+
 }  // namespace
 }  // namespace kestrune::test
