@@ -23,7 +23,7 @@ machine_line() {
 
 echo "bench: running the in-process benchmarks (a few minutes)..." >&2
 "$build/bench/kestrune-bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-    --benchmark_out="$build/results.json" --benchmark_out_format=json > "$build/console.log"
+    --benchmark_out="$build/results.json" --benchmark_out_format=json > "$build/console.log" 2>&1
 
 # Peak memory: three fresh processes, the middle one of the three rises.
 echo "bench: measuring peak memory..." >&2
