@@ -33,7 +33,7 @@ if (for _ in 1 2 3; do "$build/bench/kestrune-bench-memory" 100 || exit 1; done)
 fi
 
 echo "bench: measuring the end-to-end upload..." >&2
-e2e=$(end_to_end_figure)
+e2e=$(end_to_end_figure) || e2e="failed: see build/bench/e2e/"
 
 gawk -v machine="$(machine_line)" -v memory="$memory" -v e2e="$e2e" \
     -f bench/format_table.awk "$build/results.json"
