@@ -1,0 +1,57 @@
+# usage: fuzz [SECONDS]            run each fuzz target for SECONDS (default 300)
+# Builds the libFuzzer targets with clang, ASan and UBSan in build/fuzz and runs each
+# over its own corpus (build/fuzz/corpus/TARGET, seeded from tests/fuzz/seeds and the
+# shared browser bodies). An input that breaks something is saved under
+# build/fuzz/findings/TARGET and copied into tests/fuzz/regressions/TARGET, where the
+# normal tests replay it from then on: commit it. Exits non-zero on any finding.
+set -euo pipefail
+source "$(dirname "$0")/../lib.sh"
+seconds=${1:-300}
+if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then
+  echo "fuzz: SECONDS must be a whole number above 0, not '$seconds'" >&2
+  exit 2
+fi
+ensure_packages clang libclang-rt-14-dev cmake make libgtest-dev libgmock-dev
+cd "$KESTRUNE_ROOT"
+
+build=build/fuzz
+rm -rf "$build/results"
+CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DKESTRUNE_FUZZ=ON -DKESTRUNE_SANITIZE=ON >/dev/null
+cmake --build "$build" -j 2 --target parse_fuzzer intake_fuzzer >/dev/null
+mkdir -p "$build/results"
+
+shared_corpus=$KESTRUNE_ROOT/../shared/corpus
+status=0
+for target in parse intake; do
+  corpus=$build/corpus/$target
+  findings=$build/findings/$target
+  mkdir -p "$corpus" "$findings"
+  cp -n tests/fuzz/seeds/"$target"/* "$corpus"/
+  if [ -d "$shared_corpus" ]; then
+    find "$shared_corpus" -type f -name '*.body' -size +0 -exec cp -n {} "$corpus"/ \;
+  fi
+  log=$build/results/$target.log
+  echo "fuzz $target: $seconds s"
+  result=0
+  "$build/tests/fuzz/${target}_fuzzer" "$corpus" -max_total_time="$seconds" -max_len=65536 \
+    -rss_limit_mb=2048 -timeout=30 -print_final_stats=1 -artifact_prefix="$findings/" \
+    >"$log" 2>&1 || result=$?
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  echo "fuzz $target: ${runs:-0} executions, corpus of $(ls "$corpus" | wc -l) inputs"
+  if [ "$result" -ne 0 ]; then
+    status=1
+    echo "fuzz $target: FOUND a failing input (exit $result); the run's end:"
+    tail -n 40 "$log"
+    mkdir -p tests/fuzz/regressions/"$target"
+    for finding in "$findings"/*; do
+      [ -f "$finding" ] || continue
+      cp "$finding" tests/fuzz/regressions/"$target"/
+      echo "fuzz $target: kept tests/fuzz/regressions/$target/$(basename "$finding")"
+    done
+    echo "failed ${runs:-0}" >"$build/results/$target"
+  else
+    echo "passed ${runs:-0}" >"$build/results/$target"
+  fi
+done
+exit "$status"

@@ -1,0 +1,188 @@
+// Fuzz target: request intake against a host that misbehaves as the input says. The
+// first 8 bytes are the host's plan, the rest is the body:
+//   0     total: low 3 bits 0-3 the body's size, 4 zero, 5 negative, 6 larger, 7 smaller
+//   1, 2  operands of the total
+//   3     most bytes one pass delivers: low 7 bits, times 512 when the top bit is set
+//   4     IsClientConnected answers false from this call on (0: never)
+//   5, 6  the host call that fails: byte 5 plus the low 4 bits of byte 6 times 256
+//         (0: none); bit 4 of byte 6: every call after it fails as well
+//   7     save: mode (value % 3), bit 6 the double-byte code page, bit 7 a failing write
+// Intake may fail only where it must (the first fetch, TotalBytes, the message itself);
+// the message is written at most once; and the object answers every read afterwards.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "base/exceptions.h"
+#include "fakes/dbcs_code_page.h"
+#include "fuzz_check.h"
+#include "fuzz_host.h"
+#include "host/posix/single_byte_code_page.h"
+#include "memory_file_system.h"
+#include "reference_model.h"
+#include "upload_checks.h"
+#include "upload/tessock.h"
+
+namespace {
+
+using namespace kestrune;
+using namespace kestrune::fuzz;
+
+constexpr std::size_t kPlanBytes = 8;
+constexpr std::string_view kReadError = "Error reading uploaded file or form data.";
+
+HostPlan PlanFrom(const unsigned char* plan, std::size_t bodySize) {
+    const auto size = static_cast<std::int32_t>(bodySize);
+    HostPlan result;
+    switch (plan[0] & 7) {
+        case 4: result.total = 0; break;
+        case 5: result.total = plan[1] == 255 ? INT32_MIN : -(plan[1] + 1); break;
+        case 6: result.total = size + plan[1] * 1031 + plan[2]; break;
+        case 7: result.total = static_cast<std::int32_t>(std::int64_t{size} * plan[1] / 256); break;
+        default: result.total = size; break;
+    }
+    result.passCap = (plan[3] & 0x7F) * ((plan[3] & 0x80) != 0 ? 512 : 1);
+    result.disconnectAtCheck = plan[4];
+    result.failAtCall = plan[5] + (plan[6] & 0x0F) * 256;
+    result.failSticky = (plan[6] & 0x10) != 0;
+    return result;
+}
+
+int FirstFailure(const FuzzHost& host) {
+    for (std::size_t i = 0; i < host.Calls().size(); ++i) {
+        if (host.Calls()[i].failed) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+void CheckBuffer(const TTessock& upload, const FuzzHost& host) {
+    const std::string_view body = upload.Body().View();
+    FUZZ_CHECK(body.size() == static_cast<std::size_t>(host.Plan().total), "the body is not sized to TotalBytes");
+    const std::string& delivered = host.Delivered();
+    FUZZ_CHECK(body.substr(0, delivered.size()) == delivered, "the body is not the delivered bytes in order");
+    FUZZ_CHECK(body.find_first_not_of('\0', delivered.size()) == std::string_view::npos,
+               "bytes no pass delivered are not zero");
+}
+
+void CheckIntake(const TTessock& upload, const FuzzHost& host, bool threw, const CodePage& codePage) {
+    const auto& calls = host.Calls();
+    const int firstFailure = FirstFailure(host);
+    const std::int32_t total = host.Plan().total;
+    FUZZ_CHECK(!calls.empty() && calls[0].kind == CallKind::FetchRequest, "intake starts elsewhere");
+    // Before the guarded stretch: the first fetch and TotalBytes fail the creation.
+    if (firstFailure == 0 || firstFailure == 1) {
+        FUZZ_CHECK(threw, "a failing TotalBytes did not fail the creation");
+        FUZZ_CHECK(calls.size() == static_cast<std::size_t>(firstFailure) + 1, "intake went on after TotalBytes failed");
+        return;
+    }
+    FUZZ_CHECK(calls.size() >= 2 && calls[1].kind == CallKind::TotalBytes, "TotalBytes is not the first call");
+    if (total < 1) {
+        FUZZ_CHECK(!threw && calls.size() == 2, "an empty request went on past TotalBytes");
+        return;
+    }
+    CheckBuffer(upload, host);
+    const int expectedPasses = static_cast<int>((std::int64_t{total} + FuzzHost::kChunkSize - 1) / FuzzHost::kChunkSize);
+    FUZZ_CHECK(host.Reads() <= expectedPasses, "more passes than TotalBytes calls for");
+    int writeCalls = 0;
+    for (const CallRecord& call : calls) writeCalls += call.kind == CallKind::Write ? 1 : 0;
+    FUZZ_CHECK(writeCalls <= 1, "the message was written more than once");
+    if (firstFailure < 0) {
+        FUZZ_CHECK(!threw && writeCalls == 0, "a message without a failure");
+    } else if (threw) {
+        // Only a failure to report the failure may escape.
+        const CallRecord& last = calls.back();
+        FUZZ_CHECK(last.failed && (last.kind == CallKind::FetchResponse || last.kind == CallKind::Write) &&
+                       host.FailedCalls() >= 2,
+                   "a failure in the guarded stretch escaped intake");
+    } else {
+        FUZZ_CHECK(host.Writes().size() == 1 && host.Writes()[0] == kReadError, "the one message was not written");
+        FUZZ_CHECK(calls.back().kind == CallKind::Write, "intake went on after writing the message");
+    }
+    const bool leftDuringIntake = host.ReadsBeforeDisconnect() >= 0 && host.ReadsBeforeDisconnect() < expectedPasses;
+    if (leftDuringIntake && firstFailure < 0) {
+        FUZZ_CHECK(host.Reads() == host.ReadsBeforeDisconnect(), "a pass after the client left");
+        FUZZ_CHECK(upload.FormVariableCount() == 0 && upload.FileBytes().empty(),
+                   "a body whose client left was parsed");
+        return;
+    }
+    const ModelUpload model = ModelParse(upload.Body().View(), codePage);
+    if (firstFailure < 0 && host.ReadsBeforeDisconnect() < 0) {
+        CheckAgainstModel(upload, model);
+    } else {
+        // Parsing stopped early: what it recorded is a part of the whole.
+        FUZZ_CHECK(static_cast<std::size_t>(upload.FormVariableCount()) <= model.lines.size(),
+                   "an interrupted parse recorded more parts than a whole one");
+        CheckFileAgainstModel(upload, model);
+    }
+}
+
+void ExpectSaveError(TTessock& upload, std::string_view path, std::string_view message) {
+    try {
+        upload.SaveFile(path);
+    } catch (const EUploadError& error) {
+        FUZZ_CHECK(error.Message() == message, "SaveFile failed with another message");
+        return;
+    }
+    FUZZ_CHECK(false, "SaveFile succeeded where it must fail");
+}
+
+// Two saves of the upload, the second onto the first; with a failing write the
+// second must fail (or, keeping the existing file, do nothing) and change no file.
+void CheckSaves(TTessock& upload, MemoryFileSystem& files, unsigned char how) {
+    const int mode = how % 3;
+    upload.SetOverwriteMode(mode);
+    const std::string bytes(upload.FileBytes());
+    if (bytes.empty()) {
+        ExpectSaveError(upload, "up/f.bin", "Error. No file received.");
+        FUZZ_CHECK(files.Files().empty(), "a save without a file touched the file system");
+        return;
+    }
+    upload.SaveFile("up/f.bin");
+    FUZZ_CHECK(files.Files().size() == 1 && files.Files().at("up/f.bin") == bytes, "the saved file is not the upload");
+    FUZZ_CHECK(mode != 2 || upload.NewName() == "f.bin", "NewName after a save under the name given");
+    const auto before = files.Files();
+    const bool failing = (how & 0x80) != 0;
+    files.FailWrites(failing);
+    if (failing && mode != 1) {
+        ExpectSaveError(upload, "up/f.bin", "Error saving file. Check the user permissions.");
+        FUZZ_CHECK(files.Files() == before, "a failed save changed the files");
+    } else {
+        upload.SaveFile("up/f.bin");
+        if (mode == 2) {
+            FUZZ_CHECK(files.Files().size() == 2 && files.Files().at("up/f~1.bin") == bytes,
+                       "the numbered save is not the upload");
+            FUZZ_CHECK(upload.NewName() == "f~1.bin", "NewName after a numbered save");
+        } else {
+            FUZZ_CHECK(files.Files() == before, "replacing or keeping left other files than the target");
+        }
+    }
+    FUZZ_CHECK(!files.AnyOpen(), "a file was left open");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const SingleByteCodePage singleByte;
+    static const DbcsCodePage doubleByte;
+    unsigned char plan[kPlanBytes] = {};
+    const std::size_t planSize = size < kPlanBytes ? size : kPlanBytes;
+    for (std::size_t i = 0; i < planSize; ++i) plan[i] = data[i];
+    const std::string_view body(reinterpret_cast<const char*>(data) + planSize, size - planSize);
+    const CodePage& codePage = (plan[7] & 0x40) != 0 ? static_cast<const CodePage&>(doubleByte) : singleByte;
+
+    FuzzHost host(body, PlanFrom(plan, body.size()));
+    MemoryFileSystem files;
+    TTessock upload(host, codePage, files);
+    bool threw = false;
+    try {
+        upload.Initialize();
+    } catch (const EOleException& error) {
+        FUZZ_CHECK(error.Source() == "FuzzHost", "intake failed with an error of its own");
+        threw = true;
+    }
+    CheckIntake(upload, host, threw, codePage);
+    CheckObject(upload, codePage);
+    CheckSaves(upload, files, plan[7]);
+    return 0;
+}

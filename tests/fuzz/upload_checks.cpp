@@ -1,0 +1,124 @@
+#include "upload_checks.h"
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "base/exceptions.h"
+#include "fuzz_check.h"
+
+namespace kestrune::fuzz {
+namespace {
+
+// Beyond this many lines the reads are checked on a sample, to keep one input cheap.
+constexpr std::int32_t kFullWalkLines = 2000;
+
+bool HasSingleByteSeparator(const std::string& text, const CodePage& codePage) {
+    return ModelPathFileName(text, codePage) != text;
+}
+
+void CheckFile(const TTessock& upload, const CodePage& codePage) {
+    const std::string_view body = upload.Body().View();
+    const std::string_view file = upload.FileBytes();
+    FUZZ_CHECK(upload.FileSize() >= 0, "FileSize is negative");
+    FUZZ_CHECK(static_cast<std::size_t>(upload.FileSize()) == file.size(), "FileSize differs from the bytes");
+    FUZZ_CHECK(file.size() <= body.size(), "the file is larger than the body");
+    if (file.empty()) {
+        FUZZ_CHECK(upload.Filename().empty() && upload.FileExtension().empty() &&
+                       upload.FileNameNoExtension().empty() && upload.ContentType().empty(),
+                   "describing texts set without a stored file");
+        return;
+    }
+    FUZZ_CHECK(file.data() >= body.data() && file.data() + file.size() <= body.data() + body.size(),
+               "the file does not lie inside the body");
+    const std::string& name = upload.Filename();
+    const std::string& ext = upload.FileExtension();
+    const std::string& base = upload.FileNameNoExtension();
+    FUZZ_CHECK(!HasSingleByteSeparator(name, codePage), "Filename holds a path separator");
+    FUZZ_CHECK(name.find_first_of("\r\n") == std::string::npos, "Filename holds a line break");
+    FUZZ_CHECK(upload.ContentType().find_first_of("\r\n") == std::string::npos,
+               "ContentType holds a line break");
+    if (ext.empty()) {
+        FUZZ_CHECK(base == name, "no extension, yet the base name is not the file name");
+    } else {
+        FUZZ_CHECK(base + "." + ext == name, "base name, dot and extension do not make the file name");
+    }
+}
+
+ModelRead ActualByIndex(const TTessock& upload, std::int64_t index) {
+    try {
+        return {ModelRead::Value, upload.FormVariableByIndex(static_cast<std::int32_t>(index))};
+    } catch (const EUploadError& error) {
+        return {ModelRead::UploadError, error.Message()};
+    } catch (const EListError& error) {
+        return {ModelRead::ListError, error.Message()};
+    }
+}
+
+std::vector<std::int64_t> IndexesToRead(std::int32_t count) {
+    std::vector<std::int64_t> indexes{-1, count, count + 1, INT32_MIN, INT32_MAX};
+    const std::int32_t step = count <= kFullWalkLines ? 1 : count / (kFullWalkLines / 2);
+    for (std::int32_t i = 0; i < count; i += step) indexes.push_back(i);
+    if (count > 0) indexes.push_back(count - 1);
+    return indexes;
+}
+
+std::set<std::string> NamesToRead(const std::vector<std::string>& lines, const CodePage& codePage) {
+    std::set<std::string> names{"", "a", "A", "name", "NAME", "file", "upload", "=",
+                                std::string(1, '\0'), "\xE9", "\x81\x5C", "\x82\x60"};
+    const std::size_t step = lines.size() <= kFullWalkLines ? 1 : lines.size() / (kFullWalkLines / 2);
+    for (std::size_t i = 0; i < lines.size(); i += step) {
+        const std::string name(ModelNameOf(lines[i], codePage).text);
+        names.insert(name);
+        names.insert(ModelAsciiUpper(name));
+    }
+    return names;
+}
+
+}  // namespace
+
+void CheckObject(const TTessock& upload, const CodePage& codePage) {
+    CheckFile(upload, codePage);
+    const TStringList& list = upload.FieldList();
+    const std::int32_t count = upload.FormVariableCount();
+    FUZZ_CHECK(count == list.Count(), "FormVariableCount is not the number of lines");
+    std::vector<std::string> lines;
+    for (std::int32_t i = 0; i < count; ++i) lines.push_back(list.Line(i));
+
+    ModelReads model(lines, codePage);
+    for (std::int64_t index : IndexesToRead(count)) {
+        FUZZ_CHECK(ActualByIndex(upload, index) == model.FormVariableByIndex(index),
+                   "FormVariableByIndex differs from a plain walk of the list");
+    }
+    for (const std::string& name : NamesToRead(lines, codePage)) {
+        FUZZ_CHECK(upload.FormVariable(name) == model.FormVariable(name),
+                   "FormVariable differs from a plain walk of the list");
+    }
+    FUZZ_CHECK(TTessock::Version().rfind("Kestrune 1.0.1.0", 0) == 0, "Version banner");
+}
+
+void CheckAgainstModel(const TTessock& upload, const ModelUpload& model) {
+    const TStringList& list = upload.FieldList();
+    FUZZ_CHECK(static_cast<std::size_t>(list.Count()) == model.lines.size(),
+               "FormVariableCount is not the number of recorded parts");
+    for (std::int32_t i = 0; i < list.Count(); ++i) {
+        FUZZ_CHECK(list.Line(i) == model.lines[static_cast<std::size_t>(i)], "a list line differs");
+    }
+    FUZZ_CHECK(upload.FileBytes().empty() != model.stored, "a file was stored or not against the rules");
+    CheckFileAgainstModel(upload, model);
+}
+
+void CheckFileAgainstModel(const TTessock& upload, const ModelUpload& model) {
+    const std::string_view file = upload.FileBytes();
+    if (file.empty()) return;
+    FUZZ_CHECK(model.stored, "a file was stored against the rules");
+    FUZZ_CHECK(file.data() == upload.Body().View().data() + model.fileOffset && file.size() == model.fileSize,
+               "the stored file is another stretch of the body");
+    FUZZ_CHECK(upload.Filename() == model.fileName, "Filename differs");
+    FUZZ_CHECK(upload.FileExtension() == model.fileExt, "FileExtension differs");
+    FUZZ_CHECK(upload.FileNameNoExtension() == model.baseName, "FileNameNoExtension differs");
+    FUZZ_CHECK(upload.ContentType() == model.contentType, "ContentType differs");
+}
+
+}  // namespace kestrune::fuzz

@@ -1,0 +1,61 @@
+// Request sizes a client or a broken host can claim: nothing to read, a negative size,
+// and one whose buffer memory cannot give (failing_allocation.cpp makes sure of that).
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "base/exceptions.h"
+#include "fakes/fake_file_system.h"
+#include "fakes/scripted_host.h"
+#include "host/posix/single_byte_code_page.h"
+#include "support/body_builder.h"
+#include "support/expect_throw_msg.h"
+#include "upload/tessock.h"
+
+namespace kestrune::testing {
+namespace {
+
+constexpr const char* kReadError = "Error reading uploaded file or form data.";
+
+struct ClaimedSize {
+    const char* label;
+    std::int32_t total;
+    std::vector<std::string> calls;
+    std::string output;
+};
+
+TEST(IntakeLimits, ClaimedSizesEndCleanlyAndLeaveAUsableObject) {
+    const std::string body = BodyBuilder().File("f", "a.txt", "text/plain", "data").Close().Build();
+    const std::vector<ClaimedSize> cases = {
+        {"TotalBytes 0", 0, {"FetchRequest", "TotalBytes"}, ""},
+        {"TotalBytes -1", -1, {"FetchRequest", "TotalBytes"}, ""},
+        {"TotalBytes 2,147,483,647: memory cannot be had",
+         INT32_MAX,
+         {"FetchRequest", "TotalBytes", "FetchResponse", std::string("Write(") + kReadError + ")"},
+         kReadError},
+    };
+    for (const ClaimedSize& claim : cases) {
+        SCOPED_TRACE(claim.label);
+        SingleByteCodePage codePage;
+        FakeFileSystem files;
+        ScriptedHost host(body);
+        host.SetTotalBytes(claim.total);
+        TTessock object(host, codePage, files);
+        ASSERT_NO_THROW(object.Initialize());
+        EXPECT_EQ(host.Calls(), claim.calls);
+        EXPECT_EQ(host.Output(), claim.output);
+        EXPECT_EQ(object.FormVariableCount(), 0);
+        EXPECT_EQ(object.FormVariable("f"), "");
+        EXPECT_THROW_MSG(object.FormVariableByIndex(0), EUploadError, "Index out of range.");
+        EXPECT_THROW_MSG(object.FormVariableByIndex(-1), EListError, "List index out of bounds (-1)");
+        EXPECT_EQ(object.FileSize(), 0);
+        EXPECT_EQ(object.Filename(), "");
+        EXPECT_THROW_MSG(object.SaveFile("up/a.txt"), EUploadError, "Error. No file received.");
+        EXPECT_TRUE(files.Files().empty());
+    }
+}
+
+}  // namespace
+}  // namespace kestrune::testing
