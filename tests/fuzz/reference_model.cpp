@@ -1,5 +1,9 @@
 #include "reference_model.h"
 
+#include <unordered_map>
+
+#include "fuzz_check.h"
+
 namespace kestrune::fuzz {
 
 ModelLine ModelReadLine(std::string_view body, std::size_t start) {
@@ -180,16 +184,27 @@ private:
         std::vector<std::string>& lines = upload_.lines;
         if (!part.fileName.empty()) {
             lines.push_back(part.fieldName + "=" + part.fileName);
+            Index(lines.size() - 1);
             return;
         }
-        for (std::string& line : lines) {
-            ModelName name = ModelNameOf(line, codePage_);
-            if (!name.hasEquals || !codePage_.NamesEqual(name.text, part.fieldName)) continue;
-            std::string earlier = After(line, part.fieldName.size() + 1);
-            line = part.fieldName + "=" + earlier + ", " + part.value;
+        // The first line of each name key, so big bodies stay affordable; the fuzz
+        // targets check separately that keys agree with the list name comparison.
+        const auto first = firstByKey_.find(codePage_.NameKey(part.fieldName));
+        if (first == firstByKey_.end()) {
+            lines.push_back(part.fieldName + "=" + part.value);
+            Index(lines.size() - 1);
             return;
         }
-        lines.push_back(part.fieldName + "=" + part.value);
+        std::string& line = lines[first->second];
+        FUZZ_CHECK(codePage_.NamesEqual(ModelNameOf(line, codePage_).text, part.fieldName),
+                   "NameKey and NamesEqual disagree");
+        std::string earlier = After(line, part.fieldName.size() + 1);
+        line = part.fieldName + "=" + earlier + ", " + part.value;
+    }
+
+    void Index(std::size_t at) {
+        const ModelName name = ModelNameOf(upload_.lines[at], codePage_);
+        if (name.hasEquals) firstByKey_.emplace(codePage_.NameKey(name.text), at);
     }
 
     std::string_view body_;
@@ -198,6 +213,7 @@ private:
     std::size_t offset_ = 0;
     bool done_ = false;
     ModelUpload upload_;
+    std::unordered_map<std::string, std::size_t> firstByKey_;
 };
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace kestrune::fuzz {
 namespace {
 
 // Beyond this many lines the reads are checked on a sample, to keep one input cheap.
-constexpr std::int32_t kFullWalkLines = 2000;
+constexpr std::int32_t kFullWalkLines = 256;
 
 bool HasSingleByteSeparator(const std::string& text, const CodePage& codePage) {
     return ModelPathFileName(text, codePage) != text;
@@ -76,6 +76,21 @@ std::set<std::string> NamesToRead(const std::vector<std::string>& lines, const C
     return names;
 }
 
+// The list finds names through NameKey; the rules speak of NamesEqual. They must agree.
+void CheckNameKeys(const std::vector<std::string>& lines, const CodePage& codePage) {
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < lines.size() && names.size() < 48; ++i) {
+        names.emplace_back(ModelNameOf(lines[i], codePage).text);
+        names.push_back(ModelAsciiUpper(names.back()));
+    }
+    for (const std::string& a : names) {
+        for (const std::string& b : names) {
+            FUZZ_CHECK(codePage.NamesEqual(a, b) == (codePage.NameKey(a) == codePage.NameKey(b)),
+                       "NameKey and NamesEqual disagree");
+        }
+    }
+}
+
 }  // namespace
 
 void CheckObject(const TTessock& upload, const CodePage& codePage) {
@@ -95,6 +110,7 @@ void CheckObject(const TTessock& upload, const CodePage& codePage) {
         FUZZ_CHECK(upload.FormVariable(name) == model.FormVariable(name),
                    "FormVariable differs from a plain walk of the list");
     }
+    CheckNameKeys(lines, codePage);
     FUZZ_CHECK(TTessock::Version().rfind("Kestrune 1.0.1.0", 0) == 0, "Version banner");
 }
 
