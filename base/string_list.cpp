@@ -1,7 +1,7 @@
 // How the indexes work: firstByKey_ answers IndexOfName, and a Replace never moves a
 // line, so only a Replace that changes a line's key (the caller broke the contract)
 // needs a rebuild. lastByUpperName_ plus previousSameUpper_ form one chain per ASCII
-// upper-cased name, newest line first; appends push onto the front, and a Replace that
+// upper-cased name, newest line first; appends push onto the front, and a rewrite that
 // changes the upper-cased spelling unlinks the line from one chain and links it into
 // another at its place by index.
 #include "base/string_list.h"
@@ -136,20 +136,46 @@ void TStringList::Append(std::string line) {
     }
 }
 
+TStringList::IndexedName TStringList::IndexedNameOf(std::string_view line) const {
+    LineName name = NameOf(line);
+    return {AsciiUpperCase(name.text), name.hasEquals, name.hasEquals ? codePage_.NameKey(name.text) : std::string()};
+}
+
+void TStringList::Reindex(std::int32_t index, const IndexedName& before) {
+    IndexedName after = IndexedNameOf(lines_[static_cast<std::size_t>(index)]);
+    if (after.upper != before.upper) {
+        UnlinkUpperName(index, before.upper);
+        LinkUpperName(index, after.upper);
+    }
+    // Only a change that breaks the caller's promise moves a line between keys.
+    if (after.hasEquals != before.hasEquals || after.key != before.key) RebuildKeyIndex();
+}
+
 void TStringList::Replace(std::int32_t index, std::string line) {
     CheckIndex(index);
-    LineName oldName = NameOf(lines_[static_cast<std::size_t>(index)]);
-    LineName newName = NameOf(line);
-    std::string oldUpper = AsciiUpperCase(oldName.text);
-    std::string newUpper = AsciiUpperCase(newName.text);
-    bool keyChanged = oldName.hasEquals != newName.hasEquals ||
-                      (oldName.hasEquals && codePage_.NameKey(oldName.text) != codePage_.NameKey(newName.text));
-    lines_[static_cast<std::size_t>(index)] = std::move(line);
-    if (newUpper != oldUpper) {
-        UnlinkUpperName(index, oldUpper);
-        LinkUpperName(index, newUpper);
+    std::string& current = lines_[static_cast<std::size_t>(index)];
+    IndexedName before = IndexedNameOf(current);
+    current = std::move(line);
+    Reindex(index, before);
+}
+
+void TStringList::MergeValue(std::int32_t index, std::string_view name, std::string_view value) {
+    CheckIndex(index);
+    std::string& line = lines_[static_cast<std::size_t>(index)];
+    if (line.size() <= name.size() || line[name.size()] != '=') {
+        std::string merged(name);
+        merged += '=';
+        if (line.size() > name.size()) merged.append(line, name.size() + 1, std::string::npos);
+        merged += ", ";
+        merged += value;
+        Replace(index, std::move(merged));
+        return;
     }
-    if (keyChanged) RebuildKeyIndex();
+    IndexedName before = IndexedNameOf(line);
+    line.replace(0, name.size(), name);
+    line += ", ";
+    line += value;
+    Reindex(index, before);
 }
 
 void TStringList::RebuildKeyIndex() {

@@ -48,12 +48,26 @@ public:
     // list name comparison (a merge of values).
     void Replace(std::int32_t index, std::string line);
 
+    // The merge of a repeated field: the line at index becomes name, "=", its text after
+    // its first (name.size() + 1) bytes, ", ", value. name must equal the line's name under
+    // the list name comparison. Done in place where the lengths allow, so repeating one
+    // name many times costs time in proportion to the values, not to the line.
+    void MergeValue(std::int32_t index, std::string_view name, std::string_view value);
+
 private:
     struct LineName {
         std::string_view text;
         bool hasEquals;
     };
+    // What the indexes know of a line.
+    struct IndexedName {
+        std::string upper;
+        bool hasEquals;
+        std::string key;
+    };
     LineName NameOf(std::string_view line) const;
+    IndexedName IndexedNameOf(std::string_view line) const;
+    void Reindex(std::int32_t index, const IndexedName& before);
     void CheckIndex(std::int32_t index) const;
     void LinkUpperName(std::int32_t index, const std::string& upperName);
     void UnlinkUpperName(std::int32_t index, const std::string& upperName);

@@ -130,24 +130,17 @@ std::string Parser::ReadFieldValue(const std::string& third) {
 }
 
 void Parser::Record(std::string_view fieldName, std::string_view fileName, std::string_view value) {
-    std::string line(fieldName);
-    line += '=';
-    if (!fileName.empty()) {
-        line += fileName;
-        formFields_.Append(std::move(line));
+    // A file entry with a file name is always a new line; anything else merges into the
+    // first line of its name, where there is one.
+    std::int32_t index = fileName.empty() ? formFields_.IndexOfName(fieldName) : -1;
+    if (index >= 0) {
+        formFields_.MergeValue(index, fieldName, value);
         return;
     }
-    std::int32_t index = formFields_.IndexOfName(fieldName);
-    if (index >= 0) {
-        line += formFields_.Value(fieldName);
-        line += ", ";
-    }
-    line += value;
-    if (index < 0) {
-        formFields_.Append(std::move(line));
-    } else {
-        formFields_.Replace(index, std::move(line));
-    }
+    std::string line(fieldName);
+    line += '=';
+    line += fileName.empty() ? value : fileName;
+    formFields_.Append(std::move(line));
 }
 
 }  // namespace

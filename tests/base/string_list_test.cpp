@@ -168,6 +168,35 @@ TEST(StringListTest, ReplaceKeepsThePositionAndTheIndexes) {
     EXPECT_EQ(3, list.LastIndexOfAsciiUpperName("\x82\x60"));
 }
 
+TEST(StringListTest, MergeValueAppendsToTheFirstValue) {
+    SingleByteCodePage codePage;
+    struct {
+        const char* label;
+        std::string line;
+        std::string name;
+        std::string value;
+        std::string merged;
+    } const cases[] = {
+        {"respelled name", "Color=red", "color", "blue", "color=red, blue"},
+        {"empty values", "a=", "A", "", "A=, "},
+        {"empty name", "=v0", "", "\r\nx", "=v0, \r\nx"},
+        {"value with equals", "x=1=2", "X", "3", "X=1=2, 3"},
+        {"name longer than the line", "ab", "abc", "v", "abc=, v"},
+        {"no equals where the name ends", "ab=1", "a", "v", "a==1, v"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        TStringList list(codePage);
+        list.Append("first=0");
+        list.Append(c.line);
+        list.MergeValue(1, c.name, c.value);
+        EXPECT_EQ(c.merged, list.Line(1));
+        EXPECT_EQ("first=0", list.Line(0));
+    }
+    TStringList list(codePage);
+    EXPECT_THROW_MSG(list.MergeValue(0, "a", "v"), EListError, "List index out of bounds (0)");
+}
+
 // Random lists built from pieces that stress the name rules under both code pages.
 class StringListAgainstWalk : public ::testing::TestWithParam<bool> {
 protected:
@@ -226,13 +255,23 @@ TEST_P(StringListAgainstWalk, IndexesGiveTheResultsOfAWalk) {
                 auto index = static_cast<std::int32_t>(random() % reference.lines.size());
                 std::string line;
                 auto name = reference.NameOf(reference.lines[index]);
-                if (choice < 9 && name) {
+                std::string& current = reference.lines[index];
+                if (choice == 7 && name) {
                     line = Respell(*name, codePage, random) + "=" + RandomText(random, 2);
+                    list.Replace(index, line);
+                    current = line;
+                } else if (choice == 8) {
+                    // Normally a respelling; sometimes any text, which the list must cope with.
+                    std::string mergeName = name && random() % 4 != 0 ? Respell(*name, codePage, random) : RandomText(random, 2);
+                    std::string value = RandomText(random, 2);
+                    list.MergeValue(index, mergeName, value);
+                    std::string earlier = current.size() > mergeName.size() ? current.substr(mergeName.size() + 1) : "";
+                    current = mergeName + "=" + earlier + ", " + value;
                 } else {
                     line = RandomLine(random);  // not a merge: the indexes must cope anyway
+                    list.Replace(index, line);
+                    current = line;
                 }
-                list.Replace(index, line);
-                reference.lines[index] = line;
             }
             ASSERT_EQ(static_cast<std::int32_t>(reference.lines.size()), list.Count());
             std::vector<std::string> queries;
