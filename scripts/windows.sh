@@ -25,8 +25,8 @@ wine_idl_dir() {
   echo "$dir/usr/include/wine/wine/windows"
 }
 
-# build_windows ARCH (win32 or win64): configures and builds the cross build once the
-# tools are there. Prints the build folder.
+# build_windows ARCH [TARGET...] (ARCH win32 or win64): configures and builds the cross
+# build once the tools are there, everything or just the targets named. Prints the build folder.
 build_windows() {
   local arch=$1 toolchain
   case $arch in
@@ -38,7 +38,8 @@ build_windows() {
   cmake -S "$KESTRUNE_ROOT" -B "$build" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$KESTRUNE_ROOT/cmake/$toolchain.cmake" \
     -DKESTRUNE_WINE_IDL_DIR="$(wine_idl_dir)" >&2
-  cmake --build "$build" -j "$(nproc)" >&2
+  shift
+  cmake --build "$build" -j "$(nproc)" ${1:+--target "$@"} >&2
   echo "$build"
 }
 
