@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace kestrune {
@@ -26,11 +27,35 @@ class ResponseSink {
 public:
     virtual ~ResponseSink() = default;
 
-    // Appends UTF-8 text to the page output.
-    virtual void Write(std::string_view text) = 0;
+    // Appends bytes (UTF-8 text, or what BinaryWrite hands over) to the page output.
+    virtual void Write(std::string_view bytes) = 0;
 
     // False once the client has gone away.
     virtual bool IsConnected() = 0;
+
+    // The head and buffering of an HTTP response. A sink without a head (stdout) takes
+    // every setting and ignores it, and reads back the defaults. A setter returns false
+    // once the head has been sent and can no longer change.
+    virtual bool SetStatus(int /*code*/, const std::string& /*reason*/) { return true; }
+    virtual std::string StatusLine() const { return "200 OK"; }
+    virtual bool SetContentType(const std::string& /*type*/) { return true; }
+    virtual std::string ContentType() const { return "text/html"; }
+    virtual bool SetCharSet(const std::string& /*charset*/) { return true; }
+    virtual std::string CharSet() const { return {}; }
+    virtual bool AddHeader(const std::string& /*name*/, const std::string& /*value*/)
+    {
+        return true;
+    }
+    virtual bool SetBuffer(bool /*on*/) { return true; }
+    virtual bool Buffer() const { return false; }
+    virtual void Flush() {}
+    // Drops buffered output that has not been sent.
+    virtual void Clear() {}
+    // 302 to location, with the buffered output replaced; then the response ends.
+    virtual bool Redirect(const std::string& /*location*/) { return true; }
+    // Nothing the page writes from now on is sent.
+    virtual void End() {}
+    virtual bool Ended() const { return false; }
 };
 
 // A request with no body.

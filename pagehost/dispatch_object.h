@@ -83,7 +83,12 @@ public:
             return DISP_E_UNKNOWNINTERFACE;
         if (!params)
             return E_INVALIDARG;
-        if (params->cNamedArgs > 0)
+        // A property put names its value DISPID_PROPERTYPUT; other named arguments are
+        // not taken.
+        bool put_value = (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) &&
+                         params->cNamedArgs == 1 && params->rgdispidNamedArgs &&
+                         params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
+        if (params->cNamedArgs > 0 && !put_value)
             return DISP_E_NONAMEDARGS;
         if (result)
             VariantInit(result);

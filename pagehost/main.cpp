@@ -1,7 +1,9 @@
 // kestrune-host.exe: runs one VBScript page with the intrinsic objects Request (the body
-// file), Response (stdout) and Server, as a page host would. The component finds
+// file), Response (stdout) and Server, as a page host would; or, as
+// "kestrune-host.exe serve", serves classic ASP pages over HTTP. The component finds
 // Request and Response through the object context of the stand-in mtxex.dll, which this
 // host loads from its own folder before anything else and fills with SetHostObjects.
+#include "pagehost/server/http_server.h"
 #include "console_channels.h"
 #include "context_interfaces.h"
 #include "host_options.h"
@@ -130,6 +132,16 @@ int Main(const std::vector<std::wstring>& arguments)
         return 2;
     }
     std::wstring error;
+    if (!arguments.empty() && arguments[0] == L"serve") {
+        std::optional<ServeOptions> serve = ParseServeOptions(
+            std::vector<std::wstring>(arguments.begin() + 1, arguments.end()), &error);
+        if (!serve) {
+            Complain(error);
+            std::fputs(kServeUsage, stderr);
+            return 2;
+        }
+        return Serve(*serve, set_host);
+    }
     std::optional<HostOptions> options = ParseHostOptions(arguments, &error);
     if (!options) {
         Complain(error);

@@ -1,5 +1,7 @@
 #include "request_object.h"
 
+#include "request_collection.h"
+
 #include <algorithm>
 #include <climits>
 #include <exception>
@@ -8,9 +10,21 @@
 namespace kestrune {
 namespace {
 
-enum : DISPID { kTotalBytes = 1, kBinaryRead = 2 };
+enum : DISPID {
+    kItem = DISPID_VALUE,
+    kTotalBytes = 1,
+    kBinaryRead = 2,
+    kQueryString = 3,
+    kServerVariables = 4
+};
 
-constexpr DispatchMember kMembers[] = {{L"TotalBytes", kTotalBytes}, {L"BinaryRead", kBinaryRead}};
+constexpr DispatchMember kMembers[] = {{L"Item", kItem},
+                                       {L"TotalBytes", kTotalBytes},
+                                       {L"BinaryRead", kBinaryRead},
+                                       {L"QueryString", kQueryString},
+                                       {L"ServerVariables", kServerVariables}};
+
+const PageRequestInfo kNoRequestInfo;
 
 // Hands count back through a by-reference argument, as a script's variable.
 void ReturnCount(VARIANT* argument, VARIANT& count)
@@ -24,10 +38,12 @@ void ReturnCount(VARIANT* argument, VARIANT& count)
 }  // namespace
 
 RequestObject::RequestObject(std::shared_ptr<RequestSource> source,
-                             std::shared_ptr<FaultPlan> faults)
+                             std::shared_ptr<FaultPlan> faults,
+                             std::shared_ptr<const PageRequestInfo> info)
     : DispatchObject(IID_IRequest, kMembers, std::size(kMembers)),
       source_(std::move(source)),
-      faults_(std::move(faults))
+      faults_(std::move(faults)),
+      info_(std::move(info))
 {
 }
 
@@ -103,9 +119,37 @@ HRESULT RequestObject::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, V
         if (!(flags & DISPATCH_METHOD))
             return DISP_E_MEMBERNOTFOUND;
         return InvokeBinaryRead(params, result);
+    case kQueryString: {
+        const PageRequestInfo& info = info_ ? *info_ : kNoRequestInfo;
+        return LookUpRequestValue(info.queryPairs, info.query, params, result);
+    }
+    case kServerVariables: {
+        const PageRequestInfo& info = info_ ? *info_ : kNoRequestInfo;
+        return LookUpRequestValue(info.serverVariables, std::string(), params, result);
+    }
+    case kItem:
+        return InvokeItem(params, result);
     default:
         return DISP_E_MEMBERNOTFOUND;
     }
+}
+
+// Request(name): the query string's value if it has the name, else the server variable.
+HRESULT RequestObject::InvokeItem(DISPPARAMS* params, VARIANT* result)
+{
+    if (params->cArgs != 1)
+        return DISP_E_BADPARAMCOUNT;
+    const PageRequestInfo& info = info_ ? *info_ : kNoRequestInfo;
+    VARIANT found;
+    VariantInit(&found);
+    HRESULT hr = LookUpRequestValue(info.queryPairs, info.query, params, &found);
+    if (SUCCEEDED(hr) && V_VT(&found) == VT_EMPTY)
+        hr = LookUpRequestValue(info.serverVariables, std::string(), params, &found);
+    if (SUCCEEDED(hr) && result)
+        *result = found;
+    else
+        VariantClear(&found);
+    return hr;
 }
 
 HRESULT RequestObject::InvokeBinaryRead(DISPPARAMS* params, VARIANT* result)

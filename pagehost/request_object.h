@@ -1,11 +1,13 @@
 // The intrinsic Request object: the body of the request, read through IRequest's
 // TotalBytes and BinaryRead (by the component through the vtable, by scripts through
-// IDispatch). Everything else of IRequest is not implemented.
+// IDispatch), and for scripts QueryString, ServerVariables and Request(name), which
+// looks in both. Form, Cookies and ClientCertificate are not implemented.
 #pragma once
 
 #include "channels.h"
 #include "dispatch_object.h"
 #include "fault_plan.h"
+#include "pagehost/http/server_variables.h"
 
 #include <asptlb.h>
 
@@ -15,8 +17,9 @@ namespace kestrune {
 
 class RequestObject final : public DispatchObject<IRequest> {
 public:
-    // faults may be null.
-    RequestObject(std::shared_ptr<RequestSource> source, std::shared_ptr<FaultPlan> faults);
+    // faults may be null; without info the collections are empty.
+    RequestObject(std::shared_ptr<RequestSource> source, std::shared_ptr<FaultPlan> faults,
+                  std::shared_ptr<const PageRequestInfo> info = nullptr);
 
     HRESULT STDMETHODCALLTYPE get_TotalBytes(LONG* total) override;
     // count: wanted bytes in (any integer variant), delivered bytes out (VT_I4); data: the
@@ -55,9 +58,11 @@ private:
         return E_NOTIMPL;
     }
     HRESULT InvokeBinaryRead(DISPPARAMS* params, VARIANT* result);
+    HRESULT InvokeItem(DISPPARAMS* params, VARIANT* result);
 
     std::shared_ptr<RequestSource> source_;
     std::shared_ptr<FaultPlan> faults_;
+    std::shared_ptr<const PageRequestInfo> info_;
     std::int64_t delivered_ = 0;
 };
 

@@ -1,6 +1,7 @@
-// The intrinsic Response object: page output through IResponse's Write and the client's
-// presence through IsClientConnected (by the component through the vtable, by scripts
-// through IDispatch). Everything else of IResponse is not implemented.
+// The intrinsic Response object over a response sink: Write and IsClientConnected (by
+// the component through the vtable, by scripts through IDispatch), and for pages
+// BinaryWrite, Buffer, Flush, Clear, End, Redirect, Status, ContentType, CharSet and
+// AddHeader. Cookies, Expires, CacheControl, Pics and AppendToLog are not implemented.
 #pragma once
 
 #include "channels.h"
@@ -13,6 +14,10 @@
 
 namespace kestrune {
 
+// What Response.End and Response.Redirect return to stop the script: an error no
+// trap of the page's is meant to see. The page runner takes it as a normal end.
+constexpr HRESULT kResponseEnded = static_cast<HRESULT>(0x800A7E0DL);
+
 class ResponseObject final : public DispatchObject<IResponse> {
 public:
     // faults may be null.
@@ -23,28 +28,30 @@ public:
     HRESULT STDMETHODCALLTYPE Write(VARIANT text) override;
     HRESULT STDMETHODCALLTYPE IsClientConnected(VARIANT_BOOL* connected) override;
 
-    HRESULT STDMETHODCALLTYPE get_Buffer(VARIANT_BOOL*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_Buffer(VARIANT_BOOL) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_ContentType(BSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_ContentType(BSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE get_Buffer(VARIANT_BOOL* on) override;
+    HRESULT STDMETHODCALLTYPE put_Buffer(VARIANT_BOOL on) override;
+    HRESULT STDMETHODCALLTYPE get_ContentType(BSTR* type) override;
+    HRESULT STDMETHODCALLTYPE put_ContentType(BSTR type) override;
+    HRESULT STDMETHODCALLTYPE get_Status(BSTR* status) override;
+    HRESULT STDMETHODCALLTYPE put_Status(BSTR status) override;
+    HRESULT STDMETHODCALLTYPE get_CharSet(BSTR* charset) override;
+    HRESULT STDMETHODCALLTYPE put_CharSet(BSTR charset) override;
+    HRESULT STDMETHODCALLTYPE AddHeader(BSTR name, BSTR value) override;
+    // A byte array (VT_ARRAY | VT_UI1) goes out as it is.
+    HRESULT STDMETHODCALLTYPE BinaryWrite(VARIANT bytes) override;
+    HRESULT STDMETHODCALLTYPE Clear() override;
+    HRESULT STDMETHODCALLTYPE End() override;
+    HRESULT STDMETHODCALLTYPE Flush() override;
+    HRESULT STDMETHODCALLTYPE Redirect(BSTR location) override;
+
     HRESULT STDMETHODCALLTYPE get_Expires(VARIANT*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_Expires(LONG) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_ExpiresAbsolute(VARIANT*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_ExpiresAbsolute(DATE) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_Cookies(IRequestDictionary**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_Status(BSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_Status(BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Add(BSTR, BSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE AddHeader(BSTR, BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE AppendToLog(BSTR) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE BinaryWrite(VARIANT) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Clear() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE End() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Flush() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Redirect(BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE WriteBlock(short) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE get_CharSet(BSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE put_CharSet(BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Pics(BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_CacheControl(BSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_CacheControl(BSTR) override { return E_NOTIMPL; }
@@ -53,6 +60,9 @@ protected:
     HRESULT InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result) override;
 
 private:
+    HRESULT InvokeProperty(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result);
+    HRESULT InvokeMethod(DISPID id, DISPPARAMS* params);
+
     std::shared_ptr<ResponseSink> sink_;
     std::shared_ptr<FaultPlan> faults_;
 };

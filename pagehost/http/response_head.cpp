@@ -71,7 +71,7 @@ std::string FormatHttpDate(std::int64_t unixSeconds) {
 
 std::string WriteResponseHead(ResponseHead& head, bool clientIs11, std::int64_t nowUnixSeconds) {
   std::string text = "HTTP/1.1 " + std::to_string(head.status) + " ";
-  text += ReasonPhrase(head.status);
+  text += head.reason.empty() ? ReasonPhrase(head.status) : std::string_view(head.reason);
   text += "\r\nDate: " + FormatHttpDate(nowUnixSeconds) + "\r\nServer: Kestrune-Host\r\n";
   for (const auto& header : head.headers) text += header.first + ": " + header.second + "\r\n";
   head.chunked = false;

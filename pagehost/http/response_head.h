@@ -13,6 +13,7 @@ namespace kestrune {
 
 struct ResponseHead {
   int status = 200;
+  std::string reason;  // empty: the standard phrase for status
   // Content-Type, Location, Cache-Control...: written in order, as given. The writer
   // adds Date, Server, the framing headers and Connection itself.
   std::vector<std::pair<std::string, std::string>> headers;
