@@ -1,4 +1,4 @@
-# usage: fuzz [SECONDS]            run each fuzz target for SECONDS (default 300)
+# usage: fuzz [SECONDS]             run each fuzz target for SECONDS (default 300)
 # Builds the libFuzzer targets with clang, ASan and UBSan in build/fuzz and runs each
 # over its own corpus (build/fuzz/corpus/TARGET, seeded from tests/fuzz/seeds and the
 # shared browser bodies). An input that breaks something is saved under

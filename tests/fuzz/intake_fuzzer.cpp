@@ -65,6 +65,47 @@ void CheckBuffer(const TTessock& upload, const FuzzHost& host) {
                "bytes no pass delivered are not zero");
 }
 
+// The one message: written once exactly when something in the guarded stretch failed,
+// and only a failure to write it may escape.
+void CheckMessage(const FuzzHost& host, bool threw, int firstFailure) {
+    const auto& calls = host.Calls();
+    int writeCalls = 0;
+    for (const CallRecord& call : calls) writeCalls += call.kind == CallKind::Write ? 1 : 0;
+    FUZZ_CHECK(writeCalls <= 1, "the message was written more than once");
+    if (firstFailure < 0) {
+        FUZZ_CHECK(!threw && writeCalls == 0, "a message without a failure");
+    } else if (threw) {
+        const CallRecord& last = calls.back();
+        FUZZ_CHECK(last.failed && (last.kind == CallKind::FetchResponse || last.kind == CallKind::Write) &&
+                       host.FailedCalls() >= 2,
+                   "a failure in the guarded stretch escaped intake");
+    } else {
+        FUZZ_CHECK(host.Writes().size() == 1 && host.Writes()[0] == kReadError, "the one message was not written");
+        FUZZ_CHECK(calls.back().kind == CallKind::Write, "intake went on after writing the message");
+    }
+}
+
+// What was parsed: nothing when the client left before the last pass, everything when
+// nothing went wrong, and a part of everything when parsing was cut short.
+void CheckParsed(const TTessock& upload, const FuzzHost& host, int firstFailure, int expectedPasses,
+                 const CodePage& codePage) {
+    const int readsBeforeDisconnect = host.ReadsBeforeDisconnect();
+    if (readsBeforeDisconnect >= 0 && readsBeforeDisconnect < expectedPasses && firstFailure < 0) {
+        FUZZ_CHECK(host.Reads() == readsBeforeDisconnect, "a pass after the client left");
+        FUZZ_CHECK(upload.FormVariableCount() == 0 && upload.FileBytes().empty(),
+                   "a body whose client left was parsed");
+        return;
+    }
+    const ModelUpload model = ModelParse(upload.Body().View(), codePage);
+    if (firstFailure < 0 && readsBeforeDisconnect < 0) {
+        CheckAgainstModel(upload, model);
+        return;
+    }
+    FUZZ_CHECK(static_cast<std::size_t>(upload.FormVariableCount()) <= model.lines.size(),
+               "an interrupted parse recorded more parts than a whole one");
+    CheckFileAgainstModel(upload, model);
+}
+
 void CheckIntake(const TTessock& upload, const FuzzHost& host, bool threw, const CodePage& codePage) {
     const auto& calls = host.Calls();
     const int firstFailure = FirstFailure(host);
@@ -84,37 +125,8 @@ void CheckIntake(const TTessock& upload, const FuzzHost& host, bool threw, const
     CheckBuffer(upload, host);
     const int expectedPasses = static_cast<int>((std::int64_t{total} + FuzzHost::kChunkSize - 1) / FuzzHost::kChunkSize);
     FUZZ_CHECK(host.Reads() <= expectedPasses, "more passes than TotalBytes calls for");
-    int writeCalls = 0;
-    for (const CallRecord& call : calls) writeCalls += call.kind == CallKind::Write ? 1 : 0;
-    FUZZ_CHECK(writeCalls <= 1, "the message was written more than once");
-    if (firstFailure < 0) {
-        FUZZ_CHECK(!threw && writeCalls == 0, "a message without a failure");
-    } else if (threw) {
-        // Only a failure to report the failure may escape.
-        const CallRecord& last = calls.back();
-        FUZZ_CHECK(last.failed && (last.kind == CallKind::FetchResponse || last.kind == CallKind::Write) &&
-                       host.FailedCalls() >= 2,
-                   "a failure in the guarded stretch escaped intake");
-    } else {
-        FUZZ_CHECK(host.Writes().size() == 1 && host.Writes()[0] == kReadError, "the one message was not written");
-        FUZZ_CHECK(calls.back().kind == CallKind::Write, "intake went on after writing the message");
-    }
-    const bool leftDuringIntake = host.ReadsBeforeDisconnect() >= 0 && host.ReadsBeforeDisconnect() < expectedPasses;
-    if (leftDuringIntake && firstFailure < 0) {
-        FUZZ_CHECK(host.Reads() == host.ReadsBeforeDisconnect(), "a pass after the client left");
-        FUZZ_CHECK(upload.FormVariableCount() == 0 && upload.FileBytes().empty(),
-                   "a body whose client left was parsed");
-        return;
-    }
-    const ModelUpload model = ModelParse(upload.Body().View(), codePage);
-    if (firstFailure < 0 && host.ReadsBeforeDisconnect() < 0) {
-        CheckAgainstModel(upload, model);
-    } else {
-        // Parsing stopped early: what it recorded is a part of the whole.
-        FUZZ_CHECK(static_cast<std::size_t>(upload.FormVariableCount()) <= model.lines.size(),
-                   "an interrupted parse recorded more parts than a whole one");
-        CheckFileAgainstModel(upload, model);
-    }
+    CheckMessage(host, threw, firstFailure);
+    CheckParsed(upload, host, firstFailure, expectedPasses, codePage);
 }
 
 void ExpectSaveError(TTessock& upload, std::string_view path, std::string_view message) {
