@@ -12,7 +12,8 @@ function curl(args, { timeoutMs = 300000 } = {}) {
     let err = '';
     child.stdout.on('data', (chunk) => out.push(chunk));
     child.stderr.on('data', (chunk) => { err += chunk.toString(); });
-    child.on('exit', (code) => {
+    // 'close', not 'exit': only then has all of curl's output been read.
+    child.on('close', (code) => {
       const text = Buffer.concat(out).toString('utf8');
       const cut = text.lastIndexOf('\n');
       resolve({ code, status: Number(text.slice(cut + 1)), body: text.slice(0, cut), stderr: err });
