@@ -29,7 +29,8 @@ public:
     virtual bool IsFile(const std::string& path) = 0;
 
     // Creates a new file only if nothing exists at path at this moment (exclusive
-    // create), opened for writing without sharing. On Created, file holds it.
+    // create), opened for writing without sharing. On Created, file holds it;
+    // AlreadyExists when anything, a directory included, is at path.
     virtual CreateOutcome CreateNew(const std::string& path, std::unique_ptr<OutputFile>& file) = 0;
 
     // Puts the closed file at from in place of whatever file is at to, in one step.

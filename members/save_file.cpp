@@ -58,7 +58,10 @@ public:
                 Fill(path, *file);
                 return true;
             case CreateOutcome::AlreadyExists:
-                return false;
+                // A file that appeared since the existence test is left alone; a
+                // directory at the path is no file, and nothing can be created there.
+                if (fileSystem_.IsFile(path)) return false;
+                break;
             case CreateOutcome::Failed:
                 break;
         }

@@ -45,11 +45,6 @@ private:
     int descriptor_;
 };
 
-bool IsDirectory(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-}
-
 }  // namespace
 
 bool PosixFileSystem::IsFile(const std::string& path) {
@@ -65,8 +60,7 @@ CreateOutcome PosixFileSystem::CreateNew(const std::string& path,
         descriptor = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
     } while (descriptor < 0 && errno == EINTR);
     if (descriptor < 0) {
-        // A directory is no file that exists: saving onto it fails instead.
-        if (errno == EEXIST && !IsDirectory(path)) return CreateOutcome::AlreadyExists;
+        if (errno == EEXIST) return CreateOutcome::AlreadyExists;
         return CreateOutcome::Failed;
     }
     // Advisory only, but keeps a second cooperating writer out while the bytes go in.

@@ -48,8 +48,10 @@ CreateOutcome FakeFileSystem::CreateNew(const std::string& path, std::unique_ptr
     calls_.push_back("CreateNew(" + path + ")");
     file.reset();
     if (appear_ && appear_(path) && files_.count(path) == 0) files_[path] = appearContent_;
-    if (directories_.count(path) != 0 || (failCreate_ && failCreate_(path))) return CreateOutcome::Failed;
-    if (files_.count(path) != 0) return CreateOutcome::AlreadyExists;
+    // Like the real systems: an exclusive create onto a directory reports that
+    // something exists there.
+    if (directories_.count(path) != 0 || files_.count(path) != 0) return CreateOutcome::AlreadyExists;
+    if (failCreate_ && failCreate_(path)) return CreateOutcome::Failed;
     files_[path];
     open_.insert(path);
     file = std::make_unique<FakeOutputFile>(*this, path);
