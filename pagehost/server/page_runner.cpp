@@ -56,6 +56,10 @@ void ReportScriptError(const ScriptError& error, const TranslatedPage& page,
     SourceLocation where = page.lines.Locate(error.line);
     PageFault fault{where.file, where.line, static_cast<long>(error.number), ToUtf8(error.source),
                     ToUtf8(error.description)};
+    // Wine's VBScript leaves some runtime errors (undefined variables, division by
+    // zero) without source or description.
+    if (fault.description.empty())
+        fault.description = "The script engine gave no description of this error.";
     LogFault(fault);
     response.Fail(500, PageFaultHtml(fault));
 }

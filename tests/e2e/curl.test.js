@@ -5,14 +5,14 @@ const assert = require('node:assert/strict');
 const path = require('node:path');
 const { setTimeout: sleep } = require('node:timers/promises');
 const { after, before, describe, test } = require('node:test');
-const { Server } = require('./lib/server');
+const { Server, testPages } = require('./lib/server');
 const { curl, postForm, spawn } = require('./lib/curl');
 const { elementText, everyByte, listFiles, makeFile, pseudoRandomFile } = require('./lib/files');
 
 const server = new Server();
 
 before(async () => {
-  await server.start();
+  await server.start(testPages());
 });
 
 after(async () => {
@@ -70,6 +70,18 @@ describe('curl uploads', () => {
     assert.equal(Number(elementText(result.body, 'size')), upload.size);
     const stored = path.join(server.uploadsDir(), elementText(result.body, 'newname'));
     assert.equal(listFiles(server.uploadsDir()).find((f) => f.file === stored)?.sha, upload.sha);
+  });
+
+  test('200 MB body read and dropped by a page, without the component', { timeout: 600000 }, async (t) => {
+    if (!server.ok) return t.skip(server.reason);
+    const upload = pseudoRandomFile('big-200mb.dat', 200 * 1024 * 1024, 'curl');
+    const started = Date.now();
+    const result = await curl(['--data-binary', `@${upload.file}`, '-H', 'Content-Type: application/octet-stream',
+      `${server.url}discard.asp`]);
+    const seconds = (Date.now() - started) / 1000;
+    t.diagnostic(`200 MB body through BinaryRead only: ${seconds.toFixed(1)} s`);
+    assert.equal(result.status, 200, result.stderr);
+    assert.equal(result.body, `read ${upload.size} of ${upload.size}`);
   });
 
   test('a client killed halfway leaves no file and the server goes on', { timeout: 120000 }, async (t) => {

@@ -23,6 +23,12 @@ function freePort() {
   });
 }
 
+// The pages of tests/e2e/pages, as extra files for a site.
+function testPages() {
+  const dir = path.join(__dirname, '..', 'pages');
+  return Object.fromEntries(fs.readdirSync(dir).map((name) => [name, fs.readFileSync(path.join(dir, name))]));
+}
+
 // A fresh site: the example pages, an empty uploads folder, plus any extra files.
 function makeSite(extraFiles = {}) {
   const root = fs.mkdtempSync(path.join(os.tmpdir(), 'kestrune-e2e-'));
@@ -51,7 +57,8 @@ class Server {
     return path.join(this.root, 'uploads');
   }
 
-  async start(extraFiles) {
+  // extraArgs go to ./run serve, e.g. ['--max-request-bytes', '1000'].
+  async start(extraFiles, extraArgs = []) {
     const serveScript = path.join(repoRoot, 'scripts', 'commands', 'serve.sh');
     if (!fs.existsSync(serveScript)) {
       this.reason = 'the page server is not built yet: scripts/commands/serve.sh does not exist';
@@ -60,7 +67,7 @@ class Server {
     this.root = makeSite(extraFiles);
     const port = await freePort();
     // detached: the server runs in its own process group, so stop() can end all of it.
-    this.child = spawn(path.join(repoRoot, 'run'), ['serve', '--port', String(port), '--root', this.root], {
+    this.child = spawn(path.join(repoRoot, 'run'), ['serve', '--port', String(port), '--root', this.root, ...extraArgs], {
       cwd: repoRoot,
       detached: true,
       stdio: ['ignore', 'pipe', 'pipe'],
@@ -88,6 +95,7 @@ class Server {
       return this;
     }
     this.ok = true;
+    this.port = port;
     this.url = `http://127.0.0.1:${port}/`;
     return this;
   }
@@ -111,4 +119,4 @@ class Server {
   }
 }
 
-module.exports = { Server, repoRoot };
+module.exports = { Server, repoRoot, testPages };

@@ -1,0 +1,2 @@
+<p>A page whose include is missing.</p>
+<!-- #include file="no-such-include.asp" -->

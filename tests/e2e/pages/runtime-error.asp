@@ -1,0 +1,6 @@
+<%@ Language="VBScript" %>
+<p>before</p>
+<%
+Dim x
+x = CInt("not a number")
+%>
