@@ -23,7 +23,11 @@ TEST(TargetPath, RefusedAndAcceptedTargets) {
         {"CON .txt", false},          {"con  .tar.gz", false},    {"up/aux", false},
         {"C:\\PRN.log", false},       {"d:nul", false},           {"NUL.", false},
         {"COM1", false},              {"com9.x", false},          {"LPT1", false},
-        {"lpt5.doc", false},          {"COM0", true},             {"LPT10", true},
+        {"lpt5.doc", false},          {"COM0", false},            {"lpt0.txt", false},
+        {"CONIN$", false},            {"conout$.log", false},     {"CONIN$ .x", false},
+        {"CONIN", true},              {"CONOUT$x", true},         {"LPT10", true},
+        {"COM\xB9", false},           {"lpt\xB2.txt", false},     {"COM\xB3 .x", false},
+        {"COM\xB4", true},            {"LPT\xB1", true},          {"COM\xB9\xB9", true},
         {"COM", true},                {"console.txt", true},      {"acon", true},
         {"con/x.txt", true},          {"nul\\x", true},           {"CONx.txt", true},
         {"COM1x", true},              {".con", true},
@@ -33,6 +37,19 @@ TEST(TargetPath, RefusedAndAcceptedTargets) {
         SCOPED_TRACE("[" + c.path + "]");
         EXPECT_EQ(c.accepted, IsAcceptableTarget(c.path, codePage));
     }
+}
+
+// In a double-byte code page 0xB2, 0xB3 and 0xB9 are not superscript digits.
+TEST(TargetPath, SuperscriptPortsOnlyInSingleByteCodePages) {
+    const DbcsCodePage dbcs;
+    const SingleByteCodePage single;
+    for (const char* path : {"COM\xB9", "LPT\xB2.txt", "com\xB3"}) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(IsAcceptableTarget(path, single));
+        EXPECT_TRUE(IsAcceptableTarget(path, dbcs));
+    }
+    EXPECT_FALSE(IsAcceptableTarget("COM0", dbcs));
+    EXPECT_FALSE(IsAcceptableTarget("conout$", dbcs));
 }
 
 TEST(TargetPath, TrailBytesAreNoSeparators) {
