@@ -1,0 +1,77 @@
+# usage: dist                       build both DLLs and the release package in dist/
+# Builds the 32-bit and 64-bit Kestrune.dll and lays out dist/Kestrune-VERSION/ and
+# dist/Kestrune-VERSION.zip: the DLLs, install.cmd and uninstall.cmd, the example pages
+# and the documentation for administrators. The same DLLs and sources give the same zip,
+# byte for byte: files go in sorted order, with the last commit's time (SOURCE_DATE_EPOCH)
+# as every date, fixed permissions, and no owner or extra time fields.
+set -euo pipefail
+source "$(dirname "$0")/../lib.sh"
+source "$KESTRUNE_ROOT/scripts/windows.sh"
+cd "$KESTRUNE_ROOT"
+
+ensure_windows_tools
+ensure_packages zip
+
+# The version record of the DLL is the one place the version is written.
+version=$(sed -n 's/^ *VALUE "FileVersion", "\([0-9.]*\)".*/\1/p' typelib/kestrune.rc)
+[ -n "$version" ] || { echo "dist: no FileVersion in typelib/kestrune.rc" >&2; exit 1; }
+name=Kestrune-$version
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || date +%s)
+fi
+# strip takes the PE header's time stamp from it, which keeps the copies reproducible.
+export SOURCE_DATE_EPOCH
+
+package=dist/$name
+rm -rf "$package" "dist/$name.zip"
+mkdir -p "$package"
+
+# copy_dll ARCH FOLDER TOOL_PREFIX: the release DLL without its symbols and debug
+# sections (most of them the static C++ runtime's), which Windows never reads.
+copy_dll() {
+  local dll
+  dll=$(build_windows "$1" kestrune_dll)/server/Kestrune.dll
+  mkdir -p "$package/$2"
+  "$3-strip" --strip-all -o "$package/$2/Kestrune.dll" "$dll"
+}
+copy_dll win32 x86 i686-w64-mingw32
+copy_dll win64 x64 x86_64-w64-mingw32
+
+cp packaging/install.cmd packaging/uninstall.cmd "$package/"
+
+# The example pages, without anything that was uploaded through them; the empty uploads
+# folder stays because the pages save there.
+mkdir -p "$package/examples/uploads"
+(cd examples && find . -path ./uploads -prune -o -type f -print) | LC_ALL=C sort |
+  while read -r file; do
+    mkdir -p "$package/examples/$(dirname "$file")"
+    cp "examples/$file" "$package/examples/$file"
+  done
+
+# to_crlf: Notepad on older Windows Server shows LF-only text as one long line.
+to_crlf() { sed -e 's/\r$//' -e 's/$/\r/'; }
+
+# The documentation for people who install and use the component. A link to a page
+# that stays in the repository becomes plain text naming where to find it.
+user_docs="README.md reference.md installing-on-iis.md text-conversion.md troubleshooting.md security.md"
+mkdir -p "$package/docs"
+unlink=()
+for page in docs/*.md; do
+  case " $user_docs " in *" ${page#docs/} "*) continue ;; esac
+  unlink+=(-e "s%\\[([^]]*)\\]\\(${page#docs/}(#[^)]*)?\\)%\\1 (${page} in the source repository)%g")
+done
+unlink+=(-e 's%\[([^]]*)\]\(\.\./([^)#]*)(#[^)]*)?\)%\1 (\2 in the source repository)%g')
+for doc in $user_docs; do
+  sed -E "${unlink[@]}" "docs/$doc" | to_crlf > "$package/docs/$doc"
+done
+
+sed "s/@VERSION@/$version/g" packaging/README.txt.in | to_crlf > "$package/README.txt"
+[ ! -f LICENSE ] || to_crlf < LICENSE > "$package/LICENSE.txt"
+
+find "$package" -type d -exec chmod 755 {} +
+find "$package" -type f -exec chmod 644 {} +
+find "$package" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+# zip stores local times: UTC keeps the zip the same wherever it is built.
+(cd dist && find "$name" | LC_ALL=C sort | TZ=UTC zip -q -X -@ "$name.zip")
+echo "dist/$name/"
+echo "dist/$name.zip"

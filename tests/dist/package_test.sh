@@ -1,0 +1,149 @@
+# The release package as ./run dist leaves it: what dist/Kestrune-VERSION/ and its zip
+# hold, what the two DLLs are made of, and install.cmd / uninstall.cmd run by Wine's cmd
+# in a fresh 64-bit prefix of their own. Ends with "N passed, N failed".
+# Usage: bash tests/dist/package_test.sh
+set -uo pipefail
+source "$(dirname "$0")/../../scripts/lib.sh"
+source "$KESTRUNE_ROOT/scripts/windows.sh"
+cd "$KESTRUNE_ROOT"
+
+version=1.0.1.0
+name=Kestrune-$version
+package=dist/$name
+here=tests/dist
+uuid_before() {  # uuid_before KEYWORD: the uuid attribute just before KEYWORD in the IDL
+  awk -v keyword="$1" '/uuid\(/ { match($0, /uuid\([^)]*\)/); id = substr($0, RSTART + 5, RLENGTH - 6) }
+    $1 == keyword { print toupper(id); exit }' typelib/kestrune.idl
+}
+clsid=$(uuid_before coclass)
+libid=$(uuid_before library)
+
+passed=0
+failed=0
+check() {  # check LABEL COMMAND...: one counted check
+  if "${@:2}"; then passed=$((passed + 1)); else echo "FAILED: $1" >&2; failed=$((failed + 1)); fi
+}
+same() {  # same EXPECTED ACTUAL: true when equal, else shows both
+  [ "$1" = "$2" ] && return 0
+  diff -u --label expected --label actual <(echo "$1") <(echo "$2") | sed 's/^/    /' >&2
+  return 1
+}
+contains() {  # contains TEXT LINE: TEXT has LINE as one of its lines
+  grep -qxF -- "$2" <<<"$1" && return 0
+  echo "    missing: $2" >&2
+  return 1
+}
+
+# --- the two DLLs ---------------------------------------------------------------------
+# folder  objdump prefix      file format  machine  type-library target (1 win32, 3 win64)
+dlls="x86 i686-w64-mingw32 pei-i386 0x14c 1
+x64 x86_64-w64-mingw32 pei-x86-64 0x8664 3"
+
+exports_of() { sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | sed -n 's/^\t\[ *[0-9]*\] //p' | sort; }
+imports_outside_allow_list() {
+  sed -n 's/^\tDLL Name: //p' | tr '[:upper:]' '[:lower:]' |
+    grep -vxE 'advapi32\.dll|kernel32\.dll|msvcrt\.dll|ole32\.dll|oleaut32\.dll|user32\.dll'
+}
+no_debug_sections() { ! grep -q ' \.debug_' <<<"$1"; }
+facts_have() {  # facts_have FACTS LINE...
+  local facts=$1 line ok=0
+  shift
+  for line in "$@"; do contains "$facts" "$line" || ok=1; done
+  return $ok
+}
+
+while read -r folder tools format machine syskind; do
+  dll=$package/$folder/Kestrune.dll
+  dump=$("$tools-objdump" -p "$dll" 2>/dev/null)
+  facts=$(python3 "$here/pe_facts.py" "$dll" 2>&1)
+  check "$folder: machine type $machine" facts_have "$facts" "machine $machine"
+  check "$folder: objdump reads it as $format" \
+    grep -q "file format $format\$" <<<"$("$tools-objdump" -f "$dll" 2>&1)"
+  check "$folder: exports the four entry points, undecorated" same \
+    "$(printf '%s\n' DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer)" \
+    "$(exports_of <<<"$dump")"
+  check "$folder: imports system DLLs only" same "" "$(imports_outside_allow_list <<<"$dump")"
+  check "$folder: version $version, FileDescription Kestrune" facts_have "$facts" \
+    "version fixed FileVersion $version" "version fixed ProductVersion $version" \
+    "version string FileVersion $version" "version string ProductVersion $version" \
+    "version string FileDescription Kestrune"
+  check "$folder: type library TYPELIB 1 for system kind $syskind" facts_have "$facts" \
+    "resource TYPELIB 1" "typelib syskind $syskind"
+  check "$folder: shipped without debug sections" no_debug_sections "$("$tools-objdump" -h "$dll")"
+done <<<"$dlls"
+
+# --- the folder and the zip -----------------------------------------------------------
+expected_files="$name/
+$name/README.txt
+$name/docs/
+$name/docs/README.md
+$name/docs/installing-on-iis.md
+$name/docs/reference.md
+$name/docs/security.md
+$name/docs/text-conversion.md
+$name/docs/troubleshooting.md
+$name/examples/
+$name/examples/bodies/
+$name/examples/bodies/hello.body
+$name/examples/default.asp
+$name/examples/hello.vbs
+$name/examples/includes/
+$name/examples/includes/footer.asp
+$name/examples/includes/functions.asp
+$name/examples/includes/header.asp
+$name/examples/overwrite-modes.asp
+$name/examples/style.css
+$name/examples/upload-form.asp
+$name/examples/upload-result.asp
+$name/examples/uploads/
+$name/install.cmd
+$name/uninstall.cmd
+$name/x64/
+$name/x64/Kestrune.dll
+$name/x86/
+$name/x86/Kestrune.dll"
+check "the zip holds exactly the package's files, in order" same "$expected_files" \
+  "$(unzip -Z1 "dist/$name.zip" 2>&1)"
+
+scratch=build/dist-test
+rm -rf "$scratch"
+mkdir -p "$scratch/unzipped"
+unzip -q "dist/$name.zip" -d "$scratch/unzipped"
+check "the zip unpacks to the same bytes as dist/$name/" diff -r "$package" "$scratch/unzipped/$name"
+
+one_time_no_extras() {
+  local times extras
+  times=$(zipinfo -T "dist/$name.zip" | awk '$7 ~ /^[0-9]{8}\.[0-9]{6}$/ { print $7 }' | sort -u)
+  extras=$(zipinfo -v "dist/$name.zip" | sed -n 's/^ *length of extra field: *\([0-9]*\).*/\1/p' | sort -u)
+  same "1" "$(wc -l <<<"$times" | tr -d ' ')" && same "0" "$extras"
+}
+check "every zip entry has the same time and no extra fields (reproducible)" one_time_no_extras
+
+crlf_only() {  # crlf_only FILE...: every line ends with CR LF
+  local file ok=0
+  for file in "$@"; do
+    if grep -qv $'\r$' "$file"; then echo "    LF-only lines in $file" >&2; ok=1; fi
+  done
+  return $ok
+}
+check "install.cmd, uninstall.cmd, README.txt and the docs have CRLF line ends" \
+  crlf_only "$package/install.cmd" "$package/uninstall.cmd" "$package/README.txt" "$package"/docs/*.md
+
+links_stay_inside() {  # every relative link in the shipped docs names a shipped page
+  local doc target ok=0
+  for doc in "$package"/docs/*.md; do
+    while read -r target; do
+      [ -f "$package/docs/${target%%#*}" ] && continue
+      echo "    $(basename "$doc") links to $target" >&2
+      ok=1
+    done < <(grep -oE '\]\([^)#:]+(#[^)]*)?\)' "$doc" | sed -E 's/^\]\((.*)\)$/\1/')
+  done
+  return $ok
+}
+check "the shipped docs link only to shipped pages" links_stay_inside
+
+# --- install.cmd and uninstall.cmd under Wine -----------------------------------------
+source "$here/wine_install_checks.sh"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,135 @@
+# install.cmd and uninstall.cmd run by Wine's cmd, the way an administrator runs them
+# (from their folder), from a copy of the package in a folder whose name has a blank and
+# parentheses, in a fresh 64-bit prefix made for this test and removed after it.
+# Sourced by package_test.sh, whose check/same/contains it uses.
+#
+# Where Wine cannot run 32-bit programs (windows_run_arch), the prefix has no 32-bit
+# regsvr32: the scripts must then register the 64-bit build, report the 32-bit one as
+# failed, and exit with 2. Elsewhere both builds must register and the exit code be 0.
+
+wine_env
+export WINEPREFIX=$KESTRUNE_ROOT/build/wineprefix-dist
+stop_dist_prefix() { wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1; rm -rf "$WINEPREFIX"; }
+trap stop_dist_prefix EXIT
+rm -rf "$WINEPREFIX"
+wineboot -i >/dev/null 2>&1
+wineserver -p >/dev/null 2>&1  # one server for every command below
+
+folder="$KESTRUNE_ROOT/$scratch/Kestrune (test copy)"
+cp -r "$package" "$folder"
+
+# run_cmd FOLDER SCRIPT: sets status, out and err (without CRs). Always the 64-bit cmd,
+# which Debian's wine script would not pick where 32-bit programs run.
+run_cmd() {
+  status=0
+  (cd "$1" && /usr/lib/wine/wine64 cmd /c "$2" >"$KESTRUNE_ROOT/$scratch/cmd.out" 2>"$KESTRUNE_ROOT/$scratch/cmd.err" </dev/null) ||
+    status=$?
+  out=$(tr -d '\r' <"$scratch/cmd.out")
+  err=$(tr -d '\r' <"$scratch/cmd.err")
+}
+# reg_data KEY VALUE VIEW: the data of a value ("" for the default one), empty when absent.
+reg_data() {
+  local select=(/v "$2")
+  [ -n "$2" ] || select=(/ve)
+  wine reg query "$1" "${select[@]}" "/reg:$3" 2>/dev/null | tr -d '\r' |
+    sed -nE 's/^ +([^ ].*[^ ]|\(Default\)) +REG_[A-Z_]+ +(.*)$/\2/p'
+}
+inproc_unix_path() {  # inproc_unix_path VIEW: the registered DLL as a Unix path, if any
+  local data
+  data=$(reg_data "HKLM\\Software\\Classes\\CLSID\\{$clsid}\\InprocServer32" "" "$1")
+  [ -z "$data" ] || winepath -u "$data" 2>/dev/null
+}
+key_absent() { ! wine reg query "$1" "/reg:$2" >/dev/null 2>&1; }
+nothing_registered() {
+  key_absent "HKLM\\Software\\Classes\\CLSID\\{$clsid}" 64 &&
+    key_absent "HKLM\\Software\\Classes\\CLSID\\{$clsid}" 32 &&
+    key_absent 'HKCR\Kestrune.Tessock' 64
+}
+all_gone() { nothing_registered && key_absent "HKLM\\Software\\Classes\\TypeLib\\{$libid}" 64; }
+missing_reported() { same 2 "$status" && contains "$out" "$1"; }
+refused_install() {
+  same 1 "$status" && same "" "$out" && contains "$err" \
+    'install.cmd needs administrator rights. Nothing was registered.' && all_gone
+}
+output_is() {  # output_is STATUS LINE...: the exit code, and stdout exactly these lines
+  local expected_status=$1
+  shift
+  same "$expected_status" "$status" && same "$(printf '%s\n' "$@")" "$out"
+}
+
+win=$(winepath -w "$folder")
+moved="$folder moved"
+win_moved=$(winepath -w "$(dirname "$folder")")\\$(basename "$moved")
+registered64() { echo "Registered 64-bit Kestrune.dll from $1\\x64 for 64-bit application pools."; }
+if wine_runs_32bit; then
+  expected_status=0
+  registered32() { echo "Registered 32-bit Kestrune.dll from $1\\x86 for application pools with Enable 32-Bit Applications."; }
+  install_end="Kestrune.Tessock is ready for every application pool, 64-bit or 32-bit."
+  unregistered32() { echo "Unregistered 32-bit Kestrune.dll from $1\\x86."; }
+  uninstall_end="Kestrune.Tessock is no longer registered. Run iisreset before deleting this folder."
+else
+  expected_status=2
+  no_wow64='C:\windows\SysWOW64\regsvr32.exe does not exist, so this Windows cannot run 32-bit programs.'
+  registered32() { echo "FAILED to register 32-bit Kestrune.dll from $1\\x86: $no_wow64"; }
+  install_end="Only 64-bit application pools can create Kestrune.Tessock now."
+  unregistered32() { echo "FAILED to unregister 32-bit Kestrune.dll from $1\\x86: $no_wow64"; }
+  uninstall_end="Some of Kestrune's registration is still in place: see above."
+fi
+
+run_cmd "$folder" install.cmd
+check "install.cmd: the administrator check passes quietly" same "" "$err"
+check "install.cmd: exit code $expected_status, one line per DLL" \
+  output_is "$expected_status" "$(registered64 "$win")" "$(registered32 "$win")" "$install_end"
+check "install.cmd: the 64-bit view's InprocServer32 is x64\\Kestrune.dll" \
+  same "$folder/x64/Kestrune.dll" "$(inproc_unix_path 64)"
+check "install.cmd: ThreadingModel Both" same Both \
+  "$(reg_data "HKLM\\Software\\Classes\\CLSID\\{$clsid}\\InprocServer32" ThreadingModel 64)"
+check "install.cmd: the ProgID names the class" same "{$clsid}" \
+  "$(reg_data 'HKCR\Kestrune.Tessock\Clsid' "" 64)"
+if wine_runs_32bit; then
+  check "install.cmd: the 32-bit view's InprocServer32 is x86\\Kestrune.dll" \
+    same "$folder/x86/Kestrune.dll" "$(inproc_unix_path 32)"
+else
+  check "install.cmd: nothing in the 32-bit view" same "" "$(inproc_unix_path 32)"
+fi
+
+# After moving the folder, running install.cmd again is all it takes.
+mv "$folder" "$moved"
+run_cmd "$moved" install.cmd
+check "install.cmd again after moving the folder: same outcome" output_is "$expected_status" \
+  "$(registered64 "$win_moved")" "$(registered32 "$win_moved")" "$install_end"
+check "install.cmd again: InprocServer32 follows the folder" \
+  same "$moved/x64/Kestrune.dll" "$(inproc_unix_path 64)"
+
+# Without administrator rights (a failing fltmc in the folder, which cmd finds first)
+# the scripts refuse and change nothing.
+cp "$WINEPREFIX/drive_c/windows/system32/reg.exe" "$moved/fltmc.exe"
+run_cmd "$moved" uninstall.cmd
+check "uninstall.cmd without administrator rights: refuses with exit code 1" output_is 1
+check "uninstall.cmd without administrator rights: says so" same \
+  "$(printf '%s\n' 'uninstall.cmd needs administrator rights. Nothing was unregistered.' \
+    'Open a command prompt with "Run as administrator" and run it again.')" "$err"
+check "uninstall.cmd without administrator rights: the registration stays" \
+  same "$moved/x64/Kestrune.dll" "$(inproc_unix_path 64)"
+rm "$moved/fltmc.exe"
+
+run_cmd "$moved" uninstall.cmd
+check "uninstall.cmd: exit code $expected_status, one line per DLL" output_is "$expected_status" \
+  "Unregistered 64-bit Kestrune.dll from $win_moved\\x64." "$(unregistered32 "$win_moved")" "$uninstall_end"
+check "uninstall.cmd: class, ProgID and type library are gone" all_gone
+
+cp "$WINEPREFIX/drive_c/windows/system32/reg.exe" "$moved/fltmc.exe"
+run_cmd "$moved" install.cmd
+check "install.cmd without administrator rights: exit code 1, nothing registered" refused_install
+rm "$moved/fltmc.exe"
+
+rm "$moved/x64/Kestrune.dll"
+run_cmd "$moved" install.cmd
+check "install.cmd with x64\\Kestrune.dll missing: says so, exit code 2" missing_reported \
+  "FAILED to register 64-bit Kestrune.dll: $win_moved\\x64\\Kestrune.dll does not exist."
+check "install.cmd with x64\\Kestrune.dll missing: nothing in the 64-bit view" \
+  same "" "$(inproc_unix_path 64)"
+
+stop_dist_prefix
+trap - EXIT
+rm -rf "$scratch"
