@@ -32,9 +32,9 @@ public:
         if (!object)
             return E_POINTER;
         *object = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IObjectContext))
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, kIidObjectContext))
             *object = static_cast<IObjectContext*>(this);
-        else if (IsEqualIID(iid, IID_IGetContextProperties))
+        else if (IsEqualIID(iid, kIidGetContextProperties))
             *object = static_cast<IGetContextProperties*>(this);
         else
             return E_NOINTERFACE;
