@@ -55,7 +55,46 @@ run_com_tests() {
   failed=$((failed + ${bad:-0}))
 }
 
+# The save tests fill a small drive: a 1 MiB tmpfs (or, where tmpfs cannot be mounted, a
+# loop-mounted ext2 image) that the prefix sees as K:. Without mount rights they skip.
+full_disk_mount=
+full_disk_image=
+full_disk_link=
+release_full_disk() {
+  [ -z "$full_disk_link" ] || rm -f "$full_disk_link"
+  if [ -n "$full_disk_mount" ]; then
+    umount "$full_disk_mount" 2>/dev/null || umount -l "$full_disk_mount" 2>/dev/null || true
+    rmdir "$full_disk_mount" 2>/dev/null || true
+  fi
+  [ -z "$full_disk_image" ] || rm -f "$full_disk_image"
+}
+map_full_disk() {
+  local link=$WINEPREFIX/dosdevices/k:
+  # One left by a run that was killed points to a mount point of ours.
+  case $(readlink "$link" 2>/dev/null) in /tmp/kestrune-full-disk.*) rm -f "$link" ;; esac
+  if [ -e "$link" ] || [ -L "$link" ]; then
+    echo "K: is already mapped in $WINEPREFIX: the full-disk test skips" >&2
+    return 0
+  fi
+  full_disk_mount=$(mktemp -d /tmp/kestrune-full-disk.XXXXXX)
+  if ! mount -t tmpfs -o size=1m kestrune-full-disk "$full_disk_mount" 2>/dev/null; then
+    full_disk_image=$(mktemp /tmp/kestrune-full-disk.XXXXXX.img)
+    if ! { truncate -s 1M "$full_disk_image" && mkfs.ext2 -q -m 0 "$full_disk_image" &&
+      mount -o loop "$full_disk_image" "$full_disk_mount"; } 2>/dev/null; then
+      echo "cannot mount a tmpfs or a loop file system here: the full-disk test skips" >&2
+      release_full_disk
+      full_disk_mount= full_disk_image=
+      return 0
+    fi
+  fi
+  ln -s "$full_disk_mount" "$link"
+  full_disk_link=$link
+  export KESTRUNE_FULL_DISK='K:\'
+}
+
 ensure_wine_prefix
+trap release_full_disk EXIT
+map_full_disk
 start_wineserver
 check "regsvr32 registers the $run_arch Kestrune.dll" register_component "$run_arch"
 run_com_tests LC_ALL=C.UTF-8 --

@@ -1,0 +1,294 @@
+// SaveFile when things go wrong on the disk or race on it: many threads saving onto one
+// name, a full drive, a read-only target and a target another handle holds open. Each
+// case checks what is on the disk afterwards, byte for byte, not only the result.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "com_test_support.h"
+#include "tests/support/body_builder.h"
+
+namespace kestrune::test {
+namespace {
+
+constexpr const wchar_t* kPermissionsMessage = L"Error saving file. Check the user permissions.";
+
+// A new empty folder, removed with everything in it at the end of the scope.
+class Folder {
+public:
+    explicit Folder(std::wstring path) : path_(std::move(path)) {
+        if (path_.back() != L'\\') path_ += L'\\';
+        created_ = CreateDirectoryW(path_.c_str(), nullptr) != FALSE;
+    }
+    static Folder InTemp(const wchar_t* name) {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        return Folder(std::wstring(temp) + name + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                      std::to_wstring(GetTickCount()));
+    }
+    Folder(Folder&& other) noexcept : path_(std::move(other.path_)), created_(std::exchange(other.created_, false)) {}
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    ~Folder() {
+        if (!created_) return;
+        for (const std::wstring& name : List()) {
+            SetFileAttributesW((path_ + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW((path_ + name).c_str());
+        }
+        if (created_) RemoveDirectoryW(path_.c_str());
+    }
+
+    bool Created() const { return created_; }
+    const std::wstring& Path() const { return path_; }
+    std::wstring operator/(const std::wstring& name) const { return path_ + name; }
+
+    // The names in the folder, sorted.
+    std::vector<std::wstring> List() const {
+        std::vector<std::wstring> names;
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW((path_ + L"*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            const std::wstring name = found.cFileName;
+            if (name != L"." && name != L"..") names.push_back(name);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    std::wstring path_;
+    bool created_ = false;
+};
+
+std::string ReadWhole(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<unreadable>";
+    std::string bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool WriteWhole(const std::wstring& path, const std::string& bytes) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    return CloseHandle(file) && ok;
+}
+
+// Contents that differ from every other seed's in their first bytes and throughout.
+std::string Content(int seed, std::size_t size) {
+    std::string bytes = "content " + std::to_string(seed) + "\n";
+    bytes.resize(size);
+    for (std::size_t i = 20; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + seed * 7) & 0xFF);
+    return bytes;
+}
+
+// One object holding a received file, ready to save it.
+struct Saver {
+    ComPtr<ITessock> tessock;
+
+    Saver(const std::string& content, LONG mode) {
+        tessock = CreateTessockOver(
+            BodyBuilder().File("upload", "up.bin", "application/octet-stream", content).Close().Build());
+        if (tessock) tessock->put_OverwriteMode(mode);
+    }
+
+    // Saves to target; the error object's description is taken into error.
+    HRESULT Save(const std::wstring& target, std::wstring* error = nullptr) {
+        if (!tessock) return E_POINTER;
+        const HRESULT hr = tessock->SaveFile(UniqueBstr(SysAllocString(target.c_str())).Get());
+        ComPtr<IErrorInfo> info = TakeErrorInfo();
+        if (error) *error = info ? Description(info.Get()) : L"";
+        return hr;
+    }
+
+    std::wstring NewName() {
+        UniqueBstr name;
+        tessock->get_NewName(name.Out());
+        return Wide(name.Get());
+    }
+};
+
+// Threads that each save their own content onto one target, released together.
+struct Race {
+    static constexpr int kThreads = 32;
+    static constexpr std::size_t kSize = 96 * 1024;
+
+    Race(LONG mode_, std::wstring target_) : mode(mode_), target(std::move(target_)) {}
+
+    LONG mode;
+    std::wstring target;
+    HANDLE start = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HRESULT results[kThreads] = {};
+    std::wstring newNames[kThreads];
+
+    struct Runner {
+        Race* race;
+        int index;
+    };
+
+    static DWORD WINAPI Run(void* parameter) {
+        const Runner& runner = *static_cast<Runner*>(parameter);
+        Race& race = *runner.race;
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        {
+            Saver saver(Content(runner.index, kSize), race.mode);
+            WaitForSingleObject(race.start, INFINITE);
+            race.results[runner.index] = saver.Save(race.target);
+            if (saver.tessock) race.newNames[runner.index] = saver.NewName();
+        }
+        CoUninitialize();
+        return 0;
+    }
+
+    void RunAll() {
+        HANDLE threads[kThreads];
+        Runner runners[kThreads];
+        for (int i = 0; i < kThreads; ++i) {
+            runners[i] = {this, i};
+            threads[i] = CreateThread(nullptr, 0, Run, &runners[i], 0, nullptr);
+        }
+        Sleep(50);  // lets every thread parse its body and wait at the start line
+        SetEvent(start);
+        WaitForMultipleObjects(kThreads, threads, TRUE, INFINITE);
+        for (HANDLE thread : threads) CloseHandle(thread);
+        CloseHandle(start);
+    }
+};
+
+TEST(SaveRace, NumberingGivesEveryThreadItsOwnIntactFile) {
+    const Folder folder = Folder::InTemp(L"kestrune-race2-");
+    ASSERT_TRUE(folder.Created());
+    Race race{2, folder / L"same.bin"};
+    race.RunAll();
+
+    std::set<std::wstring> expected = {L"same.bin"};
+    for (int n = 1; n < Race::kThreads; ++n) expected.insert(L"same~" + std::to_wstring(n) + L".bin");
+    const std::vector<std::wstring> listed = folder.List();
+    EXPECT_EQ(expected, std::set<std::wstring>(listed.begin(), listed.end()))
+        << "the lowest free numbers, no gaps, nothing else left";
+    std::set<std::wstring> names;
+    for (int i = 0; i < Race::kThreads; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(S_OK, race.results[i]);
+        names.insert(race.newNames[i]);
+        EXPECT_EQ(Content(i, Race::kSize), ReadWhole(folder / race.newNames[i])) << "the file NewName reports";
+    }
+    EXPECT_EQ(expected, names) << "every thread reported a different name";
+    std::printf("figures: mode 2 race: %d threads, %zu files saved, all intact\n", Race::kThreads, listed.size());
+}
+
+TEST(SaveRace, KeepingNeverReplacesAFileThatAppearedMeanwhile) {
+    const Folder folder = Folder::InTemp(L"kestrune-race1-");
+    ASSERT_TRUE(folder.Created());
+    Race race{1, folder / L"same.bin"};
+    race.RunAll();
+
+    for (int i = 0; i < Race::kThreads; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(S_OK, race.results[i]) << "keeping an existing file is a success";
+    }
+    ASSERT_EQ(std::vector<std::wstring>{L"same.bin"}, folder.List());
+    const std::string saved = ReadWhole(folder / L"same.bin");
+    int winners = 0;
+    for (int i = 0; i < Race::kThreads; ++i) winners += saved == Content(i, Race::kSize) ? 1 : 0;
+    EXPECT_EQ(1, winners) << "exactly one thread's content, whole (" << saved.size() << " bytes)";
+    std::printf("figures: mode 1 race: %d threads, 1 file saved, intact\n", Race::kThreads);
+}
+
+struct FaultCase {
+    const char* label;
+    LONG mode;
+    bool existing;  // a target with other contents is there before the save
+};
+
+// The drive named by KESTRUNE_FULL_DISK (a Windows folder on a small file system) cannot
+// take a file larger than its free space.
+TEST(SaveOnAFullDisk, FailsAndLeavesNothingBehind) {
+    const char* drive = std::getenv("KESTRUNE_FULL_DISK");
+    if (drive == nullptr || *drive == '\0') {
+        GTEST_SKIP() << "KESTRUNE_FULL_DISK is not set: no small drive to fill (the suite script maps one)";
+    }
+    const Folder folder(std::wstring(drive, drive + std::strlen(drive)) + L"kestrune-full");
+    ASSERT_TRUE(folder.Created()) << "cannot create a folder on KESTRUNE_FULL_DISK";
+    ULARGE_INTEGER free{};
+    ASSERT_TRUE(GetDiskFreeSpaceExW(folder.Path().c_str(), &free, nullptr, nullptr));
+    if (free.QuadPart > (64u << 20)) GTEST_SKIP() << "KESTRUNE_FULL_DISK has more than 64 MiB free";
+    const std::string kept = Content(-1, 64 * 1024);
+    const std::string tooLarge = Content(-2, static_cast<std::size_t>(free.QuadPart) + 512 * 1024);
+
+    const FaultCase cases[] = {
+        {"replace an existing file", 0, true}, {"replace, nothing there", 0, false},
+        {"keep, nothing there", 1, false},     {"number beside an existing file", 2, true},
+        {"number, nothing there", 2, false},
+    };
+    for (const FaultCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        const std::wstring target = folder / L"target.bin";
+        if (c.existing) {
+            ASSERT_TRUE(WriteWhole(target, kept));
+        }
+        std::wstring error;
+        EXPECT_EQ(E_UNEXPECTED, Saver(tooLarge, c.mode).Save(target, &error));
+        EXPECT_EQ(kPermissionsMessage, error);
+        const std::vector<std::wstring> expected =
+            c.existing ? std::vector<std::wstring>{L"target.bin"} : std::vector<std::wstring>{};
+        EXPECT_EQ(expected, folder.List()) << "no partial or temporary file";
+        if (c.existing) {
+            EXPECT_TRUE(ReadWhole(target) == kept) << "the existing file is byte for byte intact";
+        }
+        // The space the failed save took is free again: a file that fits is saved.
+        EXPECT_EQ(S_OK, Saver(kept, 0).Save(target, &error));
+        EXPECT_TRUE(ReadWhole(target) == kept);
+        DeleteFileW(target.c_str());
+    }
+}
+
+// Mode 0 onto a target Windows will not let be replaced.
+TEST(SaveOntoAProtectedTarget, FailsAndLeavesTheTargetUnchanged) {
+    const Folder folder = Folder::InTemp(L"kestrune-protected-");
+    const std::wstring target = folder / L"target.bin";
+    ASSERT_TRUE(folder.Created());
+    const std::string original = Content(-3, 4096);
+    struct Case {
+        const char* label;
+        bool readOnly;
+        bool heldOpen;
+    };
+    const Case cases[] = {{"read-only", true, false}, {"held open without sharing", false, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_TRUE(WriteWhole(target, original));
+        if (c.readOnly) SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);
+        HANDLE holder = INVALID_HANDLE_VALUE;
+        if (c.heldOpen) {
+            holder = CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+        }
+        std::wstring error;
+        EXPECT_EQ(E_UNEXPECTED, Saver(Content(-4, 8192), 0).Save(target, &error));
+        EXPECT_EQ(kPermissionsMessage, error);
+        if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+        EXPECT_EQ(std::vector<std::wstring>{L"target.bin"}, folder.List()) << "no temporary file left";
+        EXPECT_TRUE(ReadWhole(target) == original) << "the target is unchanged";
+        SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(target.c_str());
+    }
+}
+
+}  // namespace
+}  // namespace kestrune::test
