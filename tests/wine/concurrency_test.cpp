@@ -29,7 +29,7 @@ struct Round {
     DWORD apartment;
     int objectsPerThread;
     LONG created = 0;
-    LONG memberCalls = 0;
+    LONG checks = 0;
     LONG failures = 0;
 };
 
@@ -38,7 +38,7 @@ class Checker {
 public:
     explicit Checker(Round& round) : round_(round) {}
     void Expect(bool ok) {
-        InterlockedIncrement(&round_.memberCalls);
+        InterlockedIncrement(&round_.checks);
         if (!ok) ok_ = false;
     }
     bool Ok() const { return ok_; }
@@ -242,7 +242,7 @@ TEST_P(ManyObjectsOnEightThreads, LoseNothingAndLeakNothing) {
         << "handles " << before.handles << " -> " << after.handles;
     std::printf("figures: %s: %ld objects created, read (%ld checked results) and released on %d threads, "
                 "%ld failed; private bytes %lu -> %lu KiB, handles %lu -> %lu\n",
-                GetParam() == COINIT_MULTITHREADED ? "MTA" : "STA", round.created, round.memberCalls, kThreads,
+                GetParam() == COINIT_MULTITHREADED ? "MTA" : "STA", round.created, round.checks, kThreads,
                 round.failures, static_cast<unsigned long>(before.privateBytes >> 10),
                 static_cast<unsigned long>(after.privateBytes >> 10), static_cast<unsigned long>(before.handles),
                 static_cast<unsigned long>(after.handles));
