@@ -5,13 +5,6 @@
 namespace kestrune {
 namespace {
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 DecodedPath Refuse(int status, std::string reason) {
   DecodedPath result;
   result.status = status;
