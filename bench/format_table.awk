@@ -3,10 +3,12 @@
 #
 # Input: the JSON file kestrune-bench writes with --benchmark_out (one key per line).
 # Variables:
-#   machine  the machine line
-#   memory   "body_bytes=N baseline_kib=N peak_kib=N" from kestrune-bench-memory, or a
-#            reason it is missing
-#   e2e      "SAVE_SECONDS DISCARD_SECONDS" for the page-host upload, or a reason it is missing
+#   machine     the machine line
+#   memory      "body_bytes=N baseline_kib=N peak_kib=N" from kestrune-bench-memory, or a
+#               reason it is missing
+#   wineMemory  "body_bytes=N before_bytes=N peak_bytes=N" from kestrune-host.exe
+#               --report-memory under Wine, or a reason it is missing
+#   e2e         "SAVE_SECONDS DISCARD_SECONDS" for the page-host upload, or a reason it is missing
 # Each figure is the median of the repetitions, in CPU time of the benchmarking thread
 # (kernel time such as page faults included), so other load on the machine skews it
 # little; ratios compare figures of the same run.
@@ -77,12 +79,16 @@ function plainRow(figure, key) {
     else gap(figure, missing(key))
 }
 
-function memoryRow(figure,    fields, i, kv, body, delta, ratio, limit) {
-    if (memory !~ /^body_bytes=/) { gap(figure, memory); return }
-    split(memory, fields, " ")
+# text: "body_bytes=N baseline_kib=N peak_kib=N" (native) or
+# "body_bytes=N before_bytes=N peak_bytes=N" (Wine), or a reason there is no figure.
+function memoryRow(figure, text,    fields, i, kv, m, before, peak, body, delta, ratio, limit) {
+    if (text !~ /^body_bytes=/) { gap(figure, text); return }
+    split(text, fields, " ")
     for (i in fields) { split(fields[i], kv, "="); m[kv[1]] = kv[2] + 0 }
+    before = "before_bytes" in m ? m["before_bytes"] : m["baseline_kib"] * 1024
+    peak = "peak_bytes" in m ? m["peak_bytes"] : m["peak_kib"] * 1024
     body = m["body_bytes"] / 1048576
-    delta = (m["peak_kib"] - m["baseline_kib"]) / 1024
+    delta = (peak - before) / 1048576
     ratio = delta / body
     limit = 1.1 * body + 4
     row(figure, sprintf("%.2f", ratio), "x body", sprintf("%.0f MiB body, peak +%.1f MiB", body, delta),
@@ -138,7 +144,8 @@ END {
     plainRow("FormVariable over all 10k fields", "by_name/10000")
     linearRow("FormVariable over all 100k fields", "by_name/100000", "by_name/10x10000", 0, 1.5)
     ratioRow("parse 1,000 small files in one body", "parse_files/1000", "scan_files/1000", "scan", 0)
-    memoryRow("peak memory creating an object for a 100 MiB upload")
+    memoryRow("peak memory natively, object for a 100 MiB upload", memory)
+    memoryRow("peak memory under Wine, object for a 100 MiB upload", wineMemory)
     endToEndRow("200 MB upload through the page host vs a discard page")
     printTable()
 }

@@ -8,7 +8,10 @@ namespace kestrune {
 const char kHostUsage[] =
     "usage: kestrune-host.exe FILE.vbs [--body BODYFILE] [--disconnect-after N]"
     " [--fail CALL:K]... [--mta]\n"
-    "  CALL is TotalBytes, BinaryRead, IsClientConnected or Write; K counts from 1.\n";
+    "       [--report-memory]\n"
+    "  CALL is TotalBytes, BinaryRead, IsClientConnected or Write; K counts from 1.\n"
+    "  --report-memory prints the working set before the script and the peak after it\n"
+    "  to stderr.\n";
 
 namespace {
 
@@ -47,6 +50,8 @@ std::optional<HostOptions> ParseHostOptions(const std::vector<std::wstring>& arg
         bool has_value = i + 1 < arguments.size();
         if (argument == L"--mta") {
             options.multithreaded = true;
+        } else if (argument == L"--report-memory") {
+            options.report_memory = true;
         } else if (argument == L"--body" && has_value) {
             options.body = arguments[++i];
         } else if (argument == L"--disconnect-after" && has_value) {

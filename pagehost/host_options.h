@@ -16,6 +16,7 @@ struct HostOptions {
     std::optional<long> disconnect_after;
     std::vector<std::pair<HostCall, long>> failures;
     bool multithreaded = false;
+    bool report_memory = false;
 };
 
 extern const char kHostUsage[];

@@ -7,6 +7,7 @@
 #include "console_channels.h"
 #include "context_interfaces.h"
 #include "host_options.h"
+#include "memory_report.h"
 #include "request_object.h"
 #include "response_object.h"
 #include "script_engine.h"
@@ -102,6 +103,7 @@ int RunPage(const HostOptions& options, const std::wstring& code, SetHostObjects
     auto* response = new ResponseObject(sink, faults);
     auto* server = new ServerObject();
     set_host(request, response);
+    MemorySnapshot before = TakeMemorySnapshot();
     ScriptOutcome outcome = RunVBScript(
         code, {{L"Request", request}, {L"Response", response}, {L"Server", server}});
     set_host(nullptr, nullptr);
@@ -109,6 +111,10 @@ int RunPage(const HostOptions& options, const std::wstring& code, SetHostObjects
     response->Release();
     request->Release();
     std::fflush(stdout);
+    if (options.report_memory) {
+        std::string report = DescribeMemory(before, TakeMemorySnapshot()) + "\n";
+        std::fwrite(report.data(), 1, report.size(), stderr);
+    }
 
     if (FAILED(outcome.engine)) {
         wchar_t code_text[16];

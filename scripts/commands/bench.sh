@@ -4,6 +4,7 @@
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
 source "$KESTRUNE_ROOT/bench/end_to_end.sh"
+source "$KESTRUNE_ROOT/bench/wine_memory.sh"
 ensure_native_tools
 ensure_packages libbenchmark-dev cmake g++ gawk
 cd "$KESTRUNE_ROOT"
@@ -32,8 +33,11 @@ if (for _ in 1 2 3; do "$build/bench/kestrune-bench-memory" 100 || exit 1; done)
     memory=$(awk -F'[= ]' '{ print $6 - $4, $0 }' "$build/memory.log" | sort -n | sed -n '2s/^[^ ]* //p')
 fi
 
+echo "bench: measuring peak memory under Wine..." >&2
+wine_memory=$(wine_memory_figure) || wine_memory="failed: see build/bench/wine-memory/"
+
 echo "bench: measuring the end-to-end upload..." >&2
 e2e=$(end_to_end_figure) || e2e="failed: see build/bench/e2e/"
 
-gawk -v machine="$(machine_line)" -v memory="$memory" -v e2e="$e2e" \
+gawk -v machine="$(machine_line)" -v memory="$memory" -v wineMemory="$wine_memory" -v e2e="$e2e" \
     -f bench/format_table.awk "$build/results.json"
