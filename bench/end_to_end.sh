@@ -2,7 +2,7 @@
 # creates the object and saves the file, against the same upload to a page that only
 # reads and discards the body. Prints "SAVE_SECONDS DISCARD_SECONDS" (medians of three
 # rounds each) on stdout, or one line saying why there is no figure. Sourced by
-# scripts/commands/bench.sh after lib.sh; needs the page server (./run serve).
+# scripts/commands/bench.sh after lib.sh; runs the page server (./run serve).
 
 e2e_dir=$KESTRUNE_ROOT/build/bench/e2e
 e2e_bytes=200000000
