@@ -13,6 +13,8 @@ constexpr DWORD kReceiveTimeoutMs = 60000;
 constexpr DWORD kLingerTimeoutMs = 2000;
 constexpr std::size_t kLingerBytes = 16u << 20;
 constexpr std::size_t kReceiveStep = 64 * 1024;
+// How long bytes just received vouch for the client without a look at the socket.
+constexpr ULONGLONG kFreshReceiveMs = 20;
 
 void SetReceiveTimeout(SOCKET socket, DWORD milliseconds)
 {
@@ -43,6 +45,7 @@ bool ClientConnection::ReceiveMore()
         return false;
     }
     pending_.append(buffer, static_cast<std::size_t>(got));
+    lastReceived_ = GetTickCount64();
     return true;
 }
 
@@ -63,6 +66,7 @@ std::size_t ClientConnection::Receive(char* destination, std::size_t count)
         gone_ = true;
         return 0;
     }
+    lastReceived_ = GetTickCount64();
     return static_cast<std::size_t>(got);
 }
 
@@ -83,6 +87,8 @@ bool ClientConnection::StillThere()
 {
     if (gone_)
         return false;
+    if (lastReceived_ != 0 && GetTickCount64() - lastReceived_ < kFreshReceiveMs)
+        return true;
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(socket_.Get(), &readable);

@@ -32,7 +32,10 @@ public:
     bool SendAll(std::string_view bytes);
 
     // The client's state now: false once a receive or send failed, or when a look at
-    // the socket (without waiting or taking bytes) finds it closed or reset.
+    // the socket (without waiting or taking bytes) finds it closed or reset. Bytes
+    // received within the last few milliseconds answer without looking: a page that
+    // asks before every read of a streamed body would otherwise pay a select and a peek
+    // per pass.
     bool StillThere();
 
     bool Gone() const { return gone_; }
@@ -45,6 +48,7 @@ private:
     UniqueSocket socket_;
     std::string pending_;
     bool gone_ = false;
+    ULONGLONG lastReceived_ = 0;  // GetTickCount64() of the last successful receive
 };
 
 }  // namespace kestrune
