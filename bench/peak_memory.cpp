@@ -10,7 +10,7 @@
 #include <string>
 
 #include "bench/bench_bodies.h"
-#include "bench/body_host.h"
+#include "host/posix/body_host.h"
 #include "host/posix/posix_file_system.h"
 #include "host/posix/single_byte_code_page.h"
 #include "upload/tessock.h"
@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     }
     const bench::SingleFileBody body(bench::Content::Random,
                                      static_cast<std::uint64_t>(mebibytes) * 1024 * 1024);
-    bench::BodyHost host(static_cast<std::int32_t>(body.Size()),
+    BodyHost host(static_cast<std::int32_t>(body.Size()),
                          [&body](std::uint64_t offset, std::size_t count, char* destination) {
                              body.Read(offset, count, destination);
                          });

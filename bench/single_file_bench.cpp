@@ -14,7 +14,7 @@
 #include "base/file_record.h"
 #include "base/string_list.h"
 #include "bench/bench_bodies.h"
-#include "bench/body_host.h"
+#include "host/posix/body_host.h"
 #include "bench/scan_baseline.h"
 #include "host/posix/posix_file_system.h"
 #include "host/posix/single_byte_code_page.h"

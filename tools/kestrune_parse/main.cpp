@@ -15,7 +15,7 @@
 
 #include "host/posix/posix_file_system.h"
 #include "host/posix/single_byte_code_page.h"
-#include "kestrune_parse/body_host.h"
+#include "host/posix/body_host.h"
 #include "kestrune_parse/json_report.h"
 #include "upload/tessock.h"
 
@@ -81,7 +81,7 @@ std::optional<std::string> ReadBody(const char* path) {
 int Report(const std::string& body) {
     kestrune::SingleByteCodePage codePage;
     kestrune::PosixFileSystem fileSystem;
-    kestrune::tools::BodyHost host(body);
+    kestrune::BodyHost host(body);
     TTessock upload(host, codePage, fileSystem);
     upload.Initialize();
     if (!host.Output().empty()) std::fprintf(stderr, "%s\n", host.Output().c_str());
@@ -95,7 +95,7 @@ int Repeat(const std::string& body, long count) {
     kestrune::PosixFileSystem fileSystem;
     const auto start = std::chrono::steady_clock::now();
     for (long i = 0; i < count; ++i) {
-        kestrune::tools::BodyHost host(body);
+        kestrune::BodyHost host(body);
         TTessock upload(host, codePage, fileSystem);
         upload.Initialize();
     }

@@ -1,9 +1,9 @@
-#include "bench/body_host.h"
+#include "host/posix/body_host.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace kestrune::bench {
+namespace kestrune {
 
 class BodyHost::Request : public HostRequest {
 public:
@@ -49,4 +49,4 @@ std::unique_ptr<HostResponse> BodyHost::FetchHostResponse() {
     return std::make_unique<Response>(*this);
 }
 
-}  // namespace kestrune::bench
+}  // namespace kestrune

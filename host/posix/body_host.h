@@ -1,6 +1,7 @@
-// A page host for the benchmarks: serves a body through Request.BinaryRead from a
-// reader function, with a client that never leaves. The reader may make the bytes on
-// the fly, so the host itself holds none of the body.
+// A stand-alone page host for running the component without one: serves a body through
+// BinaryRead from memory or from a reader function, with a client that never leaves, and
+// collects what is written to the page. A reader may make the bytes on the fly, so the
+// host itself need hold none of the body.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +12,7 @@
 
 #include "host/host_objects.h"
 
-namespace kestrune::bench {
+namespace kestrune {
 
 class BodyHost : public HostContext {
 public:
@@ -37,4 +38,4 @@ private:
     std::string output_;
 };
 
-}  // namespace kestrune::bench
+}  // namespace kestrune
