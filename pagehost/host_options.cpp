@@ -1,6 +1,7 @@
 #include "host_options.h"
 
 #include <cerrno>
+#include <climits>
 #include <cwchar>
 
 namespace kestrune {
@@ -13,19 +14,19 @@ const char kHostUsage[] =
     "  --report-memory prints the working set before the script and the peak after it\n"
     "  to stderr.\n";
 
-namespace {
-
-std::optional<long> ParseCount(const std::wstring& text, long minimum)
+std::optional<std::uint64_t> ParseDecimal(const std::wstring& text, std::uint64_t minimum,
+                                         std::uint64_t maximum)
 {
-    if (text.empty())
+    if (text.empty() || text.find_first_not_of(L"0123456789") != std::wstring::npos)
         return std::nullopt;
-    wchar_t* end = nullptr;
     errno = 0;
-    long value = std::wcstol(text.c_str(), &end, 10);
-    if (*end != L'\0' || errno != 0 || value < minimum)
+    unsigned long long value = std::wcstoull(text.c_str(), nullptr, 10);
+    if (errno != 0 || value < minimum || value > maximum)
         return std::nullopt;
     return value;
 }
+
+namespace {
 
 std::optional<std::pair<HostCall, long>> ParseFailure(const std::wstring& text)
 {
@@ -33,10 +34,10 @@ std::optional<std::pair<HostCall, long>> ParseFailure(const std::wstring& text)
     if (colon == std::wstring::npos)
         return std::nullopt;
     std::optional<HostCall> call = ParseHostCall(text.substr(0, colon));
-    std::optional<long> occurrence = ParseCount(text.substr(colon + 1), 1);
+    std::optional<std::uint64_t> occurrence = ParseDecimal(text.substr(colon + 1), 1, LONG_MAX);
     if (!call || !occurrence)
         return std::nullopt;
-    return std::make_pair(*call, *occurrence);
+    return std::make_pair(*call, static_cast<long>(*occurrence));
 }
 
 }  // namespace
@@ -55,11 +56,12 @@ std::optional<HostOptions> ParseHostOptions(const std::vector<std::wstring>& arg
         } else if (argument == L"--body" && has_value) {
             options.body = arguments[++i];
         } else if (argument == L"--disconnect-after" && has_value) {
-            options.disconnect_after = ParseCount(arguments[++i], 0);
-            if (!options.disconnect_after) {
+            std::optional<std::uint64_t> count = ParseDecimal(arguments[++i], 0, LONG_MAX);
+            if (!count) {
                 *error = L"--disconnect-after needs a count of 0 or more";
                 return std::nullopt;
             }
+            options.disconnect_after = static_cast<long>(*count);
         } else if (argument == L"--fail" && has_value) {
             auto failure = ParseFailure(arguments[++i]);
             if (!failure) {

@@ -3,6 +3,7 @@
 
 #include "fault_plan.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -20,6 +21,10 @@ struct HostOptions {
 };
 
 extern const char kHostUsage[];
+
+// A decimal number of digits only, within minimum..maximum; nothing otherwise.
+std::optional<std::uint64_t> ParseDecimal(const std::wstring& text, std::uint64_t minimum,
+                                         std::uint64_t maximum);
 
 // Returns the options, or an error message for the user.
 std::optional<HostOptions> ParseHostOptions(const std::vector<std::wstring>& arguments,

@@ -1,7 +1,6 @@
 #include "pagehost/server/serve_options.h"
 
-#include <cerrno>
-#include <cwchar>
+#include "host_options.h"
 
 namespace kestrune {
 
@@ -10,21 +9,6 @@ const char kServeUsage[] =
     " [--root-label TEXT]\n"
     "  Serves DIR at http://127.0.0.1:N/ (default 8080; 0 picks a free port).\n"
     "  Requests larger than --max-request-bytes (default 2147483647) get 413.\n";
-
-namespace {
-
-std::optional<std::uint64_t> ParseNumber(const std::wstring& text, std::uint64_t maximum)
-{
-    if (text.empty() || text.find_first_not_of(L"0123456789") != std::wstring::npos)
-        return std::nullopt;
-    errno = 0;
-    unsigned long long value = std::wcstoull(text.c_str(), nullptr, 10);
-    if (errno != 0 || value > maximum)
-        return std::nullopt;
-    return value;
-}
-
-}  // namespace
 
 std::optional<ServeOptions> ParseServeOptions(const std::vector<std::wstring>& arguments,
                                               std::wstring* error)
@@ -38,7 +22,7 @@ std::optional<ServeOptions> ParseServeOptions(const std::vector<std::wstring>& a
         }
         const std::wstring& value = arguments[++i];
         if (name == L"--port") {
-            auto port = ParseNumber(value, 65535);
+            auto port = ParseDecimal(value, 0, 65535);
             if (!port) {
                 *error = L"--port needs a number from 0 to 65535, not " + value;
                 return std::nullopt;
@@ -49,7 +33,7 @@ std::optional<ServeOptions> ParseServeOptions(const std::vector<std::wstring>& a
         } else if (name == L"--root-label") {
             options.rootLabel = value;
         } else if (name == L"--max-request-bytes") {
-            auto limit = ParseNumber(value, 2147483647);
+            auto limit = ParseDecimal(value, 0, 2147483647);
             if (!limit) {
                 *error = L"--max-request-bytes needs a number from 0 to 2147483647, not " + value;
                 return std::nullopt;
