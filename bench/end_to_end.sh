@@ -1,8 +1,11 @@
 # The end-to-end figure: a 200 MB upload sent by curl over loopback to a page that
 # creates the object and saves the file, against the same upload to a page that only
-# reads and discards the body. Prints "SAVE_SECONDS DISCARD_SECONDS" (medians of three
-# rounds each) on stdout, or one line saying why there is no figure. Sourced by
-# scripts/commands/bench.sh after lib.sh; runs the page server (./run serve).
+# reads and discards the body. Prints "SAVE_SECONDS DISCARD_SECONDS FLOOR_SECONDS"
+# (medians of three rounds each) on stdout, or one line saying why there is no figure.
+# FLOOR is what kestrune-bench-floor measures natively after each round: filling 200 MB
+# of new memory and writing them to a new file, the work a save page cannot avoid beyond
+# receiving the body. Sourced by scripts/commands/bench.sh after lib.sh, once the
+# benchmarks are built; runs the page server (./run serve).
 
 e2e_dir=$KESTRUNE_ROOT/build/bench/e2e
 e2e_bytes=200000000
@@ -56,6 +59,13 @@ e2e_upload() {
 
 e2e_median() { sort -g | sed -n 2p; }
 
+# e2e_floor: prints the seconds of filling and writing the body natively, summed.
+e2e_floor() {
+    local figures
+    figures=$("$KESTRUNE_ROOT/build/bench/bench/kestrune-bench-floor" "$e2e_bytes" "$e2e_dir") || return 1
+    awk -F'[= ]' '{ printf "%.3f\n", $2 + $4 }' <<<"$figures"
+}
+
 end_to_end_figure() {
     if [ ! -f "$KESTRUNE_ROOT/scripts/commands/serve.sh" ]; then
         echo "not available yet"
@@ -66,7 +76,7 @@ end_to_end_figure() {
     [ -f "$e2e_dir/upload.bin" ] && [ "$(stat -c %s "$e2e_dir/upload.bin")" -eq "$e2e_bytes" ] ||
         head -c "$e2e_bytes" /dev/urandom > "$e2e_dir/upload.bin"
 
-    local port server url saves=() discards=() seconds
+    local port server url saves=() discards=() floors=() seconds
     port=$(e2e_free_port) || { echo "no free loopback port"; return 0; }
     setsid "$KESTRUNE_ROOT/run" serve --port "$port" --root "$e2e_dir/site" \
         > "$e2e_dir/server.log" 2>&1 < /dev/null &
@@ -89,12 +99,15 @@ end_to_end_figure() {
         saves+=("$seconds")
         cmp -s "$e2e_dir/upload.bin" "$e2e_dir/site/received.bin" || { saves=(); break; }
         rm -f "$e2e_dir/site/received.bin"
+        seconds=$(e2e_floor) || { floors=(); break; }
+        floors+=("$seconds")
     done
     kill -- "-$server" 2>/dev/null
     wait "$server" 2>/dev/null
-    if [ ${#saves[@]} -ne 3 ] || [ ${#discards[@]} -ne 3 ]; then
+    if [ ${#saves[@]} -ne 3 ] || [ ${#discards[@]} -ne 3 ] || [ ${#floors[@]} -ne 3 ]; then
         echo "failed: an upload did not complete as expected (build/bench/e2e/)"
         return 0
     fi
-    echo "$(printf '%s\n' "${saves[@]}" | e2e_median) $(printf '%s\n' "${discards[@]}" | e2e_median)"
+    echo "$(printf '%s\n' "${saves[@]}" | e2e_median) $(printf '%s\n' "${discards[@]}" | e2e_median)" \
+        "$(printf '%s\n' "${floors[@]}" | e2e_median)"
 }

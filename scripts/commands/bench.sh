@@ -11,7 +11,7 @@ cd "$KESTRUNE_ROOT"
 
 build=build/bench
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j 2 --target kestrune-bench kestrune-bench-memory >/dev/null
+cmake --build "$build" -j 2 --target kestrune-bench kestrune-bench-memory kestrune-bench-floor >/dev/null
 
 machine_line() {
     local cpu cores memory compiler
