@@ -5,9 +5,6 @@
 //   fill_seconds=X write_seconds=Y
 // Both steps touch memory the process has not used before (the buffer, and the page
 // cache behind the new file), which is what a page that only discards the body avoids.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -15,27 +12,14 @@
 #include <memory>
 #include <string>
 
+#include "host/posix/posix_file_system.h"
+
 namespace {
 
 constexpr std::size_t kPass = 102400;
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-bool WriteNewFile(const std::string& path, const char* data, std::size_t size) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    if (fd < 0) return false;
-    bool ok = true;
-    while (ok && size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        ok = written > 0;
-        if (ok) {
-            data += written;
-            size -= static_cast<std::size_t>(written);
-        }
-    }
-    return ::close(fd) == 0 && ok;
 }
 
 }  // namespace
@@ -58,11 +42,14 @@ int main(int argc, char** argv) {
         std::copy_n(pass, std::min(kPass, size - offset), buffer.get() + offset);
     const double fill = SecondsSince(start);
 
-    ::unlink(path.c_str());
+    kestrune::PosixFileSystem files;
+    files.Remove(path);
     start = std::chrono::steady_clock::now();
-    const bool written = WriteNewFile(path, buffer.get(), size);
+    std::unique_ptr<kestrune::OutputFile> file;
+    const bool written = files.CreateNew(path, file) == kestrune::CreateOutcome::Created &&
+                         file->WriteAll(buffer.get(), size) && file->Close();
     const double write = SecondsSince(start);
-    ::unlink(path.c_str());
+    files.Remove(path);
     if (!written) {
         std::fprintf(stderr, "kestrune-bench-floor: cannot write %s\n", path.c_str());
         return 1;
