@@ -73,10 +73,11 @@ private:
 // A failing call into one of the host's objects (Request, Response).
 class EOleException : public EOleSysError {
 public:
-    EOleException(std::string message, HResult errorCode, std::string source,
-                  std::string helpFile, std::int32_t helpContext)
+    EOleException(std::string message, HResult errorCode, std::string source, std::string helpFile,
+                  std::int32_t helpContext)
         : EOleSysError(std::move(message), errorCode, helpContext),
-          source_(std::move(source)), helpFile_(std::move(helpFile)) {}
+          source_(std::move(source)),
+          helpFile_(std::move(helpFile)) {}
 
     const std::string& Source() const noexcept { return source_; }
     const std::string& HelpFile() const noexcept { return helpFile_; }

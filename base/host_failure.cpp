@@ -26,10 +26,9 @@ std::string HostFailureMessage(std::string_view description, HResult code,
     return message;
 }
 
-EOleException HostFailure(HResult code, const HostErrorInfo& info,
-                          const SystemMessageText& systemMessage) {
-    return EOleException(HostFailureMessage(info.Description, code, systemMessage), code,
-                         info.Source, info.HelpFile, info.HelpContext);
+EOleException HostFailure(HResult code, const HostErrorInfo& info, const SystemMessageText& systemMessage) {
+    return EOleException(HostFailureMessage(info.Description, code, systemMessage), code, info.Source,
+                         info.HelpFile, info.HelpContext);
 }
 
 }  // namespace kestrune

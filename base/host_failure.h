@@ -32,7 +32,6 @@ std::string HostFailureMessage(std::string_view description, HResult code,
                                const SystemMessageText& systemMessage);
 
 // The exception raised at the place of a failing host call.
-EOleException HostFailure(HResult code, const HostErrorInfo& info,
-                          const SystemMessageText& systemMessage);
+EOleException HostFailure(HResult code, const HostErrorInfo& info, const SystemMessageText& systemMessage);
 
 }  // namespace kestrune

@@ -64,9 +64,7 @@ const std::string& TStringList::Line(std::int32_t index) const {
     return lines_[static_cast<std::size_t>(index)];
 }
 
-std::string_view TStringList::Name(std::int32_t index) const {
-    return NameOf(Line(index)).text;
-}
+std::string_view TStringList::Name(std::int32_t index) const { return NameOf(Line(index)).text; }
 
 std::int32_t TStringList::IndexOfName(std::string_view name) const {
     auto found = firstByKey_.find(codePage_.NameKey(name));
@@ -138,7 +136,8 @@ void TStringList::Append(std::string line) {
 
 TStringList::IndexedName TStringList::IndexedNameOf(std::string_view line) const {
     LineName name = NameOf(line);
-    return {AsciiUpperCase(name.text), name.hasEquals, name.hasEquals ? codePage_.NameKey(name.text) : std::string()};
+    return {AsciiUpperCase(name.text), name.hasEquals,
+            name.hasEquals ? codePage_.NameKey(name.text) : std::string()};
 }
 
 void TStringList::Reindex(std::int32_t index, const IndexedName& before) {
@@ -182,7 +181,8 @@ void TStringList::RebuildKeyIndex() {
     firstByKey_.clear();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         LineName name = NameOf(lines_[i]);
-        if (name.hasEquals) firstByKey_.try_emplace(codePage_.NameKey(name.text), static_cast<std::int32_t>(i));
+        if (name.hasEquals)
+            firstByKey_.try_emplace(codePage_.NameKey(name.text), static_cast<std::int32_t>(i));
     }
 }
 

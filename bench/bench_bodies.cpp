@@ -22,9 +22,9 @@ constexpr std::size_t kTextBlockSize = 64 * 1024;
 
 std::string MakeTextBlock() {
     static const char* const words[] = {
-        "the", "upload", "of", "a", "file", "form", "and", "to", "page", "server",
-        "in", "is", "well-known", "text", "data", "line", "with", "by", "field", "value",
-        "--", "e-mail", "name", "for", "size", "on", "report", "sent", "one", "part"};
+        "the", "upload", "of",         "a",    "file", "form", "and",    "to",   "page",  "server",
+        "in",  "is",     "well-known", "text", "data", "line", "with",   "by",   "field", "value",
+        "--",  "e-mail", "name",       "for",  "size", "on",   "report", "sent", "one",   "part"};
     constexpr std::size_t wordCount = sizeof(words) / sizeof(words[0]);
     std::string block;
     block.reserve(kTextBlockSize + 128);
@@ -58,12 +58,9 @@ const std::string& TextBlock() {
 
 }  // namespace
 
-const char* ContentName(Content content) {
-    return content == Content::Random ? "random" : "text";
-}
+const char* ContentName(Content content) { return content == Content::Random ? "random" : "text"; }
 
-SingleFileBody::SingleFileBody(Content content, std::uint64_t size)
-    : content_(content), size_(size) {
+SingleFileBody::SingleFileBody(Content content, std::uint64_t size) : content_(content), size_(size) {
     head_ = std::string(kDelimiter) +
             "\r\nContent-Disposition: form-data; name=\"upload\"; filename=\"data.bin\"\r\n"
             "Content-Type: application/octet-stream\r\n\r\n";
@@ -71,8 +68,7 @@ SingleFileBody::SingleFileBody(Content content, std::uint64_t size)
     if (size_ < head_.size() + tail_.size()) throw std::invalid_argument("body too small");
 }
 
-void SingleFileBody::ReadContent(std::uint64_t offset, std::size_t count,
-                                 char* destination) const {
+void SingleFileBody::ReadContent(std::uint64_t offset, std::size_t count, char* destination) const {
     if (content_ == Content::Text) {
         const std::string& block = TextBlock();
         while (count > 0) {

@@ -78,8 +78,10 @@ void ReadFields(benchmark::State& state, int count, int copies, bool byName) {
     for (auto _ : state) {
         for (int i = 0; i < count; ++i) {
             for (const auto& upload : uploads) {
-                if (byName) benchmark::DoNotOptimize(upload->FormVariable(names[static_cast<std::size_t>(i)]));
-                else benchmark::DoNotOptimize(upload->FormVariableByIndex(i));
+                if (byName)
+                    benchmark::DoNotOptimize(upload->FormVariable(names[static_cast<std::size_t>(i)]));
+                else
+                    benchmark::DoNotOptimize(upload->FormVariableByIndex(i));
             }
         }
     }
@@ -110,16 +112,20 @@ void ParseFiles(benchmark::State& state) {
 }
 
 int Register() {
-    struct Shape { int count; int copies; const char* name; };
-    for (const Shape& shape : {Shape{10000, 1, "10000"}, Shape{100000, 1, "100000"},
-                               Shape{10000, 10, "10x10000"}}) {
+    struct Shape {
+        int count;
+        int copies;
+        const char* name;
+    };
+    for (const Shape& shape :
+         {Shape{10000, 1, "10000"}, Shape{100000, 1, "100000"}, Shape{10000, 10, "10x10000"}}) {
         const std::string n = shape.name;
-        benchmark::RegisterBenchmark(("parse_fields/" + n).c_str(), ParseFields, shape.count,
-                                     shape.copies)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("by_index/" + n).c_str(), ReadFields, shape.count,
-                                     shape.copies, false)->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("by_name/" + n).c_str(), ReadFields, shape.count,
-                                     shape.copies, true)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("parse_fields/" + n).c_str(), ParseFields, shape.count, shape.copies)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("by_index/" + n).c_str(), ReadFields, shape.count, shape.copies, false)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("by_name/" + n).c_str(), ReadFields, shape.count, shape.copies, true)
+            ->Unit(benchmark::kMillisecond);
     }
     benchmark::RegisterBenchmark("scan_files/1000", ScanFiles)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("parse_files/1000", ParseFiles)->Unit(benchmark::kMillisecond);

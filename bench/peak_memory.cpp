@@ -45,9 +45,9 @@ int main(int argc, char** argv) {
     const bench::SingleFileBody body(bench::Content::Random,
                                      static_cast<std::uint64_t>(mebibytes) * 1024 * 1024);
     BodyHost host(static_cast<std::int32_t>(body.Size()),
-                         [&body](std::uint64_t offset, std::size_t count, char* destination) {
-                             body.Read(offset, count, destination);
-                         });
+                  [&body](std::uint64_t offset, std::size_t count, char* destination) {
+                      body.Read(offset, count, destination);
+                  });
     const SingleByteCodePage codePage;
     PosixFileSystem fileSystem;
 

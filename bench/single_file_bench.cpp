@@ -30,8 +30,8 @@ const std::string& CachedBody(Content content, std::uint64_t size) {
     static std::map<std::pair<Content, std::uint64_t>, std::string> bodies;
     auto found = bodies.find({content, size});
     if (found == bodies.end())
-        found = bodies.emplace(std::make_pair(content, size),
-                               SingleFileBody(content, size).Materialize()).first;
+        found =
+            bodies.emplace(std::make_pair(content, size), SingleFileBody(content, size).Materialize()).first;
     return found->second;
 }
 
@@ -77,8 +77,8 @@ void CopyTouched(benchmark::State& state, std::uint64_t size) {
 void CopyFresh(benchmark::State& state, std::uint64_t size) {
     const std::string& source = CachedBody(Content::Random, size);
     for (auto _ : state) {
-        void* destination = mmap(nullptr, source.size(), PROT_READ | PROT_WRITE,
-                                 MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        void* destination =
+            mmap(nullptr, source.size(), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (destination == MAP_FAILED) {
             state.SkipWithError("mmap failed");
             break;

@@ -13,9 +13,7 @@ std::string TTessock::FormVariable(std::string_view VariableName) const {
     return FormFields.Value(FormFields.Name(last));
 }
 
-std::int32_t TTessock::FormVariableCount() const {
-    return FormFields.Count();
-}
+std::int32_t TTessock::FormVariableCount() const { return FormFields.Count(); }
 
 std::string TTessock::FormVariableByIndex(std::int32_t Index) const {
     // Signed on purpose: a negative index passes here and meets the list's own bounds error.

@@ -37,12 +37,10 @@ public:
         bool closed = false;
         try {
             written = file.WriteAll(data_.data(), data_.size());
-        } catch (...) {
-        }
+        } catch (...) {}
         try {
             closed = file.Close();
-        } catch (...) {
-        }
+        } catch (...) {}
         if (!written || !closed) {
             fileSystem_.Remove(path);
             throw SaveFailed{};
@@ -113,8 +111,8 @@ private:
     // Beside the target, so the final rename stays within one directory and file system.
     static std::string TemporaryName(const std::string& target) {
         static std::atomic<std::uint32_t> counter{0};
-        const auto ticks = static_cast<std::uint64_t>(
-            std::chrono::steady_clock::now().time_since_epoch().count());
+        const auto ticks =
+            static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
         const auto unique = static_cast<std::uint32_t>(ticks ^ (ticks >> 32)) + 0x9E3779B9u * ++counter;
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".kestrune-%08x.tmp", static_cast<unsigned>(unique));

@@ -20,7 +20,8 @@ std::size_t ScanForDelimiter(std::string_view body, std::size_t start, std::stri
         }
         // A partial match: find the byte that broke it and go on after that byte.
         std::size_t matched = 1;
-        while (matched < room && matched < length && data[candidate + matched] == boundaryLine[matched]) ++matched;
+        while (matched < room && matched < length && data[candidate + matched] == boundaryLine[matched])
+            ++matched;
         if (matched == room) break;
         position = candidate + matched + 1;
     }

@@ -22,8 +22,11 @@ namespace {
 class Parser {
 public:
     Parser(std::string_view body, const CodePage& codePage, TStringList& formFields, TFileRecord& file)
-        : body_(body), size_(static_cast<std::int32_t>(body.size())), codePage_(codePage),
-          formFields_(formFields), file_(file) {}
+        : body_(body),
+          size_(static_cast<std::int32_t>(body.size())),
+          codePage_(codePage),
+          formFields_(formFields),
+          file_(file) {}
 
     void Run(const std::function<bool()>& isClientConnected);
 
@@ -33,7 +36,8 @@ private:
 
     void ReadPart(const std::string& first, const std::string& second, const std::string& third);
     void ReadFileContent(std::string_view second, const std::string& third, std::string_view fileName);
-    void StoreFile(std::int32_t dataStart, std::int32_t size, std::string_view second, std::string_view fileName);
+    void StoreFile(std::int32_t dataStart, std::int32_t size, std::string_view second,
+                   std::string_view fileName);
     std::string ReadFieldValue(const std::string& third);
     void Record(std::string_view fieldName, std::string_view fileName, std::string_view value);
 
@@ -145,8 +149,9 @@ void Parser::Record(std::string_view fieldName, std::string_view fileName, std::
 
 }  // namespace
 
-void ParseMultipart(std::string_view body, const CodePage& codePage, const std::function<bool()>& isClientConnected,
-                    TStringList& FormFields, TFileRecord& File) {
+void ParseMultipart(std::string_view body, const CodePage& codePage,
+                    const std::function<bool()>& isClientConnected, TStringList& FormFields,
+                    TFileRecord& File) {
     // Offsets are signed 32-bit; bytes beyond that range are never reached.
     constexpr auto kMaxSize = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
     Parser parser(body.substr(0, std::min(body.size(), kMaxSize)), codePage, FormFields, File);

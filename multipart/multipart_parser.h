@@ -18,7 +18,7 @@ namespace kestrune {
 // recorded. Whatever it throws propagates, also keeping what was recorded.
 // FormFields and File must be empty; File.FileData becomes a view into body.
 void ParseMultipart(std::string_view body, const CodePage& codePage,
-                    const std::function<bool()>& isClientConnected,
-                    TStringList& FormFields, TFileRecord& File);
+                    const std::function<bool()>& isClientConnected, TStringList& FormFields,
+                    TFileRecord& File);
 
 }  // namespace kestrune

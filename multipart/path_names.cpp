@@ -27,8 +27,8 @@ LastMarks FindLastMarks(std::string_view path, const CodePage& codePage) {
         } else if (byte == '.') {
             marks.separatorOrDot = i;
         }
-        bool swallowsNext = codePage.IsLeadByte(static_cast<unsigned char>(byte)) &&
-                            i + 1 < path.size() && path[i + 1] != '\0';
+        bool swallowsNext = codePage.IsLeadByte(static_cast<unsigned char>(byte)) && i + 1 < path.size() &&
+                            path[i + 1] != '\0';
         i += swallowsNext ? 2 : 1;
     }
     return marks;

@@ -14,16 +14,12 @@ public:
 class DisconnectingSink final : public ResponseSink {
 public:
     DisconnectingSink(std::shared_ptr<ResponseSink> inner, std::int64_t answers)
-        : inner_(std::move(inner)), answers_left_(answers)
-    {
-    }
+        : inner_(std::move(inner)), answers_left_(answers) {}
 
     void Write(std::string_view text) override { inner_->Write(text); }
 
-    bool IsConnected() override
-    {
-        if (answers_left_ <= 0)
-            return false;
+    bool IsConnected() override {
+        if (answers_left_ <= 0) return false;
         --answers_left_;
         return inner_->IsConnected();
     }
@@ -35,14 +31,10 @@ private:
 
 }  // namespace
 
-std::shared_ptr<RequestSource> MakeEmptyRequestSource()
-{
-    return std::make_shared<EmptyRequestSource>();
-}
+std::shared_ptr<RequestSource> MakeEmptyRequestSource() { return std::make_shared<EmptyRequestSource>(); }
 
 std::shared_ptr<ResponseSink> MakeDisconnectingSink(std::shared_ptr<ResponseSink> inner,
-                                                    std::int64_t answers)
-{
+                                                    std::int64_t answers) {
     return std::make_shared<DisconnectingSink>(std::move(inner), answers);
 }
 

@@ -42,10 +42,7 @@ public:
     virtual std::string ContentType() const { return "text/html"; }
     virtual bool SetCharSet(const std::string& /*charset*/) { return true; }
     virtual std::string CharSet() const { return {}; }
-    virtual bool AddHeader(const std::string& /*name*/, const std::string& /*value*/)
-    {
-        return true;
-    }
+    virtual bool AddHeader(const std::string& /*name*/, const std::string& /*value*/) { return true; }
     virtual bool SetBuffer(bool /*on*/) { return true; }
     virtual bool Buffer() const { return false; }
     virtual void Flush() {}

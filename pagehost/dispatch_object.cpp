@@ -2,16 +2,12 @@
 
 namespace kestrune {
 
-HRESULT LookUpNames(const DispatchMember* table, std::size_t table_size, LPOLESTR* names,
-                    UINT name_count, DISPID* ids)
-{
-    if (!names || !ids)
-        return E_POINTER;
-    if (name_count == 0)
-        return S_OK;
+HRESULT LookUpNames(const DispatchMember* table, std::size_t table_size, LPOLESTR* names, UINT name_count,
+                    DISPID* ids) {
+    if (!names || !ids) return E_POINTER;
+    if (name_count == 0) return S_OK;
     // Only member names: none of the host's members takes named arguments.
-    for (UINT i = 0; i < name_count; ++i)
-        ids[i] = DISPID_UNKNOWN;
+    for (UINT i = 0; i < name_count; ++i) ids[i] = DISPID_UNKNOWN;
     for (std::size_t i = 0; i < table_size; ++i) {
         if (names[0] && _wcsicmp(names[0], table[i].name) == 0) {
             ids[0] = table[i].id;
@@ -21,10 +17,8 @@ HRESULT LookUpNames(const DispatchMember* table, std::size_t table_size, LPOLEST
     return DISP_E_UNKNOWNNAME;
 }
 
-HRESULT ReportInvokeFailure(HRESULT failure, EXCEPINFO* exception)
-{
-    if (!exception)
-        return failure;
+HRESULT ReportInvokeFailure(HRESULT failure, EXCEPINFO* exception) {
+    if (!exception) return failure;
     *exception = EXCEPINFO{};
     exception->scode = failure;
     IErrorInfo* info = nullptr;
@@ -38,10 +32,8 @@ HRESULT ReportInvokeFailure(HRESULT failure, EXCEPINFO* exception)
     return DISP_E_EXCEPTION;
 }
 
-VARIANT* PositionalArgument(DISPPARAMS* params, UINT count, UINT index)
-{
-    if (params->cArgs != count || index >= count)
-        return nullptr;
+VARIANT* PositionalArgument(DISPPARAMS* params, UINT count, UINT index) {
+    if (params->cArgs != count || index >= count) return nullptr;
     return &params->rgvarg[count - 1 - index];
 }
 

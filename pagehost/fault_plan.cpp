@@ -5,45 +5,31 @@
 namespace kestrune {
 namespace {
 
-constexpr const wchar_t* kCallNames[] = {L"TotalBytes", L"BinaryRead", L"IsClientConnected",
-                                         L"Write"};
+constexpr const wchar_t* kCallNames[] = {L"TotalBytes", L"BinaryRead", L"IsClientConnected", L"Write"};
 
 }  // namespace
 
-std::optional<HostCall> ParseHostCall(const std::wstring& name)
-{
+std::optional<HostCall> ParseHostCall(const std::wstring& name) {
     for (int i = 0; i < 4; ++i) {
-        if (_wcsicmp(name.c_str(), kCallNames[i]) == 0)
-            return static_cast<HostCall>(i);
+        if (_wcsicmp(name.c_str(), kCallNames[i]) == 0) return static_cast<HostCall>(i);
     }
     return std::nullopt;
 }
 
-const wchar_t* HostCallName(HostCall call)
-{
-    return kCallNames[static_cast<int>(call)];
-}
+const wchar_t* HostCallName(HostCall call) { return kCallNames[static_cast<int>(call)]; }
 
-void FaultPlan::Add(HostCall call, long occurrence)
-{
-    failures_.emplace(call, occurrence);
-}
+void FaultPlan::Add(HostCall call, long occurrence) { failures_.emplace(call, occurrence); }
 
-HRESULT FaultPlan::Enter(HostCall call)
-{
+HRESULT FaultPlan::Enter(HostCall call) {
     long occurrence = ++calls_[static_cast<int>(call)];
-    if (failures_.count({call, occurrence}) == 0)
-        return S_OK;
-    PublishError(L"kestrune-host",
-                 std::wstring(L"Simulated host failure in ") + HostCallName(call) + L". ");
+    if (failures_.count({call, occurrence}) == 0) return S_OK;
+    PublishError(L"kestrune-host", std::wstring(L"Simulated host failure in ") + HostCallName(call) + L". ");
     return E_FAIL;
 }
 
-void PublishError(const wchar_t* source, const std::wstring& description)
-{
+void PublishError(const wchar_t* source, const std::wstring& description) {
     ICreateErrorInfo* creator = nullptr;
-    if (FAILED(CreateErrorInfo(&creator)))
-        return;
+    if (FAILED(CreateErrorInfo(&creator))) return;
     creator->SetGUID(GUID_NULL);
     creator->SetSource(const_cast<LPOLESTR>(source));
     creator->SetDescription(const_cast<LPOLESTR>(description.c_str()));

@@ -15,36 +15,28 @@ const char kHostUsage[] =
     "  to stderr.\n";
 
 std::optional<std::uint64_t> ParseDecimal(const std::wstring& text, std::uint64_t minimum,
-                                         std::uint64_t maximum)
-{
-    if (text.empty() || text.find_first_not_of(L"0123456789") != std::wstring::npos)
-        return std::nullopt;
+                                          std::uint64_t maximum) {
+    if (text.empty() || text.find_first_not_of(L"0123456789") != std::wstring::npos) return std::nullopt;
     errno = 0;
     unsigned long long value = std::wcstoull(text.c_str(), nullptr, 10);
-    if (errno != 0 || value < minimum || value > maximum)
-        return std::nullopt;
+    if (errno != 0 || value < minimum || value > maximum) return std::nullopt;
     return value;
 }
 
 namespace {
 
-std::optional<std::pair<HostCall, long>> ParseFailure(const std::wstring& text)
-{
+std::optional<std::pair<HostCall, long>> ParseFailure(const std::wstring& text) {
     std::size_t colon = text.find(L':');
-    if (colon == std::wstring::npos)
-        return std::nullopt;
+    if (colon == std::wstring::npos) return std::nullopt;
     std::optional<HostCall> call = ParseHostCall(text.substr(0, colon));
     std::optional<std::uint64_t> occurrence = ParseDecimal(text.substr(colon + 1), 1, LONG_MAX);
-    if (!call || !occurrence)
-        return std::nullopt;
+    if (!call || !occurrence) return std::nullopt;
     return std::make_pair(*call, static_cast<long>(*occurrence));
 }
 
 }  // namespace
 
-std::optional<HostOptions> ParseHostOptions(const std::vector<std::wstring>& arguments,
-                                            std::wstring* error)
-{
+std::optional<HostOptions> ParseHostOptions(const std::vector<std::wstring>& arguments, std::wstring* error) {
     HostOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& argument = arguments[i];

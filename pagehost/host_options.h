@@ -24,10 +24,9 @@ extern const char kHostUsage[];
 
 // A decimal number of digits only, within minimum..maximum; nothing otherwise.
 std::optional<std::uint64_t> ParseDecimal(const std::wstring& text, std::uint64_t minimum,
-                                         std::uint64_t maximum);
+                                          std::uint64_t maximum);
 
 // Returns the options, or an error message for the user.
-std::optional<HostOptions> ParseHostOptions(const std::vector<std::wstring>& arguments,
-                                            std::wstring* error);
+std::optional<HostOptions> ParseHostOptions(const std::vector<std::wstring>& arguments, std::wstring* error);
 
 }  // namespace kestrune

@@ -26,67 +26,53 @@
 namespace kestrune {
 namespace {
 
-void Complain(const std::wstring& message)
-{
+void Complain(const std::wstring& message) {
     std::string text = "kestrune-host: " + ToUtf8(message) + "\n";
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
 // The component only looks for an mtxex.dll that is already loaded, so this happens first.
-SetHostObjectsFunction LoadMtxex()
-{
+SetHostObjectsFunction LoadMtxex() {
     wchar_t path[MAX_PATH];
     DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return nullptr;
+    if (length == 0 || length >= MAX_PATH) return nullptr;
     std::wstring folder(path, length);
     folder.erase(folder.find_last_of(L"\\/") + 1);
     HMODULE module = LoadLibraryW((folder + L"mtxex.dll").c_str());
-    if (!module)
-        return nullptr;
+    if (!module) return nullptr;
     return reinterpret_cast<SetHostObjectsFunction>(
         reinterpret_cast<void*>(GetProcAddress(module, "SetHostObjects")));
 }
 
-std::optional<std::wstring> ReadScript(const std::wstring& path)
-{
+std::optional<std::wstring> ReadScript(const std::wstring& path) {
     FILE* file = _wfopen(path.c_str(), L"rb");
-    if (!file)
-        return std::nullopt;
+    if (!file) return std::nullopt;
     std::string bytes;
     char buffer[65536];
     std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, got);
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, got);
     std::fclose(file);
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
-        bytes.erase(0, 3);
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
     return FromUtf8(bytes);
 }
 
-std::shared_ptr<FaultPlan> MakeFaultPlan(const HostOptions& options)
-{
-    if (options.failures.empty())
-        return nullptr;
+std::shared_ptr<FaultPlan> MakeFaultPlan(const HostOptions& options) {
+    if (options.failures.empty()) return nullptr;
     auto plan = std::make_shared<FaultPlan>();
-    for (const auto& [call, occurrence] : options.failures)
-        plan->Add(call, occurrence);
+    for (const auto& [call, occurrence] : options.failures) plan->Add(call, occurrence);
     return plan;
 }
 
-void ReportScriptError(const ScriptError& error)
-{
+void ReportScriptError(const ScriptError& error) {
     std::wostringstream text;
     text << L"script error: line " << error.line << L": " << static_cast<long>(error.number);
-    if (!error.source.empty())
-        text << L" " << error.source;
+    if (!error.source.empty()) text << L" " << error.source;
     text << L": " << error.description << L"\n";
     std::string bytes = ToUtf8(text.str());
     std::fwrite(bytes.data(), 1, bytes.size(), stderr);
 }
 
-int RunPage(const HostOptions& options, const std::wstring& code, SetHostObjectsFunction set_host)
-{
+int RunPage(const HostOptions& options, const std::wstring& code, SetHostObjectsFunction set_host) {
     std::shared_ptr<RequestSource> source;
     try {
         source = options.body ? MakeFileRequestSource(*options.body) : MakeEmptyRequestSource();
@@ -95,8 +81,7 @@ int RunPage(const HostOptions& options, const std::wstring& code, SetHostObjects
         return 2;
     }
     std::shared_ptr<ResponseSink> sink = MakeStdoutSink();
-    if (options.disconnect_after)
-        sink = MakeDisconnectingSink(sink, *options.disconnect_after);
+    if (options.disconnect_after) sink = MakeDisconnectingSink(sink, *options.disconnect_after);
     std::shared_ptr<FaultPlan> faults = MakeFaultPlan(options);
 
     auto* request = new RequestObject(source, faults);
@@ -104,8 +89,8 @@ int RunPage(const HostOptions& options, const std::wstring& code, SetHostObjects
     auto* server = new ServerObject();
     set_host(request, response);
     MemorySnapshot before = TakeMemorySnapshot();
-    ScriptOutcome outcome = RunVBScript(
-        code, {{L"Request", request}, {L"Response", response}, {L"Server", server}});
+    ScriptOutcome outcome =
+        RunVBScript(code, {{L"Request", request}, {L"Response", response}, {L"Server", server}});
     set_host(nullptr, nullptr);
     server->Release();
     response->Release();
@@ -129,8 +114,7 @@ int RunPage(const HostOptions& options, const std::wstring& code, SetHostObjects
     return 0;
 }
 
-int Main(const std::vector<std::wstring>& arguments)
-{
+int Main(const std::vector<std::wstring>& arguments) {
     SetHostObjectsFunction set_host = LoadMtxex();
     _setmode(_fileno(stderr), _O_BINARY);
     if (!set_host) {
@@ -139,8 +123,8 @@ int Main(const std::vector<std::wstring>& arguments)
     }
     std::wstring error;
     if (!arguments.empty() && arguments[0] == L"serve") {
-        std::optional<ServeOptions> serve = ParseServeOptions(
-            std::vector<std::wstring>(arguments.begin() + 1, arguments.end()), &error);
+        std::optional<ServeOptions> serve =
+            ParseServeOptions(std::vector<std::wstring>(arguments.begin() + 1, arguments.end()), &error);
         if (!serve) {
             Complain(error);
             std::fputs(kServeUsage, stderr);
@@ -159,8 +143,8 @@ int Main(const std::vector<std::wstring>& arguments)
         Complain(L"cannot read the script " + options->script);
         return 2;
     }
-    HRESULT hr = CoInitializeEx(nullptr, options->multithreaded ? COINIT_MULTITHREADED
-                                                               : COINIT_APARTMENTTHREADED);
+    HRESULT hr =
+        CoInitializeEx(nullptr, options->multithreaded ? COINIT_MULTITHREADED : COINIT_APARTMENTTHREADED);
     if (FAILED(hr)) {
         Complain(L"cannot initialise COM");
         return 2;
@@ -173,7 +157,6 @@ int Main(const std::vector<std::wstring>& arguments)
 }  // namespace
 }  // namespace kestrune
 
-int wmain(int argc, wchar_t** argv)
-{
+int wmain(int argc, wchar_t** argv) {
     return kestrune::Main(std::vector<std::wstring>(argv + 1, argv + argc));
 }

@@ -32,7 +32,7 @@ private:
 };
 
 // Item of a collection built on the spot: what Request.QueryString("a") returns.
-HRESULT LookUpRequestValue(const NamedValues& values, const std::string& whole,
-                           DISPPARAMS* params, VARIANT* result);
+HRESULT LookUpRequestValue(const NamedValues& values, const std::string& whole, DISPPARAMS* params,
+                           VARIANT* result);
 
 }  // namespace kestrune

@@ -27,8 +27,7 @@ constexpr DispatchMember kMembers[] = {{L"Item", kItem},
 const PageRequestInfo kNoRequestInfo;
 
 // Hands count back through a by-reference argument, as a script's variable.
-void ReturnCount(VARIANT* argument, VARIANT& count)
-{
+void ReturnCount(VARIANT* argument, VARIANT& count) {
     if (V_VT(argument) == (VT_BYREF | VT_VARIANT))
         VariantCopy(V_VARIANTREF(argument), &count);
     else if (V_VT(argument) == (VT_BYREF | VT_I4))
@@ -37,46 +36,34 @@ void ReturnCount(VARIANT* argument, VARIANT& count)
 
 }  // namespace
 
-RequestObject::RequestObject(std::shared_ptr<RequestSource> source,
-                             std::shared_ptr<FaultPlan> faults,
+RequestObject::RequestObject(std::shared_ptr<RequestSource> source, std::shared_ptr<FaultPlan> faults,
                              std::shared_ptr<const PageRequestInfo> info)
     : DispatchObject(IID_IRequest, kMembers, std::size(kMembers)),
       source_(std::move(source)),
       faults_(std::move(faults)),
-      info_(std::move(info))
-{
-}
+      info_(std::move(info)) {}
 
-HRESULT STDMETHODCALLTYPE RequestObject::get_TotalBytes(LONG* total)
-{
-    if (!total)
-        return E_POINTER;
+HRESULT STDMETHODCALLTYPE RequestObject::get_TotalBytes(LONG* total) {
+    if (!total) return E_POINTER;
     *total = 0;
-    if (HRESULT hr = faults_ ? faults_->Enter(HostCall::TotalBytes) : S_OK; FAILED(hr))
-        return hr;
+    if (HRESULT hr = faults_ ? faults_->Enter(HostCall::TotalBytes) : S_OK; FAILED(hr)) return hr;
     *total = static_cast<LONG>(std::min<std::int64_t>(source_->TotalBytes(), LONG_MAX));
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE RequestObject::BinaryRead(VARIANT* count, VARIANT* data)
-{
-    if (!count || !data)
-        return E_POINTER;
+HRESULT STDMETHODCALLTYPE RequestObject::BinaryRead(VARIANT* count, VARIANT* data) {
+    if (!count || !data) return E_POINTER;
     VariantClear(data);
-    if (HRESULT hr = faults_ ? faults_->Enter(HostCall::BinaryRead) : S_OK; FAILED(hr))
-        return hr;
+    if (HRESULT hr = faults_ ? faults_->Enter(HostCall::BinaryRead) : S_OK; FAILED(hr)) return hr;
     VARIANT wanted;
     VariantInit(&wanted);
-    if (HRESULT hr = VariantChangeType(&wanted, count, 0, VT_I4); FAILED(hr))
-        return hr;
-    if (V_I4(&wanted) < 0)
-        return E_INVALIDARG;
+    if (HRESULT hr = VariantChangeType(&wanted, count, 0, VT_I4); FAILED(hr)) return hr;
+    if (V_I4(&wanted) < 0) return E_INVALIDARG;
     // Never more than the body still holds, whatever a caller asks for.
     std::int64_t left = std::max<std::int64_t>(source_->TotalBytes() - delivered_, 0);
     ULONG size = static_cast<ULONG>(std::min<std::int64_t>(V_I4(&wanted), left));
     SAFEARRAY* bytes = SafeArrayCreateVector(VT_UI1, 0, size);
-    if (!bytes)
-        return E_OUTOFMEMORY;
+    if (!bytes) return E_OUTOFMEMORY;
     std::size_t got = 0;
     try {
         void* storage = nullptr;
@@ -101,44 +88,40 @@ HRESULT STDMETHODCALLTYPE RequestObject::BinaryRead(VARIANT* count, VARIANT* dat
     return S_OK;
 }
 
-HRESULT RequestObject::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result)
-{
+HRESULT RequestObject::InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result) {
     switch (id) {
-    case kTotalBytes: {
-        if (!(flags & DISPATCH_PROPERTYGET) || params->cArgs != 0)
-            return flags & DISPATCH_PROPERTYGET ? DISP_E_BADPARAMCOUNT : DISP_E_MEMBERNOTFOUND;
-        LONG total = 0;
-        HRESULT hr = get_TotalBytes(&total);
-        if (SUCCEEDED(hr) && result) {
-            V_VT(result) = VT_I4;
-            V_I4(result) = total;
+        case kTotalBytes: {
+            if (!(flags & DISPATCH_PROPERTYGET) || params->cArgs != 0)
+                return flags & DISPATCH_PROPERTYGET ? DISP_E_BADPARAMCOUNT : DISP_E_MEMBERNOTFOUND;
+            LONG total = 0;
+            HRESULT hr = get_TotalBytes(&total);
+            if (SUCCEEDED(hr) && result) {
+                V_VT(result) = VT_I4;
+                V_I4(result) = total;
+            }
+            return hr;
         }
-        return hr;
-    }
-    case kBinaryRead:
-        if (!(flags & DISPATCH_METHOD))
+        case kBinaryRead:
+            if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+            return InvokeBinaryRead(params, result);
+        case kQueryString: {
+            const PageRequestInfo& info = info_ ? *info_ : kNoRequestInfo;
+            return LookUpRequestValue(info.queryPairs, info.query, params, result);
+        }
+        case kServerVariables: {
+            const PageRequestInfo& info = info_ ? *info_ : kNoRequestInfo;
+            return LookUpRequestValue(info.serverVariables, std::string(), params, result);
+        }
+        case kItem:
+            return InvokeItem(params, result);
+        default:
             return DISP_E_MEMBERNOTFOUND;
-        return InvokeBinaryRead(params, result);
-    case kQueryString: {
-        const PageRequestInfo& info = info_ ? *info_ : kNoRequestInfo;
-        return LookUpRequestValue(info.queryPairs, info.query, params, result);
-    }
-    case kServerVariables: {
-        const PageRequestInfo& info = info_ ? *info_ : kNoRequestInfo;
-        return LookUpRequestValue(info.serverVariables, std::string(), params, result);
-    }
-    case kItem:
-        return InvokeItem(params, result);
-    default:
-        return DISP_E_MEMBERNOTFOUND;
     }
 }
 
 // Request(name): the query string's value if it has the name, else the server variable.
-HRESULT RequestObject::InvokeItem(DISPPARAMS* params, VARIANT* result)
-{
-    if (params->cArgs != 1)
-        return DISP_E_BADPARAMCOUNT;
+HRESULT RequestObject::InvokeItem(DISPPARAMS* params, VARIANT* result) {
+    if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
     const PageRequestInfo& info = info_ ? *info_ : kNoRequestInfo;
     VARIANT found;
     VariantInit(&found);
@@ -152,17 +135,14 @@ HRESULT RequestObject::InvokeItem(DISPPARAMS* params, VARIANT* result)
     return hr;
 }
 
-HRESULT RequestObject::InvokeBinaryRead(DISPPARAMS* params, VARIANT* result)
-{
+HRESULT RequestObject::InvokeBinaryRead(DISPPARAMS* params, VARIANT* result) {
     VARIANT* argument = PositionalArgument(params, 1, 0);
-    if (!argument)
-        return DISP_E_BADPARAMCOUNT;
+    if (!argument) return DISP_E_BADPARAMCOUNT;
     VARIANT count, data;
     VariantInit(&count);
     VariantInit(&data);
     HRESULT hr = VariantCopyInd(&count, argument);
-    if (SUCCEEDED(hr))
-        hr = BinaryRead(&count, &data);
+    if (SUCCEEDED(hr)) hr = BinaryRead(&count, &data);
     if (SUCCEEDED(hr)) {
         ReturnCount(argument, count);
         if (result)

@@ -27,34 +27,24 @@ public:
     HRESULT STDMETHODCALLTYPE BinaryRead(VARIANT* count, VARIANT* data) override;
 
     HRESULT STDMETHODCALLTYPE get_Item(BSTR, IDispatch** value) override { return NotHere(value); }
-    HRESULT STDMETHODCALLTYPE get_QueryString(IRequestDictionary** value) override
-    {
-        return NotHere(value);
-    }
+    HRESULT STDMETHODCALLTYPE get_QueryString(IRequestDictionary** value) override { return NotHere(value); }
     HRESULT STDMETHODCALLTYPE get_Form(IRequestDictionary** value) override { return NotHere(value); }
     HRESULT STDMETHODCALLTYPE get_Body(IRequestDictionary** value) override { return NotHere(value); }
-    HRESULT STDMETHODCALLTYPE get_ServerVariables(IRequestDictionary** value) override
-    {
+    HRESULT STDMETHODCALLTYPE get_ServerVariables(IRequestDictionary** value) override {
         return NotHere(value);
     }
-    HRESULT STDMETHODCALLTYPE get_ClientCertificate(IRequestDictionary** value) override
-    {
+    HRESULT STDMETHODCALLTYPE get_ClientCertificate(IRequestDictionary** value) override {
         return NotHere(value);
     }
-    HRESULT STDMETHODCALLTYPE get_Cookies(IRequestDictionary** value) override
-    {
-        return NotHere(value);
-    }
+    HRESULT STDMETHODCALLTYPE get_Cookies(IRequestDictionary** value) override { return NotHere(value); }
 
 protected:
     HRESULT InvokeMember(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result) override;
 
 private:
     template <class T>
-    static HRESULT NotHere(T** value)
-    {
-        if (value)
-            *value = nullptr;
+    static HRESULT NotHere(T** value) {
+        if (value) *value = nullptr;
         return E_NOTIMPL;
     }
     HRESULT InvokeBinaryRead(DISPPARAMS* params, VARIANT* result);

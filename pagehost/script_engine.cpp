@@ -15,13 +15,10 @@ class ScriptSite final : public IActiveScriptSite {
 public:
     explicit ScriptSite(const std::vector<NamedItem>& items) : items_(items) {}
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
         *object = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IActiveScriptSite))
-            return E_NOINTERFACE;
+        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IActiveScriptSite)) return E_NOINTERFACE;
         *object = static_cast<IActiveScriptSite*>(this);
         AddRef();
         return S_OK;
@@ -30,21 +27,15 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
-    HRESULT STDMETHODCALLTYPE GetLCID(LCID* lcid) override
-    {
-        if (lcid)
-            *lcid = LOCALE_USER_DEFAULT;
+    HRESULT STDMETHODCALLTYPE GetLCID(LCID* lcid) override {
+        if (lcid) *lcid = LOCALE_USER_DEFAULT;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** object,
-                                          ITypeInfo** type_info) override
-    {
-        if (object)
-            *object = nullptr;
-        if (type_info)
-            *type_info = nullptr;
-        if (mask & SCRIPTINFO_ITYPEINFO)
-            return TYPE_E_ELEMENTNOTFOUND;
+                                          ITypeInfo** type_info) override {
+        if (object) *object = nullptr;
+        if (type_info) *type_info = nullptr;
+        if (mask & SCRIPTINFO_ITYPEINFO) return TYPE_E_ELEMENTNOTFOUND;
         for (const NamedItem& item : items_) {
             if (_wcsicmp(item.name.c_str(), name) == 0 && object) {
                 item.object->AddRef();
@@ -54,16 +45,11 @@ public:
         }
         return TYPE_E_ELEMENTNOTFOUND;
     }
-    HRESULT STDMETHODCALLTYPE GetDocVersionString(BSTR* version) override
-    {
-        if (version)
-            *version = nullptr;
+    HRESULT STDMETHODCALLTYPE GetDocVersionString(BSTR* version) override {
+        if (version) *version = nullptr;
         return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE OnScriptTerminate(const VARIANT*, const EXCEPINFO*) override
-    {
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE OnScriptTerminate(const VARIANT*, const EXCEPINFO*) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnStateChange(SCRIPTSTATE) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnScriptError(IActiveScriptError* failure) override;
     HRESULT STDMETHODCALLTYPE OnEnterScript() override { return S_OK; }
@@ -75,22 +61,19 @@ private:
     const std::vector<NamedItem>& items_;
 };
 
-std::wstring TakeString(BSTR& text)
-{
+std::wstring TakeString(BSTR& text) {
     std::wstring result = text ? std::wstring(text, SysStringLen(text)) : std::wstring();
     SysFreeString(text);
     text = nullptr;
     return result;
 }
 
-HRESULT STDMETHODCALLTYPE ScriptSite::OnScriptError(IActiveScriptError* failure)
-{
+HRESULT STDMETHODCALLTYPE ScriptSite::OnScriptError(IActiveScriptError* failure) {
     if (!failure || error)  // the first error is the one that stopped the script
         return S_OK;
     EXCEPINFO info{};
     failure->GetExceptionInfo(&info);
-    if (info.pfnDeferredFillIn)
-        info.pfnDeferredFillIn(&info);
+    if (info.pfnDeferredFillIn) info.pfnDeferredFillIn(&info);
     ScriptError found;
     DWORD context = 0;
     ULONG line = 0;
@@ -106,40 +89,32 @@ HRESULT STDMETHODCALLTYPE ScriptSite::OnScriptError(IActiveScriptError* failure)
 }
 
 template <class T>
-void ReleaseIfSet(T*& object)
-{
-    if (object)
-        object->Release();
+void ReleaseIfSet(T*& object) {
+    if (object) object->Release();
     object = nullptr;
 }
 
-HRESULT Run(IActiveScript* engine, IActiveScriptParse* parser, ScriptSite& site,
-            const std::wstring& code, const std::vector<NamedItem>& items)
-{
+HRESULT Run(IActiveScript* engine, IActiveScriptParse* parser, ScriptSite& site, const std::wstring& code,
+            const std::vector<NamedItem>& items) {
     HRESULT hr = engine->SetScriptSite(&site);
-    if (SUCCEEDED(hr))
-        hr = parser->InitNew();
+    if (SUCCEEDED(hr)) hr = parser->InitNew();
     for (const NamedItem& item : items) {
-        if (SUCCEEDED(hr))
-            hr = engine->AddNamedItem(item.name.c_str(), SCRIPTITEM_ISVISIBLE);
+        if (SUCCEEDED(hr)) hr = engine->AddNamedItem(item.name.c_str(), SCRIPTITEM_ISVISIBLE);
     }
     EXCEPINFO info{};
     if (SUCCEEDED(hr))
-        hr = parser->ParseScriptText(code.c_str(), nullptr, nullptr, nullptr, 0, 0,
-                                     SCRIPTTEXT_ISVISIBLE, nullptr, &info);
-    if (SUCCEEDED(hr))
-        hr = engine->SetScriptState(SCRIPTSTATE_CONNECTED);
+        hr = parser->ParseScriptText(code.c_str(), nullptr, nullptr, nullptr, 0, 0, SCRIPTTEXT_ISVISIBLE,
+                                     nullptr, &info);
+    if (SUCCEEDED(hr)) hr = engine->SetScriptState(SCRIPTSTATE_CONNECTED);
     // A reported error (a syntax error, say) is the script's failure, not the engine's.
-    if (hr == static_cast<HRESULT>(SCRIPT_E_REPORTED) || site.error)
-        hr = S_OK;
+    if (hr == static_cast<HRESULT>(SCRIPT_E_REPORTED) || site.error) hr = S_OK;
     engine->Close();
     return hr;
 }
 
 }  // namespace
 
-ScriptOutcome RunVBScript(const std::wstring& code, const std::vector<NamedItem>& items)
-{
+ScriptOutcome RunVBScript(const std::wstring& code, const std::vector<NamedItem>& items) {
     ScriptOutcome outcome;
     ScriptSite site(items);
     CLSID clsid;
@@ -150,10 +125,8 @@ ScriptOutcome RunVBScript(const std::wstring& code, const std::vector<NamedItem>
         outcome.engine = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
                                           reinterpret_cast<void**>(&engine));
     if (SUCCEEDED(outcome.engine))
-        outcome.engine = engine->QueryInterface(IID_IActiveScriptParse,
-                                                reinterpret_cast<void**>(&parser));
-    if (SUCCEEDED(outcome.engine))
-        outcome.engine = Run(engine, parser, site, code, items);
+        outcome.engine = engine->QueryInterface(IID_IActiveScriptParse, reinterpret_cast<void**>(&parser));
+    if (SUCCEEDED(outcome.engine)) outcome.engine = Run(engine, parser, site, code, items);
     ReleaseIfSet(parser);
     ReleaseIfSet(engine);
     outcome.error = std::move(site.error);

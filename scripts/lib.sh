@@ -24,7 +24,7 @@ ensure_packages() {
 
 # The native build tools and test libraries.
 ensure_native_tools() {
-  ensure_packages cmake make g++ libgtest-dev libgmock-dev
+  ensure_packages cmake make g++ libgtest-dev libgmock-dev clang-format
 }
 
 # record_counts SUITE PASSED FAILED: leaves a suite's totals for scripts/commands/test.sh.

@@ -54,11 +54,10 @@ ComPtr<ITypeInfo> DefaultInterface(ITypeInfo* classInfo) {
 TAutoObjectFactory::TAutoObjectFactory(TComServer& server, TComClassManager& registry)
     : server_(server), registry_(registry), origin_{IID_IUnknown, {}} {}
 
-TAutoObjectFactory::~TAutoObjectFactory() {
-    registry_.Remove(this);
-}
+TAutoObjectFactory::~TAutoObjectFactory() { registry_.Remove(this); }
 
-std::unique_ptr<TAutoObjectFactory> TAutoObjectFactory::Create(TComServer& server, TComClassManager& registry) {
+std::unique_ptr<TAutoObjectFactory> TAutoObjectFactory::Create(TComServer& server,
+                                                               TComClassManager& registry) {
     std::unique_ptr<TAutoObjectFactory> factory(new TAutoObjectFactory(server, registry));
     factory->ReadTypeInformation();
     return factory;
@@ -71,7 +70,8 @@ void TAutoObjectFactory::ReadTypeInformation() {
     }
     UniqueBstr name;
     UniqueBstr description;
-    CheckPlatformResult(classInfo_->GetDocumentation(MEMBERID_NIL, name.Out(), description.Out(), nullptr, nullptr));
+    CheckPlatformResult(
+        classInfo_->GetDocumentation(MEMBERID_NIL, name.Out(), description.Out(), nullptr, nullptr));
     className_ = NarrowFromBstr(name.Get());
     description_ = NarrowFromBstr(description.Get());
     registry_.Add(this);
@@ -88,9 +88,7 @@ void TAutoObjectFactory::ReadTypeInformation() {
     origin_.source = WideFromNarrow(ProgId());
 }
 
-REFCLSID TAutoObjectFactory::ClassId() const {
-    return CLSID_Tessock;
-}
+REFCLSID TAutoObjectFactory::ClassId() const { return CLSID_Tessock; }
 
 std::string TAutoObjectFactory::ProgId() const {
     return className_.empty() ? std::string() : server_.ServerName() + "." + className_;
@@ -105,13 +103,9 @@ HRESULT TAutoObjectFactory::QueryInterface(REFIID iid, void** object) {
     return S_OK;
 }
 
-ULONG TAutoObjectFactory::AddRef() {
-    return static_cast<ULONG>(server_.CountFactoryReference(+1));
-}
+ULONG TAutoObjectFactory::AddRef() { return static_cast<ULONG>(server_.CountFactoryReference(+1)); }
 
-ULONG TAutoObjectFactory::Release() {
-    return static_cast<ULONG>(server_.CountFactoryReference(-1));
-}
+ULONG TAutoObjectFactory::Release() { return static_cast<ULONG>(server_.CountFactoryReference(-1)); }
 
 HRESULT TAutoObjectFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) {
     if (object == nullptr) return E_POINTER;

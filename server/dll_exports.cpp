@@ -40,10 +40,6 @@ STDAPI DllCanUnloadNow() {
     return (server->ObjectCount() == 0 && server->FactoryCount() == 0) ? S_OK : S_FALSE;
 }
 
-STDAPI DllRegisterServer() {
-    return RunRegistration(kestrune::RegisterClassEntries);
-}
+STDAPI DllRegisterServer() { return RunRegistration(kestrune::RegisterClassEntries); }
 
-STDAPI DllUnregisterServer() {
-    return RunRegistration(kestrune::UnregisterClassEntries);
-}
+STDAPI DllUnregisterServer() { return RunRegistration(kestrune::UnregisterClassEntries); }

@@ -66,22 +66,20 @@ void Unload() {
 
 }  // namespace
 
-TAutoObjectFactory* TessockFactory() {
-    return g_state ? g_state->factory.get() : nullptr;
-}
+TAutoObjectFactory* TessockFactory() { return g_state ? g_state->factory.get() : nullptr; }
 
 }  // namespace kestrune
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     switch (reason) {
-    case DLL_PROCESS_ATTACH:
-        DisableThreadLibraryCalls(instance);
-        return kestrune::Load(instance) ? TRUE : FALSE;
-    case DLL_PROCESS_DETACH:
-        // At process exit other modules may be gone already; the system reclaims all.
-        if (reserved == nullptr) kestrune::Unload();
-        return TRUE;
-    default:
-        return TRUE;
+        case DLL_PROCESS_ATTACH:
+            DisableThreadLibraryCalls(instance);
+            return kestrune::Load(instance) ? TRUE : FALSE;
+        case DLL_PROCESS_DETACH:
+            // At process exit other modules may be gone already; the system reclaims all.
+            if (reserved == nullptr) kestrune::Unload();
+            return TRUE;
+        default:
+            return TRUE;
     }
 }

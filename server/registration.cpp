@@ -30,8 +30,9 @@ std::string GuidText(REFGUID guid) {
 void WriteEntry(const std::string& key, const char* name, const std::string& data) {
     HKEY handle = nullptr;
     DWORD disposition = 0;
-    LONG status = RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, const_cast<char*>(""), REG_OPTION_NON_VOLATILE,
-                                  KEY_READ | KEY_WRITE, nullptr, &handle, &disposition);
+    LONG status =
+        RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, const_cast<char*>(""), REG_OPTION_NON_VOLATILE,
+                        KEY_READ | KEY_WRITE, nullptr, &handle, &disposition);
     if (status == ERROR_SUCCESS) {
         status = RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                                 static_cast<DWORD>(data.size() + 1));

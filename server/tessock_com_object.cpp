@@ -38,9 +38,7 @@ HRESULT TTessockComObject::InnerUnknown::QueryInterface(REFIID iid, void** objec
     return S_OK;
 }
 
-ULONG TTessockComObject::InnerUnknown::AddRef() {
-    return static_cast<ULONG>(++owner_.refs_);
-}
+ULONG TTessockComObject::InnerUnknown::AddRef() { return static_cast<ULONG>(++owner_.refs_); }
 
 ULONG TTessockComObject::InnerUnknown::Release() {
     const LONG count = --owner_.refs_;
@@ -91,8 +89,6 @@ HRESULT TTessockComObject::GetClassInfo(ITypeInfo** info) {
     return S_OK;
 }
 
-HRESULT TTessockComObject::InterfaceSupportsErrorInfo(REFIID iid) {
-    return Answers(iid) ? S_OK : S_FALSE;
-}
+HRESULT TTessockComObject::InterfaceSupportsErrorInfo(REFIID iid) { return Answers(iid) ? S_OK : S_FALSE; }
 
 }  // namespace kestrune

@@ -14,9 +14,7 @@ namespace {
 constexpr std::int32_t kChunkSize = 102400;
 constexpr std::string_view kReadErrorMessage = "Error reading uploaded file or form data.";
 
-bool ClientConnected(HostContext& host) {
-    return host.FetchHostResponse()->IsClientConnected();
-}
+bool ClientConnected(HostContext& host) { return host.FetchHostResponse()->IsClientConnected(); }
 
 // Fills body from the host; false when the client went away before a pass.
 bool ReadPasses(HostContext& host, std::int32_t total, TMemoryStream& body) {
@@ -43,8 +41,8 @@ void TTessock::ReadRequest() {
     try {
         if (!ReadPasses(host_, total, RequestBody)) return;
         RequestBody.SetPosition(0);
-        ParseMultipart(RequestBody.View(), codePage_, [this] { return ClientConnected(host_); },
-                       FormFields, File);
+        ParseMultipart(
+            RequestBody.View(), codePage_, [this] { return ClientConnected(host_); }, FormFields, File);
     } catch (...) {
         // Every failure of reading or parsing ends here, whatever its type; a failure to
         // report it leaves intake and fails the creation of the object.

@@ -13,8 +13,7 @@ public:
 
     std::int32_t BinaryRead(std::int32_t count, char* destination) override {
         const std::int32_t n = std::max(0, std::min(count, host_.size_ - host_.delivered_));
-        host_.reader_(static_cast<std::uint64_t>(host_.delivered_), static_cast<std::size_t>(n),
-                      destination);
+        host_.reader_(static_cast<std::uint64_t>(host_.delivered_), static_cast<std::size_t>(n), destination);
         host_.delivered_ += n;
         return n;
     }
@@ -41,12 +40,8 @@ BodyHost::BodyHost(std::string_view body)
                    std::memcpy(destination, body.data() + offset, count);
                }) {}
 
-std::unique_ptr<HostRequest> BodyHost::FetchHostRequest() {
-    return std::make_unique<Request>(*this);
-}
+std::unique_ptr<HostRequest> BodyHost::FetchHostRequest() { return std::make_unique<Request>(*this); }
 
-std::unique_ptr<HostResponse> BodyHost::FetchHostResponse() {
-    return std::make_unique<Response>(*this);
-}
+std::unique_ptr<HostResponse> BodyHost::FetchHostResponse() { return std::make_unique<Response>(*this); }
 
 }  // namespace kestrune

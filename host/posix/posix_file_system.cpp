@@ -52,8 +52,7 @@ bool PosixFileSystem::IsFile(const std::string& path) {
     return ::stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
 }
 
-CreateOutcome PosixFileSystem::CreateNew(const std::string& path,
-                                         std::unique_ptr<OutputFile>& file) {
+CreateOutcome PosixFileSystem::CreateNew(const std::string& path, std::unique_ptr<OutputFile>& file) {
     file.reset();
     int descriptor;
     do {
@@ -84,8 +83,6 @@ bool PosixFileSystem::Replace(const std::string& from, const std::string& to) {
     return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
-void PosixFileSystem::Remove(const std::string& path) {
-    ::unlink(path.c_str());
-}
+void PosixFileSystem::Remove(const std::string& path) { ::unlink(path.c_str()); }
 
 }  // namespace kestrune

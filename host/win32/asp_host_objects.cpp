@@ -63,8 +63,8 @@ public:
             throw EOleSysError("Invalid variant type conversion", DISP_E_TYPEMISMATCH);
         }
         SAFEARRAY* array = V_ARRAY(data.Get());
-        const std::int32_t copied =
-            std::max<std::int32_t>(0, std::min({static_cast<std::int32_t>(V_I4(delivered.Get())), ElementCount(array), count}));
+        const std::int32_t copied = std::max<std::int32_t>(
+            0, std::min({static_cast<std::int32_t>(V_I4(delivered.Get())), ElementCount(array), count}));
         if (copied > 0) {
             const ArrayDataLock lock(array);
             std::memcpy(destination, lock.Data(), static_cast<std::size_t>(copied));

@@ -29,18 +29,18 @@ BOOL CALLBACK ChooseOnce(PINIT_ONCE, PVOID, PVOID*) {
 // The interface a property VARIANT holds, by value or by reference; null for VT_EMPTY.
 ComPtr<IUnknown> InterfaceOf(const VARIANT& value) {
     switch (V_VT(&value)) {
-    case VT_EMPTY:
-        return {};
-    case VT_UNKNOWN:
-        return ComPtr<IUnknown>::Borrow(V_UNKNOWN(&value));
-    case VT_DISPATCH:
-        return ComPtr<IUnknown>::Borrow(V_DISPATCH(&value));
-    case VT_UNKNOWN | VT_BYREF:
-        return ComPtr<IUnknown>::Borrow(V_UNKNOWNREF(&value) ? *V_UNKNOWNREF(&value) : nullptr);
-    case VT_DISPATCH | VT_BYREF:
-        return ComPtr<IUnknown>::Borrow(V_DISPATCHREF(&value) ? *V_DISPATCHREF(&value) : nullptr);
-    default:
-        throw EOleSysError("Invalid variant type conversion", DISP_E_TYPEMISMATCH);
+        case VT_EMPTY:
+            return {};
+        case VT_UNKNOWN:
+            return ComPtr<IUnknown>::Borrow(V_UNKNOWN(&value));
+        case VT_DISPATCH:
+            return ComPtr<IUnknown>::Borrow(V_DISPATCH(&value));
+        case VT_UNKNOWN | VT_BYREF:
+            return ComPtr<IUnknown>::Borrow(V_UNKNOWNREF(&value) ? *V_UNKNOWNREF(&value) : nullptr);
+        case VT_DISPATCH | VT_BYREF:
+            return ComPtr<IUnknown>::Borrow(V_DISPATCHREF(&value) ? *V_DISPATCHREF(&value) : nullptr);
+        default:
+            throw EOleSysError("Invalid variant type conversion", DISP_E_TYPEMISMATCH);
     }
 }
 
@@ -78,9 +78,7 @@ ComPtr<IObjectContext> FindObjectContext(const ContextProvider& provider) {
     return context;
 }
 
-void RaiseInterfaceNotSupported() {
-    throw Exception("Interface not supported");
-}
+void RaiseInterfaceNotSupported() { throw Exception("Interface not supported"); }
 
 ComPtr<IUnknown> FetchContextObject(const ContextProvider& provider, const wchar_t* property) {
     const ComPtr<IObjectContext> context = FindObjectContext(provider);

@@ -16,9 +16,7 @@ int Length(std::string_view text) {
 
 }  // namespace
 
-bool Win32CodePage::IsLeadByte(unsigned char byte) const {
-    return IsDBCSLeadByte(byte) != FALSE;
-}
+bool Win32CodePage::IsLeadByte(unsigned char byte) const { return IsDBCSLeadByte(byte) != FALSE; }
 
 bool Win32CodePage::NamesEqual(std::string_view a, std::string_view b) const {
     return CompareStringA(LOCALE_USER_DEFAULT, kNameFlags, a.data(), Length(a), b.data(), Length(b)) ==

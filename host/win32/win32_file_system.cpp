@@ -14,7 +14,9 @@ constexpr std::size_t kWriteChunk = 64u * 1024u * 1024u;
 class Win32OutputFile final : public OutputFile {
 public:
     explicit Win32OutputFile(HANDLE handle) : handle_(handle) {}
-    ~Win32OutputFile() override { if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_); }
+    ~Win32OutputFile() override {
+        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+    }
 
     bool WriteAll(const char* data, std::size_t size) override {
         while (size > 0) {
@@ -51,7 +53,7 @@ CreateOutcome Win32FileSystem::CreateNew(const std::string& path, std::unique_pt
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
         return (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) ? CreateOutcome::AlreadyExists
-                                                                              : CreateOutcome::Failed;
+                                                                             : CreateOutcome::Failed;
     }
     file = std::make_unique<Win32OutputFile>(handle);
     return CreateOutcome::Created;
@@ -65,8 +67,6 @@ bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
-void Win32FileSystem::Remove(const std::string& path) {
-    DeleteFileA(path.c_str());
-}
+void Win32FileSystem::Remove(const std::string& path) { DeleteFileA(path.c_str()); }
 
 }  // namespace kestrune

@@ -12,7 +12,6 @@ enum class IncludeKind { kFile, kVirtual };
 // is relative to the site root (without one it is relative like file=). "\" and "/"
 // both separate; "." and ".." are resolved. Throws std::invalid_argument when the
 // target is empty, holds NUL or ":", or climbs above the site root.
-std::string ResolveIncludePath(std::string_view includingPage, IncludeKind kind,
-                               std::string_view target);
+std::string ResolveIncludePath(std::string_view includingPage, IncludeKind kind, std::string_view target);
 
 }  // namespace kestrune

@@ -8,8 +8,8 @@
 namespace kestrune {
 
 struct PageDirective {
-  // Attribute names upper-cased; values as written, without quotes.
-  std::map<std::string, std::string> attributes;
+    // Attribute names upper-cased; values as written, without quotes.
+    std::map<std::string, std::string> attributes;
 };
 
 // Parses the text between "<%@" and "%>". Names are LANGUAGE, CODEPAGE, LCID,

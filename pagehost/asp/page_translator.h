@@ -22,9 +22,9 @@
 namespace kestrune {
 
 struct TranslatedPage {
-  std::string program;      // VBScript text, lines ended by CR LF
-  LineMap lines;            // output line -> (site path, line)
-  PageDirective directive;  // attributes of the page's <%@ %>, if it has one
+    std::string program;      // VBScript text, lines ended by CR LF
+    LineMap lines;            // output line -> (site path, line)
+    PageDirective directive;  // attributes of the page's <%@ %>, if it has one
 };
 
 // Returns the bytes of the file at a site path ("/inc/menu.inc"), or nullopt when
@@ -38,7 +38,6 @@ constexpr int kMaxIncludeDepth = 16;
 // are passed through). Throws EPageError naming the file and line of the first
 // problem: an unclosed block, a bad directive, a language other than VBScript, a bad
 // or missing include, an include cycle or nesting deeper than kMaxIncludeDepth.
-TranslatedPage TranslatePage(std::string_view page, const std::string& sitePath,
-                             const IncludeLoader& loader);
+TranslatedPage TranslatePage(std::string_view page, const std::string& sitePath, const IncludeLoader& loader);
 
 }  // namespace kestrune

@@ -13,10 +13,10 @@ namespace kestrune {
 bool WantsKeepAlive(const RequestHead& head);
 
 struct BodyFraming {
-  int status = 0;            // 0: read `length` body bytes; else answer this status and close
-  std::string reason;        // for a status: one line for the error page
-  std::uint64_t length = 0;  // body bytes that follow the head
-  bool expectContinue = false;  // send "100 Continue" before reading the body
+    int status = 0;               // 0: read `length` body bytes; else answer this status and close
+    std::string reason;           // for a status: one line for the error page
+    std::uint64_t length = 0;     // body bytes that follow the head
+    bool expectContinue = false;  // send "100 Continue" before reading the body
 };
 
 // Decides how the body is framed before a byte of it is read, so an oversized body is

@@ -6,8 +6,8 @@ namespace kestrune {
 namespace {
 
 struct MimeEntry {
-  std::string_view extension;
-  std::string_view type;
+    std::string_view extension;
+    std::string_view type;
 };
 
 constexpr MimeEntry kMimeTable[] = {
@@ -31,16 +31,16 @@ constexpr MimeEntry kMimeTable[] = {
 }  // namespace
 
 std::string_view MimeTypeForPath(std::string_view path) {
-  std::size_t slash = path.find_last_of("/\\");
-  std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
-  std::size_t dot = name.rfind('.');
-  if (dot != std::string_view::npos) {
-    std::string_view extension = name.substr(dot + 1);
-    for (const MimeEntry& entry : kMimeTable) {
-      if (EqualsNoCase(entry.extension, extension)) return entry.type;
+    std::size_t slash = path.find_last_of("/\\");
+    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    std::size_t dot = name.rfind('.');
+    if (dot != std::string_view::npos) {
+        std::string_view extension = name.substr(dot + 1);
+        for (const MimeEntry& entry : kMimeTable) {
+            if (EqualsNoCase(entry.extension, extension)) return entry.type;
+        }
     }
-  }
-  return "application/octet-stream";
+    return "application/octet-stream";
 }
 
 }  // namespace kestrune

@@ -6,65 +6,65 @@ namespace {
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
 }
 
 }  // namespace
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    }
+    return true;
 }
 
 std::string_view RequestHead::Header(std::string_view name) const {
-  for (const auto& header : headers) {
-    if (EqualsNoCase(header.first, name)) return header.second;
-  }
-  return {};
+    for (const auto& header : headers) {
+        if (EqualsNoCase(header.first, name)) return header.second;
+    }
+    return {};
 }
 
 int RequestHead::HeaderCount(std::string_view name) const {
-  int count = 0;
-  for (const auto& header : headers) count += EqualsNoCase(header.first, name) ? 1 : 0;
-  return count;
+    int count = 0;
+    for (const auto& header : headers) count += EqualsNoCase(header.first, name) ? 1 : 0;
+    return count;
 }
 
 std::string RequestHead::JoinedHeader(std::string_view name) const {
-  std::string joined;
-  for (const auto& header : headers) {
-    if (!EqualsNoCase(header.first, name)) continue;
-    if (!joined.empty()) joined += ", ";
-    joined += header.second;
-  }
-  return joined;
+    std::string joined;
+    for (const auto& header : headers) {
+        if (!EqualsNoCase(header.first, name)) continue;
+        if (!joined.empty()) joined += ", ";
+        joined += header.second;
+    }
+    return joined;
 }
 
 bool RequestHead::HeaderHasToken(std::string_view name, std::string_view token) const {
-  std::string joined = JoinedHeader(name);
-  std::string_view rest = joined;
-  while (!rest.empty()) {
-    std::size_t comma = rest.find(',');
-    std::string_view item = Trim(rest.substr(0, comma));
-    if (EqualsNoCase(item, token)) return true;
-    if (comma == std::string_view::npos) break;
-    rest.remove_prefix(comma + 1);
-  }
-  return false;
+    std::string joined = JoinedHeader(name);
+    std::string_view rest = joined;
+    while (!rest.empty()) {
+        std::size_t comma = rest.find(',');
+        std::string_view item = Trim(rest.substr(0, comma));
+        if (EqualsNoCase(item, token)) return true;
+        if (comma == std::string_view::npos) break;
+        rest.remove_prefix(comma + 1);
+    }
+    return false;
 }
 
 std::string_view RequestHead::Path() const {
-  std::string_view all = target;
-  return all.substr(0, all.find('?'));
+    std::string_view all = target;
+    return all.substr(0, all.find('?'));
 }
 
 std::string_view RequestHead::Query() const {
-  std::size_t mark = target.find('?');
-  return mark == std::string::npos ? std::string_view() : std::string_view(target).substr(mark + 1);
+    std::size_t mark = target.find('?');
+    return mark == std::string::npos ? std::string_view() : std::string_view(target).substr(mark + 1);
 }
 
 }  // namespace kestrune

@@ -9,35 +9,35 @@
 namespace kestrune {
 
 struct RequestHead {
-  std::string method;  // as sent; methods are case-sensitive
-  std::string target;  // request-target as sent: "/a%20b.asp?x=1"
-  int versionMajor = 1;
-  int versionMinor = 1;
-  std::vector<std::pair<std::string, std::string>> headers;  // in order, values trimmed
+    std::string method;  // as sent; methods are case-sensitive
+    std::string target;  // request-target as sent: "/a%20b.asp?x=1"
+    int versionMajor = 1;
+    int versionMinor = 1;
+    std::vector<std::pair<std::string, std::string>> headers;  // in order, values trimmed
 
-  // First value of a header, by case-insensitive name; empty when absent.
-  std::string_view Header(std::string_view name) const;
-  // Number of header lines with this name.
-  int HeaderCount(std::string_view name) const;
-  // All values of a header joined with ", " (RFC 9110 section 5.3).
-  std::string JoinedHeader(std::string_view name) const;
-  // True when a comma-separated header (Connection, Expect...) lists token, in any case.
-  bool HeaderHasToken(std::string_view name, std::string_view token) const;
+    // First value of a header, by case-insensitive name; empty when absent.
+    std::string_view Header(std::string_view name) const;
+    // Number of header lines with this name.
+    int HeaderCount(std::string_view name) const;
+    // All values of a header joined with ", " (RFC 9110 section 5.3).
+    std::string JoinedHeader(std::string_view name) const;
+    // True when a comma-separated header (Connection, Expect...) lists token, in any case.
+    bool HeaderHasToken(std::string_view name, std::string_view token) const;
 
-  bool AtLeast11() const { return versionMajor > 1 || (versionMajor == 1 && versionMinor >= 1); }
-  // "/a%20b.asp" and "x=1": the target split at its first "?".
-  std::string_view Path() const;
-  std::string_view Query() const;
+    bool AtLeast11() const { return versionMajor > 1 || (versionMajor == 1 && versionMinor >= 1); }
+    // "/a%20b.asp" and "x=1": the target split at its first "?".
+    std::string_view Path() const;
+    std::string_view Query() const;
 };
 
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // The value of a hexadecimal digit, or -1 (percent-decoding of paths and queries).
 inline int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
 }
 
 }  // namespace kestrune

@@ -12,14 +12,14 @@
 namespace kestrune {
 
 struct ResponseHead {
-  int status = 200;
-  std::string reason;  // empty: the standard phrase for status
-  // Content-Type, Location, Cache-Control...: written in order, as given. The writer
-  // adds Date, Server, the framing headers and Connection itself.
-  std::vector<std::pair<std::string, std::string>> headers;
-  std::optional<std::uint64_t> contentLength;  // known size of the body
-  bool keepAlive = true;                       // the server's wish; the writer may clear it
-  bool chunked = false;                        // out: the body must be sent chunked
+    int status = 200;
+    std::string reason;  // empty: the standard phrase for status
+    // Content-Type, Location, Cache-Control...: written in order, as given. The writer
+    // adds Date, Server, the framing headers and Connection itself.
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::optional<std::uint64_t> contentLength;  // known size of the body
+    bool keepAlive = true;                       // the server's wish; the writer may clear it
+    bool chunked = false;                        // out: the body must be sent chunked
 };
 
 // Standard reason phrase; "Unknown" for a code without one.

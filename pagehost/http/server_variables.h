@@ -13,20 +13,20 @@
 namespace kestrune {
 
 struct ServerAddress {
-  std::string host = "127.0.0.1";
-  int port = 0;
-  std::string remoteHost = "127.0.0.1";
-  int remotePort = 0;
+    std::string host = "127.0.0.1";
+    int port = 0;
+    std::string remoteHost = "127.0.0.1";
+    int remotePort = 0;
 };
 
 // What the intrinsic Request answers besides the body.
 struct PageRequestInfo {
-  std::string query;  // the raw query string, QUERY_STRING
-  QueryPairs queryPairs;
-  std::vector<std::pair<std::string, std::string>> serverVariables;  // names upper-case
+    std::string query;  // the raw query string, QUERY_STRING
+    QueryPairs queryPairs;
+    std::vector<std::pair<std::string, std::string>> serverVariables;  // names upper-case
 
-  // The value of a server variable (ASCII case ignored), or nullopt.
-  std::optional<std::string> ServerVariable(std::string_view name) const;
+    // The value of a server variable (ASCII case ignored), or nullopt.
+    std::optional<std::string> ServerVariable(std::string_view name) const;
 };
 
 // REQUEST_METHOD, CONTENT_TYPE, CONTENT_LENGTH, QUERY_STRING, SCRIPT_NAME, PATH_INFO,

@@ -8,9 +8,9 @@
 namespace kestrune {
 
 struct DecodedPath {
-  int status = 0;       // 0, or 400 (malformed) / 403 (names something outside the site)
-  std::string reason;   // for a status
-  std::string path;     // "/docs/a b.asp": decoded, "/"-separated, always starting with "/"
+    int status = 0;      // 0, or 400 (malformed) / 403 (names something outside the site)
+    std::string reason;  // for a status
+    std::string path;    // "/docs/a b.asp": decoded, "/"-separated, always starting with "/"
 };
 
 // Decodes %XX ("+" stays "+": it means a space only in query strings) and checks every
@@ -31,9 +31,9 @@ using FileProbe = std::function<FileKind(const std::string& filePath)>;
 constexpr std::string_view kDefaultDocuments[] = {"default.asp", "index.html"};
 
 struct ResolvedTarget {
-  int status = 0;        // 0 found; 301 a folder asked for without its "/"; 404
-  std::string sitePath;  // SCRIPT_NAME of what is served: "/dir/default.asp"
-  std::string filePath;  // where it is on disk
+    int status = 0;        // 0 found; 301 a folder asked for without its "/"; 404
+    std::string sitePath;  // SCRIPT_NAME of what is served: "/dir/default.asp"
+    std::string filePath;  // where it is on disk
 };
 
 // Finds the file for a decoded site path: the file itself, or a folder's default

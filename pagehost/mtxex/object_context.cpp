@@ -14,23 +14,18 @@ namespace {
 thread_local IUnknown* current_request = nullptr;
 thread_local IUnknown* current_response = nullptr;
 
-void Replace(IUnknown*& slot, IUnknown* value)
-{
-    if (value)
-        value->AddRef();
+void Replace(IUnknown*& slot, IUnknown* value) {
+    if (value) value->AddRef();
     IUnknown* old = slot;
     slot = value;
-    if (old)
-        old->Release();
+    if (old) old->Release();
 }
 
 class ObjectContext final : public IObjectContext, public IGetContextProperties {
 public:
     // IUnknown (the IObjectContext one is the object's identity)
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override
-    {
-        if (!object)
-            return E_POINTER;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
         *object = nullptr;
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, kIidObjectContext))
             *object = static_cast<IObjectContext*>(this);
@@ -42,17 +37,14 @@ public:
         return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() override
-    {
+    ULONG STDMETHODCALLTYPE Release() override {
         ULONG left = --references_;
-        if (left == 0)
-            delete this;
+        if (left == 0) delete this;
         return left;
     }
 
     // IObjectContext: a page host has no transactions and no roles.
-    HRESULT STDMETHODCALLTYPE CreateInstance(REFCLSID clsid, REFIID iid, void** object) override
-    {
+    HRESULT STDMETHODCALLTYPE CreateInstance(REFCLSID clsid, REFIID iid, void** object) override {
         return CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, iid, object);
     }
     HRESULT STDMETHODCALLTYPE SetComplete() override { return S_OK; }
@@ -61,26 +53,20 @@ public:
     HRESULT STDMETHODCALLTYPE DisableCommit() override { return S_OK; }
     BOOL STDMETHODCALLTYPE IsInTransaction() override { return FALSE; }
     BOOL STDMETHODCALLTYPE IsSecurityEnabled() override { return FALSE; }
-    HRESULT STDMETHODCALLTYPE IsCallerInRole(BSTR, BOOL* in_role) override
-    {
-        if (!in_role)
-            return E_POINTER;
+    HRESULT STDMETHODCALLTYPE IsCallerInRole(BSTR, BOOL* in_role) override {
+        if (!in_role) return E_POINTER;
         *in_role = TRUE;
         return S_OK;
     }
 
     // IGetContextProperties
-    HRESULT STDMETHODCALLTYPE Count(LONG* count) override
-    {
-        if (!count)
-            return E_POINTER;
+    HRESULT STDMETHODCALLTYPE Count(LONG* count) override {
+        if (!count) return E_POINTER;
         *count = 2;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetProperty(BSTR name, VARIANT* value) override
-    {
-        if (!value)
-            return E_POINTER;
+    HRESULT STDMETHODCALLTYPE GetProperty(BSTR name, VARIANT* value) override {
+        if (!value) return E_POINTER;
         VariantInit(value);
         IUnknown* source;
         if (name && _wcsicmp(name, L"Request") == 0)
@@ -89,20 +75,16 @@ public:
             source = current_response;
         else
             return E_INVALIDARG;
-        if (!source)
-            return S_OK;  // VT_EMPTY: this thread's host has set nothing
+        if (!source) return S_OK;  // VT_EMPTY: this thread's host has set nothing
         IDispatch* dispatch = nullptr;
         HRESULT hr = source->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch));
-        if (FAILED(hr))
-            return hr;
+        if (FAILED(hr)) return hr;
         V_VT(value) = VT_DISPATCH;
         V_DISPATCH(value) = dispatch;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE EnumNames(IUnknown** names) override
-    {
-        if (names)
-            *names = nullptr;
+    HRESULT STDMETHODCALLTYPE EnumNames(IUnknown** names) override {
+        if (names) *names = nullptr;
         return E_NOTIMPL;
     }
 
@@ -114,17 +96,14 @@ private:
 }  // namespace
 }  // namespace kestrune
 
-extern "C" HRESULT __cdecl GetObjectContext(kestrune::IObjectContext** context)
-{
-    if (!context)
-        return E_POINTER;
+extern "C" HRESULT __cdecl GetObjectContext(kestrune::IObjectContext** context) {
+    if (!context) return E_POINTER;
     *context = new (std::nothrow) kestrune::ObjectContext();
     return *context ? S_OK : E_OUTOFMEMORY;
 }
 
 // Host objects are per thread, as a page runs on one thread; null clears a slot.
-extern "C" void __stdcall SetHostObjects(IUnknown* request, IUnknown* response)
-{
+extern "C" void __stdcall SetHostObjects(IUnknown* request, IUnknown* response) {
     kestrune::Replace(kestrune::current_request, request);
     kestrune::Replace(kestrune::current_response, response);
 }

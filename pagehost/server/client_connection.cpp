@@ -16,8 +16,7 @@ constexpr std::size_t kReceiveStep = 64 * 1024;
 // How long bytes just received vouch for the client without a look at the socket.
 constexpr ULONGLONG kFreshReceiveMs = 20;
 
-void SetReceiveTimeout(SOCKET socket, DWORD milliseconds)
-{
+void SetReceiveTimeout(SOCKET socket, DWORD milliseconds) {
     setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&milliseconds),
                sizeof milliseconds);
 }
@@ -26,18 +25,15 @@ int ClampToInt(std::size_t count) { return static_cast<int>(std::min<std::size_t
 
 }  // namespace
 
-ClientConnection::ClientConnection(UniqueSocket socket) : socket_(std::move(socket))
-{
+ClientConnection::ClientConnection(UniqueSocket socket) : socket_(std::move(socket)) {
     SetReceiveTimeout(socket_.Get(), kReceiveTimeoutMs);
     BOOL noDelay = TRUE;
     setsockopt(socket_.Get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
                sizeof noDelay);
 }
 
-bool ClientConnection::ReceiveMore()
-{
-    if (gone_)
-        return false;
+bool ClientConnection::ReceiveMore() {
+    if (gone_) return false;
     char buffer[kReceiveStep];
     int got = recv(socket_.Get(), buffer, sizeof buffer, 0);
     if (got <= 0) {
@@ -49,18 +45,15 @@ bool ClientConnection::ReceiveMore()
     return true;
 }
 
-std::size_t ClientConnection::Receive(char* destination, std::size_t count)
-{
-    if (count == 0)
-        return 0;
+std::size_t ClientConnection::Receive(char* destination, std::size_t count) {
+    if (count == 0) return 0;
     if (!pending_.empty()) {
         std::size_t taken = std::min(count, pending_.size());
         std::memcpy(destination, pending_.data(), taken);
         pending_.erase(0, taken);
         return taken;
     }
-    if (gone_)
-        return 0;
+    if (gone_) return 0;
     int got = recv(socket_.Get(), destination, ClampToInt(count), 0);
     if (got <= 0) {
         gone_ = true;
@@ -70,8 +63,7 @@ std::size_t ClientConnection::Receive(char* destination, std::size_t count)
     return static_cast<std::size_t>(got);
 }
 
-bool ClientConnection::SendAll(std::string_view bytes)
-{
+bool ClientConnection::SendAll(std::string_view bytes) {
     while (!bytes.empty() && !gone_) {
         int sent = send(socket_.Get(), bytes.data(), ClampToInt(bytes.size()), 0);
         if (sent <= 0) {
@@ -83,12 +75,9 @@ bool ClientConnection::SendAll(std::string_view bytes)
     return !gone_;
 }
 
-bool ClientConnection::StillThere()
-{
-    if (gone_)
-        return false;
-    if (lastReceived_ != 0 && GetTickCount64() - lastReceived_ < kFreshReceiveMs)
-        return true;
+bool ClientConnection::StillThere() {
+    if (gone_) return false;
+    if (lastReceived_ != 0 && GetTickCount64() - lastReceived_ < kFreshReceiveMs) return true;
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(socket_.Get(), &readable);
@@ -100,14 +89,12 @@ bool ClientConnection::StillThere()
         // Readable with nothing to read is an orderly close; an error is a reset.
         char byte;
         int got = recv(socket_.Get(), &byte, 1, MSG_PEEK);
-        if (got <= 0)
-            gone_ = true;
+        if (got <= 0) gone_ = true;
     }
     return !gone_;
 }
 
-void ClientConnection::CloseGracefully()
-{
+void ClientConnection::CloseGracefully() {
     if (!gone_) {
         shutdown(socket_.Get(), SD_SEND);
         SetReceiveTimeout(socket_.Get(), kLingerTimeoutMs);

@@ -30,22 +30,18 @@ struct Route {
     bool isPage = false;
 };
 
-bool EndsWithNoCase(const std::string& text, std::string_view suffix)
-{
+bool EndsWithNoCase(const std::string& text, std::string_view suffix) {
     return text.size() >= suffix.size() &&
            EqualsNoCase(std::string_view(text).substr(text.size() - suffix.size()), suffix);
 }
 
-FileKind Probe(const std::string& path)
-{
+FileKind Probe(const std::string& path) {
     DWORD attributes = GetFileAttributesW(FromUtf8(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES)
-        return FileKind::kNone;
+    if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::kNone;
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileKind::kDirectory : FileKind::kFile;
 }
 
-Route FindRoute(const RequestHead& head, const SiteContext& site)
-{
+Route FindRoute(const RequestHead& head, const SiteContext& site) {
     Route route;
     DecodedPath decoded = DecodeUrlPath(head.Path());
     if (decoded.status != 0) {
@@ -56,10 +52,8 @@ Route FindRoute(const RequestHead& head, const SiteContext& site)
     ResolvedTarget target = ResolveTarget(site.root, decoded.path, '\\', Probe);
     route.status = target.status;
     route.sitePath = target.status == 301 ? decoded.path + "/" : target.sitePath;
-    if (target.status == 404)
-        route.reason = "There is no " + decoded.path + " on this site.";
-    if (target.status != 0)
-        return route;
+    if (target.status == 404) route.reason = "There is no " + decoded.path + " on this site.";
+    if (target.status != 0) return route;
     route.filePath = FromUtf8(target.filePath);
     route.isPage = EndsWithNoCase(target.sitePath, ".asp");
     if (!route.isPage && IsRefusedStaticFile(target.sitePath)) {
@@ -72,8 +66,7 @@ Route FindRoute(const RequestHead& head, const SiteContext& site)
     return route;
 }
 
-PageResponseSettings SettingsFor(const RequestHead* head, bool keep_alive)
-{
+PageResponseSettings SettingsFor(const RequestHead* head, bool keep_alive) {
     PageResponseSettings settings;
     settings.clientIs11 = !head || head->AtLeast11();
     settings.headRequest = head && head->method == "HEAD";
@@ -83,41 +76,33 @@ PageResponseSettings SettingsFor(const RequestHead* head, bool keep_alive)
 }
 
 // An error page or a redirect. False when the connection cannot go on.
-bool SendSimple(ClientConnection& connection, const RequestHead* head, int status,
-                const std::string& detail, bool keep_alive, const std::string& location = {})
-{
+bool SendSimple(ClientConnection& connection, const RequestHead* head, int status, const std::string& detail,
+                bool keep_alive, const std::string& location = {}) {
     SocketTransport transport(connection);
     PageResponse response(transport, SettingsFor(head, keep_alive));
     response.SetStatus(status, "");
     response.SetCharSet("utf-8");
-    if (status == 405)
-        response.AddHeader("Allow", "GET, HEAD");
-    if (!location.empty())
-        response.AddHeader("Location", location);
+    if (status == 405) response.AddHeader("Allow", "GET, HEAD");
+    if (!location.empty()) response.AddHeader("Location", location);
     response.Write(ErrorPageHtml(status, detail));
     response.Finish();
     return response.KeepsConnection();
 }
 
-void LogRequest(const RequestHead& head, int status)
-{
+void LogRequest(const RequestHead& head, int status) {
     std::string line = head.method + " " + head.target + " " + std::to_string(status) + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
 }
 
 // Takes the rest of a body that nobody read, when that is cheaper than a new connection.
-bool DrainBody(SocketRequestSource& body, bool body_may_come)
-{
+bool DrainBody(SocketRequestSource& body, bool body_may_come) {
     std::int64_t left = body.Left();
-    if (left == 0)
-        return true;
-    if (!body_may_come || left > kDrainLimit)
-        return false;
+    if (left == 0) return true;
+    if (!body_may_come || left > kDrainLimit) return false;
     static thread_local char buffer[64 * 1024];
     try {
-        while (body.Left() > 0)
-            body.Read(buffer, sizeof buffer);
+        while (body.Left() > 0) body.Read(buffer, sizeof buffer);
     } catch (const std::exception&) {
         return false;
     }
@@ -125,13 +110,11 @@ bool DrainBody(SocketRequestSource& body, bool body_may_come)
 }
 
 bool RunPage(ClientConnection& connection, const RequestHead& head, const Route& route,
-             const SiteContext& site, const std::shared_ptr<SocketRequestSource>& body,
-             bool keep_alive)
-{
+             const SiteContext& site, const std::shared_ptr<SocketRequestSource>& body, bool keep_alive) {
     ServerAddress address = site.address;
     address.remotePort = PeerPort(connection.Socket());
-    auto info = std::make_shared<PageRequestInfo>(MakePageRequestInfo(
-        head, route.sitePath, MapSitePath(site.root, route.sitePath, '\\'), address));
+    auto info = std::make_shared<PageRequestInfo>(
+        MakePageRequestInfo(head, route.sitePath, MapSitePath(site.root, route.sitePath, '\\'), address));
     SocketTransport transport(connection);
     auto response = std::make_shared<PageResponse>(transport, SettingsFor(&head, keep_alive));
     RunAspPage(PageRun{site.root, route.sitePath, info}, body, response, site.setHost);
@@ -144,31 +127,28 @@ bool RunPage(ClientConnection& connection, const RequestHead& head, const Route&
 }
 
 // Answers one request whose head is parsed. False when the connection must close.
-bool HandleRequest(ClientConnection& connection, const RequestHead& head, const SiteContext& site)
-{
+bool HandleRequest(ClientConnection& connection, const RequestHead& head, const SiteContext& site) {
     BodyFraming framing = DecideBody(head, site.maxRequestBytes);
     if (framing.status != 0) {
         LogRequest(head, framing.status);
         SendSimple(connection, &head, framing.status, framing.reason, false);
         return false;
     }
-    auto body = std::make_shared<SocketRequestSource>(connection,
-                                                      static_cast<std::int64_t>(framing.length));
+    auto body = std::make_shared<SocketRequestSource>(connection, static_cast<std::int64_t>(framing.length));
     bool wants_keep_alive = WantsKeepAlive(head);
     Route route = FindRoute(head, site);
     if (route.status != 0 || !route.isPage) {
         // Nothing reads this body: keep the connection only if it is small and coming.
         bool body_may_come = !framing.expectContinue;
-        bool keep = wants_keep_alive &&
-                    (framing.length == 0 || (body_may_come && framing.length <= kDrainLimit));
+        bool keep =
+            wants_keep_alive && (framing.length == 0 || (body_may_come && framing.length <= kDrainLimit));
         bool kept;
         if (route.status != 0) {
             LogRequest(head, route.status);
             std::string location;
             if (route.status == 301) {
                 location = route.sitePath;
-                if (!head.Query().empty())
-                    location += "?" + std::string(head.Query());
+                if (!head.Query().empty()) location += "?" + std::string(head.Query());
             }
             kept = SendSimple(connection, &head, route.status, route.reason, keep, location);
         } else {
@@ -178,32 +158,27 @@ bool HandleRequest(ClientConnection& connection, const RequestHead& head, const 
         return kept && DrainBody(*body, body_may_come);
     }
     // The client waits for this before it sends a body it announced (RFC 9110 10.1.1).
-    if (framing.expectContinue && !connection.SendAll(kContinue))
-        return false;
+    if (framing.expectContinue && !connection.SendAll(kContinue)) return false;
     bool kept = RunPage(connection, head, route, site, body, wants_keep_alive);
     return kept && DrainBody(*body, true);
 }
 
 // Reads until the parser has a whole head (or an error). False when the client leaves.
-bool ReadHead(ClientConnection& connection, RequestHeadParser& parser)
-{
+bool ReadHead(ClientConnection& connection, RequestHeadParser& parser) {
     std::string& pending = connection.Pending();
     while (true) {
         if (!pending.empty()) {
             std::size_t used = parser.Feed(pending.data(), pending.size());
             pending.erase(0, used);
-            if (parser.Status() != HeadStatus::kIncomplete)
-                return true;
+            if (parser.Status() != HeadStatus::kIncomplete) return true;
         }
-        if (!connection.ReceiveMore())
-            return false;
+        if (!connection.ReceiveMore()) return false;
     }
 }
 
 }  // namespace
 
-void ServeConnection(UniqueSocket socket, const SiteContext& site)
-{
+void ServeConnection(UniqueSocket socket, const SiteContext& site) {
     ClientConnection connection(std::move(socket));
     RequestHeadParser parser;
     while (ReadHead(connection, parser)) {
@@ -211,8 +186,7 @@ void ServeConnection(UniqueSocket socket, const SiteContext& site)
             SendSimple(connection, nullptr, parser.ErrorStatus(), parser.ErrorReason(), false);
             break;
         }
-        if (!HandleRequest(connection, parser.Head(), site))
-            break;
+        if (!HandleRequest(connection, parser.Head(), site)) break;
         parser.Reset();
     }
     connection.CloseGracefully();

@@ -19,12 +19,10 @@ std::atomic<bool> g_stopping{false};
 
 // Closing the listening socket ends the accept loop; connections in flight are cut
 // when the process ends.
-BOOL WINAPI OnConsoleControl(DWORD)
-{
+BOOL WINAPI OnConsoleControl(DWORD) {
     g_stopping = true;
     SOCKET listener = g_listener.exchange(INVALID_SOCKET);
-    if (listener != INVALID_SOCKET)
-        closesocket(listener);
+    if (listener != INVALID_SOCKET) closesocket(listener);
     return TRUE;
 }
 
@@ -33,26 +31,22 @@ struct ConnectionStart {
     const SiteContext* site;
 };
 
-DWORD WINAPI ConnectionThread(void* parameter)
-{
+DWORD WINAPI ConnectionThread(void* parameter) {
     std::unique_ptr<ConnectionStart> start(static_cast<ConnectionStart*>(parameter));
     // The component is registered "Both": each connection's page runs in the MTA.
     HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     ServeConnection(std::move(start->socket), *start->site);
-    if (SUCCEEDED(hr))
-        CoUninitialize();
+    if (SUCCEEDED(hr)) CoUninitialize();
     return 0;
 }
 
-void Complain(const std::string& message)
-{
+void Complain(const std::string& message) {
     std::string line = "kestrune-host: " + message + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
 }
 
-bool StartConnection(UniqueSocket socket, const SiteContext& site)
-{
+bool StartConnection(UniqueSocket socket, const SiteContext& site) {
     auto* start = new ConnectionStart{std::move(socket), &site};
     HANDLE thread = CreateThread(nullptr, 0, ConnectionThread, start, 0, nullptr);
     if (!thread) {
@@ -64,22 +58,18 @@ bool StartConnection(UniqueSocket socket, const SiteContext& site)
 }
 
 // The site folder as a full path, or empty when it is not a folder.
-std::wstring FullFolderPath(const std::wstring& path)
-{
+std::wstring FullFolderPath(const std::wstring& path) {
     wchar_t full[MAX_PATH * 4];
     DWORD length = GetFullPathNameW(path.c_str(), static_cast<DWORD>(std::size(full)), full, nullptr);
-    if (length == 0 || length >= std::size(full))
-        return {};
+    if (length == 0 || length >= std::size(full)) return {};
     DWORD attributes = GetFileAttributesW(full);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return {};
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
     return std::wstring(full, length);
 }
 
 }  // namespace
 
-int Serve(const ServeOptions& options, SetHostObjectsFunction set_host)
-{
+int Serve(const ServeOptions& options, SetHostObjectsFunction set_host) {
     WinsockSession winsock;
     if (!winsock.Ok()) {
         Complain("Winsock cannot start");
@@ -112,17 +102,14 @@ int Serve(const ServeOptions& options, SetHostObjectsFunction set_host)
     while (!g_stopping) {
         SOCKET client = accept(listener.Get(), nullptr, nullptr);
         if (client == INVALID_SOCKET) {
-            if (g_stopping)
-                break;
+            if (g_stopping) break;
             Sleep(10);  // out of resources for a moment: try again
             continue;
         }
-        if (!StartConnection(UniqueSocket(client), site))
-            Complain("cannot start a thread for a connection");
+        if (!StartConnection(UniqueSocket(client), site)) Complain("cannot start a thread for a connection");
     }
     // The control handler closed the socket already.
-    if (g_listener.exchange(INVALID_SOCKET) == INVALID_SOCKET)
-        listener.Release();
+    if (g_listener.exchange(INVALID_SOCKET) == INVALID_SOCKET) listener.Release();
     std::printf("Stopped.\n");
     std::fflush(stdout);
     return 0;

@@ -11,8 +11,7 @@ const char kServeUsage[] =
     "  Requests larger than --max-request-bytes (default 2147483647) get 413.\n";
 
 std::optional<ServeOptions> ParseServeOptions(const std::vector<std::wstring>& arguments,
-                                              std::wstring* error)
-{
+                                              std::wstring* error) {
     ServeOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& name = arguments[i];

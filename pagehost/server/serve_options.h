@@ -11,7 +11,7 @@ namespace kestrune {
 struct ServeOptions {
     std::uint16_t port = 8080;  // 0: a free port, printed when listening
     std::wstring root;
-    std::wstring rootLabel;  // how the root is named in the address line; root when empty
+    std::wstring rootLabel;                      // how the root is named in the address line; root when empty
     std::uint64_t maxRequestBytes = 2147483647;  // 2 GB - 1, as far as TotalBytes reaches
 };
 

@@ -7,8 +7,7 @@ std::uint16_t PortOf(const sockaddr_in& address) { return ntohs(address.sin_port
 
 }  // namespace
 
-UniqueSocket ListenOnLoopback(std::uint16_t port, int* error)
-{
+UniqueSocket ListenOnLoopback(std::uint16_t port, int* error) {
     *error = 0;
     UniqueSocket listener(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     if (!listener.Valid()) {
@@ -17,8 +16,8 @@ UniqueSocket ListenOnLoopback(std::uint16_t port, int* error)
     }
     // Exclusive use: no other program may bind the same port while the server runs.
     BOOL exclusive = TRUE;
-    setsockopt(listener.Get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE,
-               reinterpret_cast<const char*>(&exclusive), sizeof exclusive);
+    setsockopt(listener.Get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
+               sizeof exclusive);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -31,21 +30,17 @@ UniqueSocket ListenOnLoopback(std::uint16_t port, int* error)
     return listener;
 }
 
-std::uint16_t LocalPort(SOCKET socket)
-{
+std::uint16_t LocalPort(SOCKET socket) {
     sockaddr_in address{};
     int size = sizeof address;
-    if (getsockname(socket, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-        return 0;
+    if (getsockname(socket, reinterpret_cast<sockaddr*>(&address), &size) != 0) return 0;
     return PortOf(address);
 }
 
-std::uint16_t PeerPort(SOCKET socket)
-{
+std::uint16_t PeerPort(SOCKET socket) {
     sockaddr_in address{};
     int size = sizeof address;
-    if (getpeername(socket, reinterpret_cast<sockaddr*>(&address), &size) != 0)
-        return 0;
+    if (getpeername(socket, reinterpret_cast<sockaddr*>(&address), &size) != 0) return 0;
     return PortOf(address);
 }
 

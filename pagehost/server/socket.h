@@ -14,10 +14,8 @@ namespace kestrune {
 class WinsockSession {
 public:
     WinsockSession() { ok_ = WSAStartup(MAKEWORD(2, 2), &data_) == 0; }
-    ~WinsockSession()
-    {
-        if (ok_)
-            WSACleanup();
+    ~WinsockSession() {
+        if (ok_) WSACleanup();
     }
     WinsockSession(const WinsockSession&) = delete;
     WinsockSession& operator=(const WinsockSession&) = delete;
@@ -34,8 +32,7 @@ public:
     explicit UniqueSocket(SOCKET socket) : socket_(socket) {}
     ~UniqueSocket() { Close(); }
     UniqueSocket(UniqueSocket&& other) noexcept : socket_(std::exchange(other.socket_, INVALID_SOCKET)) {}
-    UniqueSocket& operator=(UniqueSocket&& other) noexcept
-    {
+    UniqueSocket& operator=(UniqueSocket&& other) noexcept {
         if (this != &other) {
             Close();
             socket_ = std::exchange(other.socket_, INVALID_SOCKET);
@@ -49,10 +46,8 @@ public:
     bool Valid() const { return socket_ != INVALID_SOCKET; }
     // Gives the socket up without closing it (someone else closed or owns it).
     SOCKET Release() { return std::exchange(socket_, INVALID_SOCKET); }
-    void Close()
-    {
-        if (socket_ != INVALID_SOCKET)
-            closesocket(socket_);
+    void Close() {
+        if (socket_ != INVALID_SOCKET) closesocket(socket_);
         socket_ = INVALID_SOCKET;
     }
 

@@ -14,9 +14,7 @@ namespace kestrune {
 class SocketRequestSource final : public RequestSource {
 public:
     SocketRequestSource(ClientConnection& connection, std::int64_t length)
-        : connection_(connection), length_(length)
-    {
-    }
+        : connection_(connection), length_(length) {}
 
     std::int64_t TotalBytes() override { return length_; }
     // Fills destination (up to what the body still holds); throws std::runtime_error

@@ -10,36 +10,30 @@
 
 namespace kestrune {
 
-bool IsRefusedStaticFile(const std::string& sitePath)
-{
+bool IsRefusedStaticFile(const std::string& sitePath) {
     std::size_t dot = sitePath.find_last_of("./");
-    if (dot == std::string::npos || sitePath[dot] != '.')
-        return false;
+    if (dot == std::string::npos || sitePath[dot] != '.') return false;
     std::string_view extension = std::string_view(sitePath).substr(dot + 1);
     for (std::string_view refused : {"asa", "inc", "config", "cer", "cdx"}) {
-        if (EqualsNoCase(extension, refused))
-            return true;
+        if (EqualsNoCase(extension, refused)) return true;
     }
     return false;
 }
 
-bool SendStaticFile(ClientConnection& connection, const RequestHead& head,
-                    const std::string& sitePath, const std::wstring& path, bool keep_alive)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+bool SendStaticFile(ClientConnection& connection, const RequestHead& head, const std::string& sitePath,
+                    const std::wstring& path, bool keep_alive) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     LARGE_INTEGER size{};
     ResponseHead response;
     response.keepAlive = keep_alive;
     if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) {
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
+        if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         std::string html = ErrorPageHtml(403, "The file cannot be read.");
         response.status = 403;
         response.headers.emplace_back("Content-Type", "text/html; charset=utf-8");
         response.contentLength = html.size();
-        return connection.SendAll(WriteResponseHead(response, head.AtLeast11(), std::time(nullptr)) +
-                                  html) &&
+        return connection.SendAll(WriteResponseHead(response, head.AtLeast11(), std::time(nullptr)) + html) &&
                response.keepAlive;
     }
     response.headers.emplace_back("Content-Type", std::string(MimeTypeForPath(sitePath)));

@@ -13,7 +13,7 @@ bool IsRefusedStaticFile(const std::string& sitePath);
 
 // Sends the file at path (a GET or HEAD). False when the client is gone or the
 // connection cannot carry another request.
-bool SendStaticFile(ClientConnection& connection, const RequestHead& head,
-                    const std::string& sitePath, const std::wstring& path, bool keep_alive);
+bool SendStaticFile(ClientConnection& connection, const RequestHead& head, const std::string& sitePath,
+                    const std::wstring& path, bool keep_alive);
 
 }  // namespace kestrune

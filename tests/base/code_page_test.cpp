@@ -28,9 +28,19 @@ TEST(CodePageTest, NamesEqualExactlyWhenKeysAreEqual) {
         {"NUL compared", std::string("a\0b", 3), std::string("A\0B", 3), true, true},
         {"NUL against other", std::string("a\0", 2), "a@", false, false},
         {"full-width letter case", "\x82\x60", "\x82\x81", false, true},
-        {"trail byte that looks like a letter", "\x81" "a", "\x81" "A", true, false},
+        {"trail byte that looks like a letter",
+         "\x81"
+         "a",
+         "\x81"
+         "A",
+         true, false},
         {"lone lead byte at end", "x\x81", "X\x81", true, true},
-        {"lead then ASCII folds after pair", "\x81" "ab", "\x81" "aB", true, true},
+        {"lead then ASCII folds after pair",
+         "\x81"
+         "ab",
+         "\x81"
+         "aB",
+         true, true},
     };
     SingleByteCodePage singleByte;
     DbcsCodePage dbcs;

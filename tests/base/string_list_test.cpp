@@ -50,7 +50,8 @@ public:
 
     std::int32_t LastIndexOfAsciiUpperName(const std::string& upperName) const {
         for (std::size_t i = lines.size(); i-- > 0;) {
-            if (AsciiUpperCase(NameOf(lines[i]).value_or("")) == upperName) return static_cast<std::int32_t>(i);
+            if (AsciiUpperCase(NameOf(lines[i]).value_or("")) == upperName)
+                return static_cast<std::int32_t>(i);
         }
         return -1;
     }
@@ -88,8 +89,9 @@ TEST(StringListTest, NameIsTheTextBeforeTheFirstEqualsSign) {
     DbcsCodePage dbcs;
     for (const NameCase& c : cases) {
         SCOPED_TRACE(c.label);
-        for (const auto& [codePage, expected] : {std::pair<const CodePage*, std::optional<std::string>>{&singleByte, c.singleByteName},
-                                                 {&dbcs, c.dbcsName}}) {
+        for (const auto& [codePage, expected] :
+             {std::pair<const CodePage*, std::optional<std::string>>{&singleByte, c.singleByteName},
+              {&dbcs, c.dbcsName}}) {
             TStringList list(*codePage);
             list.Append("first");
             list.Append(c.line);
@@ -103,7 +105,8 @@ TEST(StringListTest, NameIsTheTextBeforeTheFirstEqualsSign) {
 TEST(StringListTest, LookupsByName) {
     SingleByteCodePage codePage;
     TStringList list(codePage);
-    for (const char* line : {"Title=A", "colour=B", "x=1=2", "=v", "a=1", "A=2", "lonely", "\xE9=e"}) list.Append(line);
+    for (const char* line : {"Title=A", "colour=B", "x=1=2", "=v", "a=1", "A=2", "lonely", "\xE9=e"})
+        list.Append(line);
     struct {
         const char* label;
         std::string name;
@@ -161,7 +164,9 @@ TEST(StringListTest, ReplaceKeepsThePositionAndTheIndexes) {
     // Full-width letters fold in the list comparison but not in ASCII upper-casing, so
     // this merge changes the line's upper-cased name.
     list.Append("\x82\x81=1");
-    list.Append("\x82\x81" "b=2");
+    list.Append(
+        "\x82\x81"
+        "b=2");
     list.Replace(3, "\x82\x60=1, 2");
     EXPECT_EQ(3, list.IndexOfName("\x82\x81"));
     EXPECT_EQ(-1, list.LastIndexOfAsciiUpperName("\x82\x81"));
@@ -200,8 +205,22 @@ TEST(StringListTest, MergeValueAppendsToTheFirstValue) {
 // Random lists built from pieces that stress the name rules under both code pages.
 class StringListAgainstWalk : public ::testing::TestWithParam<bool> {
 protected:
-    const std::vector<std::string> pieces_ = {"a", "A", "b", "B", "\xE9", "\xC9", "\x82\x60", "\x82\x81",
-                                              "\x81" "a", "\x81" "A", "\x81", "\0"s, "=", "\x95\x5C"};
+    const std::vector<std::string> pieces_ = {"a",
+                                              "A",
+                                              "b",
+                                              "B",
+                                              "\xE9",
+                                              "\xC9",
+                                              "\x82\x60",
+                                              "\x82\x81",
+                                              "\x81"
+                                              "a",
+                                              "\x81"
+                                              "A",
+                                              "\x81",
+                                              "\0"s,
+                                              "=",
+                                              "\x95\x5C"};
 
     std::string RandomText(std::mt19937& random, int maxPieces) {
         std::string text;
@@ -224,8 +243,10 @@ protected:
             if (codePage.IsLeadByte(byte) && i + 1 < text.size()) {
                 unsigned char trail = static_cast<unsigned char>(text[i + 1]);
                 if (byte == 0x82 && random() % 2 == 0) {
-                    if (trail >= 0x60 && trail <= 0x79) text[i + 1] = static_cast<char>(trail + 0x21);
-                    else if (trail >= 0x81 && trail <= 0x9A) text[i + 1] = static_cast<char>(trail - 0x21);
+                    if (trail >= 0x60 && trail <= 0x79)
+                        text[i + 1] = static_cast<char>(trail + 0x21);
+                    else if (trail >= 0x81 && trail <= 0x9A)
+                        text[i + 1] = static_cast<char>(trail - 0x21);
                 }
                 ++i;
             } else if ((byte | 0x20) >= 'a' && (byte | 0x20) <= 'z' && random() % 2 == 0) {
@@ -262,10 +283,12 @@ TEST_P(StringListAgainstWalk, IndexesGiveTheResultsOfAWalk) {
                     current = line;
                 } else if (choice == 8) {
                     // Normally a respelling; sometimes any text, which the list must cope with.
-                    std::string mergeName = name && random() % 4 != 0 ? Respell(*name, codePage, random) : RandomText(random, 2);
+                    std::string mergeName =
+                        name && random() % 4 != 0 ? Respell(*name, codePage, random) : RandomText(random, 2);
                     std::string value = RandomText(random, 2);
                     list.MergeValue(index, mergeName, value);
-                    std::string earlier = current.size() > mergeName.size() ? current.substr(mergeName.size() + 1) : "";
+                    std::string earlier =
+                        current.size() > mergeName.size() ? current.substr(mergeName.size() + 1) : "";
                     current = mergeName + "=" + earlier + ", " + value;
                 } else {
                     line = RandomLine(random);  // not a merge: the indexes must cope anyway
@@ -276,7 +299,8 @@ TEST_P(StringListAgainstWalk, IndexesGiveTheResultsOfAWalk) {
             ASSERT_EQ(static_cast<std::int32_t>(reference.lines.size()), list.Count());
             std::vector<std::string> queries;
             for (int q = 0; q < 6; ++q) queries.push_back(RandomText(random, 3));
-            for (std::size_t i = reference.lines.size() > 8 ? reference.lines.size() - 8 : 0; i < reference.lines.size(); ++i) {
+            for (std::size_t i = reference.lines.size() > 8 ? reference.lines.size() - 8 : 0;
+                 i < reference.lines.size(); ++i) {
                 queries.push_back(reference.NameOf(reference.lines[i]).value_or(""));
             }
             for (const std::string& query : queries) {

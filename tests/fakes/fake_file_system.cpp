@@ -8,8 +8,7 @@ namespace {
 
 class FakeOutputFile : public OutputFile {
 public:
-    FakeOutputFile(FakeFileSystem& system, std::string path)
-        : system_(system), path_(std::move(path)) {}
+    FakeOutputFile(FakeFileSystem& system, std::string path) : system_(system), path_(std::move(path)) {}
 
     bool WriteAll(const char* data, std::size_t size) override {
         if (closed_) ADD_FAILURE() << "write to closed file " << path_;

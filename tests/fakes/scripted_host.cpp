@@ -87,8 +87,8 @@ std::unique_ptr<HostResponse> ScriptedHost::FetchHostResponse() {
 }
 
 std::int32_t ScriptedHost::Read(std::int32_t count, char* destination) {
-    std::size_t size = std::min<std::size_t>(static_cast<std::size_t>(std::max(count, 0)),
-                                             body_.size() - served_);
+    std::size_t size =
+        std::min<std::size_t>(static_cast<std::size_t>(std::max(count, 0)), body_.size() - served_);
     if (cap_ > 0) size = std::min<std::size_t>(size, static_cast<std::size_t>(cap_));
     const auto delivery = deliveries_.find(Count(HostCall::BinaryRead));
     if (delivery != deliveries_.end()) {

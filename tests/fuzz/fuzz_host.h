@@ -16,10 +16,10 @@ namespace kestrune::fuzz {
 
 struct HostPlan {
     std::int32_t total = 0;
-    std::int32_t passCap = 0;    // most bytes one BinaryRead delivers; 0: all it is asked
-    int disconnectAtCheck = 0;   // IsClientConnected answers false from its k-th call on
-    int failAtCall = 0;          // the k-th host call of any kind throws (0: none)
-    bool failSticky = false;     // and so does every call after it
+    std::int32_t passCap = 0;   // most bytes one BinaryRead delivers; 0: all it is asked
+    int disconnectAtCheck = 0;  // IsClientConnected answers false from its k-th call on
+    int failAtCall = 0;         // the k-th host call of any kind throws (0: none)
+    bool failSticky = false;    // and so does every call after it
 };
 
 enum class CallKind { FetchRequest, FetchResponse, TotalBytes, BinaryRead, IsClientConnected, Write };

@@ -36,11 +36,21 @@ HostPlan PlanFrom(const unsigned char* plan, std::size_t bodySize) {
     const auto size = static_cast<std::int32_t>(bodySize);
     HostPlan result;
     switch (plan[0] & 7) {
-        case 4: result.total = 0; break;
-        case 5: result.total = plan[1] == 255 ? INT32_MIN : -(plan[1] + 1); break;
-        case 6: result.total = size + plan[1] * 1031 + plan[2]; break;
-        case 7: result.total = static_cast<std::int32_t>(std::int64_t{size} * plan[1] / 256); break;
-        default: result.total = size; break;
+        case 4:
+            result.total = 0;
+            break;
+        case 5:
+            result.total = plan[1] == 255 ? INT32_MIN : -(plan[1] + 1);
+            break;
+        case 6:
+            result.total = size + plan[1] * 1031 + plan[2];
+            break;
+        case 7:
+            result.total = static_cast<std::int32_t>(std::int64_t{size} * plan[1] / 256);
+            break;
+        default:
+            result.total = size;
+            break;
     }
     result.passCap = (plan[3] & 0x7F) * ((plan[3] & 0x80) != 0 ? 512 : 1);
     result.disconnectAtCheck = plan[4];
@@ -58,7 +68,8 @@ int FirstFailure(const FuzzHost& host) {
 
 void CheckBuffer(const TTessock& upload, const FuzzHost& host) {
     const std::string_view body = upload.Body().View();
-    FUZZ_CHECK(body.size() == static_cast<std::size_t>(host.Plan().total), "the body is not sized to TotalBytes");
+    FUZZ_CHECK(body.size() == static_cast<std::size_t>(host.Plan().total),
+               "the body is not sized to TotalBytes");
     const std::string& delivered = host.Delivered();
     FUZZ_CHECK(body.substr(0, delivered.size()) == delivered, "the body is not the delivered bytes in order");
     FUZZ_CHECK(body.find_first_not_of('\0', delivered.size()) == std::string_view::npos,
@@ -80,7 +91,8 @@ void CheckMessage(const FuzzHost& host, bool threw, int firstFailure) {
                        host.FailedCalls() >= 2,
                    "a failure in the guarded stretch escaped intake");
     } else {
-        FUZZ_CHECK(host.Writes().size() == 1 && host.Writes()[0] == kReadError, "the one message was not written");
+        FUZZ_CHECK(host.Writes().size() == 1 && host.Writes()[0] == kReadError,
+                   "the one message was not written");
         FUZZ_CHECK(calls.back().kind == CallKind::Write, "intake went on after writing the message");
     }
 }
@@ -114,16 +126,19 @@ void CheckIntake(const TTessock& upload, const FuzzHost& host, bool threw, const
     // Before the guarded stretch: the first fetch and TotalBytes fail the creation.
     if (firstFailure == 0 || firstFailure == 1) {
         FUZZ_CHECK(threw, "a failing TotalBytes did not fail the creation");
-        FUZZ_CHECK(calls.size() == static_cast<std::size_t>(firstFailure) + 1, "intake went on after TotalBytes failed");
+        FUZZ_CHECK(calls.size() == static_cast<std::size_t>(firstFailure) + 1,
+                   "intake went on after TotalBytes failed");
         return;
     }
-    FUZZ_CHECK(calls.size() >= 2 && calls[1].kind == CallKind::TotalBytes, "TotalBytes is not the first call");
+    FUZZ_CHECK(calls.size() >= 2 && calls[1].kind == CallKind::TotalBytes,
+               "TotalBytes is not the first call");
     if (total < 1) {
         FUZZ_CHECK(!threw && calls.size() == 2, "an empty request went on past TotalBytes");
         return;
     }
     CheckBuffer(upload, host);
-    const int expectedPasses = static_cast<int>((std::int64_t{total} + FuzzHost::kChunkSize - 1) / FuzzHost::kChunkSize);
+    const int expectedPasses =
+        static_cast<int>((std::int64_t{total} + FuzzHost::kChunkSize - 1) / FuzzHost::kChunkSize);
     FUZZ_CHECK(host.Reads() <= expectedPasses, "more passes than TotalBytes calls for");
     CheckMessage(host, threw, firstFailure);
     CheckParsed(upload, host, firstFailure, expectedPasses, codePage);
@@ -151,7 +166,8 @@ void CheckSaves(TTessock& upload, MemoryFileSystem& files, unsigned char how) {
         return;
     }
     upload.SaveFile("up/f.bin");
-    FUZZ_CHECK(files.Files().size() == 1 && files.Files().at("up/f.bin") == bytes, "the saved file is not the upload");
+    FUZZ_CHECK(files.Files().size() == 1 && files.Files().at("up/f.bin") == bytes,
+               "the saved file is not the upload");
     FUZZ_CHECK(mode != 2 || upload.NewName() == "f.bin", "NewName after a save under the name given");
     const auto before = files.Files();
     const bool failing = (how & 0x80) != 0;

@@ -78,8 +78,7 @@ struct Part {
 
 class ModelParser {
 public:
-    ModelParser(std::string_view body, const CodePage& codePage)
-        : body_(body), codePage_(codePage) {}
+    ModelParser(std::string_view body, const CodePage& codePage) : body_(body), codePage_(codePage) {}
 
     ModelUpload Run() {
         boundary_ = ModelReadLine(body_, 0).text;
@@ -164,10 +163,10 @@ private:
         upload_.contentType = After(part.header2, part.header2.find("Content-Type:") + 14);
         upload_.fileName = ModelPathFileName(part.fileName, codePage_);
         upload_.fileExt = After(ModelPathExtension(upload_.fileName, codePage_), 1);
-        upload_.baseName = upload_.fileExt.empty()
-                               ? upload_.fileName
-                               : upload_.fileName.substr(
-                                     0, upload_.fileName.size() - upload_.fileExt.size() - 1);
+        upload_.baseName =
+            upload_.fileExt.empty()
+                ? upload_.fileName
+                : upload_.fileName.substr(0, upload_.fileName.size() - upload_.fileExt.size() - 1);
     }
 
     void OrdinaryField(Part& part) {

@@ -48,9 +48,7 @@ ModelUpload ModelParse(std::string_view body, const CodePage& codePage);
 struct ModelRead {
     enum Kind { Value, UploadError, ListError } kind = Value;
     std::string text;  // the value, or the message
-    bool operator==(const ModelRead& other) const {
-        return kind == other.kind && text == other.text;
-    }
+    bool operator==(const ModelRead& other) const { return kind == other.kind && text == other.text; }
 };
 
 // The reads a page makes, walking the list every time. Value lookups are remembered by

@@ -65,8 +65,9 @@ std::vector<std::int64_t> IndexesToRead(std::int32_t count) {
 }
 
 std::set<std::string> NamesToRead(const std::vector<std::string>& lines, const CodePage& codePage) {
-    std::set<std::string> names{"", "a", "A", "name", "NAME", "file", "upload", "=",
-                                std::string(1, '\0'), "\xE9", "\x81\x5C", "\x82\x60"};
+    std::set<std::string> names{
+        "",     "a",        "A",       "name", "NAME", "file", "upload", "=", std::string(1, '\0'),
+        "\xE9", "\x81\x5C", "\x82\x60"};
     const std::size_t step = lines.size() <= kFullWalkLines ? 1 : lines.size() / (kFullWalkLines / 2);
     for (std::size_t i = 0; i < lines.size(); i += step) {
         const std::string name(ModelNameOf(lines[i], codePage).text);

@@ -49,7 +49,13 @@ std::string FileBody(const std::string& fileName, const std::string& content = "
 
 Expected FileOutcome(const std::string& sent, std::string name, std::string ext, std::string base,
                      std::string content = "data") {
-    return {{"f=" + sent}, std::move(content), std::move(name), std::move(ext), std::move(base), "text/plain", {}};
+    return {{"f=" + sent},
+            std::move(content),
+            std::move(name),
+            std::move(ext),
+            std::move(base),
+            "text/plain",
+            {}};
 }
 
 std::vector<BadInput> Volume() {
@@ -75,7 +81,8 @@ std::vector<BadInput> Volume() {
         {"10,000 one-byte files",
          [] {
              BodyBuilder body;
-             for (int i = 0; i < 10000; ++i) body.File("upload", "f" + std::to_string(i) + ".txt", "text/plain", "x");
+             for (int i = 0; i < 10000; ++i)
+                 body.File("upload", "f" + std::to_string(i) + ".txt", "text/plain", "x");
              return body.Close().Build();
          },
          {files, "x", "f0.txt", "txt", "f0", "text/plain", {{"upload", "f0.txt"}}}},
@@ -84,13 +91,19 @@ std::vector<BadInput> Volume() {
          {{longName + "=v"}, "", "", "", "", "", {{longName, "v"}}}},
         {"a 50 MiB line with no LF ending a field",
          [] {
-             return BodyBuilder().Delimiter().Line("Content-Disposition: form-data; name=\"a\"").Line("")
-                 .Line("first").Raw(std::string(50 << 20, 'x')).Build();
+             return BodyBuilder()
+                 .Delimiter()
+                 .Line("Content-Disposition: form-data; name=\"a\"")
+                 .Line("")
+                 .Line("first")
+                 .Raw(std::string(50 << 20, 'x'))
+                 .Build();
          },
          {{"a=first"}, "", "", "", "", "", {{"a", "first"}}}},
         {"a 50 MiB file with no delimiter after it",
          [] {
-             return BodyBuilder().File("f", "big.bin", "application/octet-stream", std::string(50 << 20, 'x'))
+             return BodyBuilder()
+                 .File("f", "big.bin", "application/octet-stream", std::string(50 << 20, 'x'))
                  .Build();
          },
          {{"f=big.bin"}, "", "", "", "", "", {}}},
@@ -99,11 +112,19 @@ std::vector<BadInput> Volume() {
 }
 
 std::vector<BadInput> Framing() {
-    const std::string form = BodyBuilder().Field("title", "Hello").File("upload", "a.txt", "text/plain", "abc").Close().Build();
-    const Expected formOutcome{{"title=Hello", "upload=a.txt"}, "abc", "a.txt", "txt", "a", "text/plain", {{"TITLE", "Hello"}}};
+    const std::string form =
+        BodyBuilder().Field("title", "Hello").File("upload", "a.txt", "text/plain", "abc").Close().Build();
+    const Expected formOutcome{
+        {"title=Hello", "upload=a.txt"}, "abc", "a.txt", "txt", "a", "text/plain", {{"TITLE", "Hello"}}};
     return {
         {"bare LF line ends: the file loses its last byte",
-         [] { return BodyBuilder("--XyZ", "\n").Field("title", "Hello").File("upload", "a.txt", "text/plain", "abc").Close().Build(); },
+         [] {
+             return BodyBuilder("--XyZ", "\n")
+                 .Field("title", "Hello")
+                 .File("upload", "a.txt", "text/plain", "abc")
+                 .Close()
+                 .Build();
+         },
          {{"title=Hello", "upload=a.txt"}, "ab", "a.txt", "txt", "a", "text/plain", {}}},
         {"bare LF inside a value becomes CR LF",
          [] { return BodyBuilder("--XyZ", "\n").Field("m", "l1\nl2").Close().Build(); },
@@ -121,7 +142,9 @@ std::vector<BadInput> Framing() {
         {"missing closing delimiter drops the last file",
          [] { return BodyBuilder().Field("a", "1").File("f", "a.txt", "text/plain", "data").Build(); },
          {{"a=1", "f=a.txt"}, "", "", "", "", "", {}}},
-        {"body cut inside the part headers", [] { return std::string("--XyZ\r\nContent-Disposition: form-data; name=\"a\"\r\n"); }, {}},
+        {"body cut inside the part headers",
+         [] { return std::string("--XyZ\r\nContent-Disposition: form-data; name=\"a\"\r\n"); },
+         {}},
     };
 }
 
@@ -133,25 +156,29 @@ std::vector<BadInput> Names() {
         {"NUL in a value is kept",
          [] { return BodyBuilder().Field("n", S("v\0w", 3)).Close().Build(); },
          {{S("n=v\0w", 5)}, "", "", "", "", "", {{"n", S("v\0w", 3)}}}},
-        {"NUL in a file name is kept",
-         [] { return FileBody(S("evil.asp\0.jpg", 13)); },
+        {"NUL in a file name is kept", [] { return FileBody(S("evil.asp\0.jpg", 13)); },
          FileOutcome(S("evil.asp\0.jpg", 13), S("evil.asp\0.jpg", 13), "jpg", S("evil.asp\0", 9))},
-        {"a raw quote ends the file name", [] { return FileBody("a\"b.txt"); }, {{"f=a"}, "data", "a", "", "a", "text/plain", {}}},
-        {"%22 is not decoded", [] { return FileBody("a%22b.txt"); }, FileOutcome("a%22b.txt", "a%22b.txt", "txt", "a%22b")},
+        {"a raw quote ends the file name",
+         [] { return FileBody("a\"b.txt"); },
+         {{"f=a"}, "data", "a", "", "a", "text/plain", {}}},
+        {"%22 is not decoded", [] { return FileBody("a%22b.txt"); },
+         FileOutcome("a%22b.txt", "a%22b.txt", "txt", "a%22b")},
         {"a name holding \"=\" is found only by its first piece",
          [] { return BodyBuilder().Field("a=b", "v").Field("a=b", "w").Close().Build(); },
          {{"a=b=v", "a=b=w"}, "", "", "", "", "", {{"a=b", ""}, {"A", "b=v"}}}},
         {"slashes, backslashes and colons leave only the last component",
          [] { return FileBody("../../x.asp"); }, FileOutcome("../../x.asp", "x.asp", "asp", "x")},
-        {"a drive and a stream name", [] { return FileBody("C:\\x.asp:.jpg"); }, FileOutcome("C:\\x.asp:.jpg", ".jpg", "jpg", "")},
+        {"a drive and a stream name", [] { return FileBody("C:\\x.asp:.jpg"); },
+         FileOutcome("C:\\x.asp:.jpg", ".jpg", "jpg", "")},
         {"trail byte 0x5C is no separator under the double-byte code page",
          [] { return FileBody("dir\\\x95\x5c.txt"); },
          FileOutcome("dir\\\x95\x5c.txt", "\x95\x5c.txt", "txt", "\x95\x5c"), &kDoubleByte},
-        {"the same bytes under the single-byte code page",
-         [] { return FileBody("dir\\\x95\x5c.txt"); }, FileOutcome("dir\\\x95\x5c.txt", ".txt", "txt", "")},
+        {"the same bytes under the single-byte code page", [] { return FileBody("dir\\\x95\x5c.txt"); },
+         FileOutcome("dir\\\x95\x5c.txt", ".txt", "txt", "")},
         {"trail byte 0x3D is no \"=\" in a double-byte name",
          [] { return BodyBuilder().Field("\x81=", "v").Close().Build(); },
-         {{"\x81==v"}, "", "", "", "", "", {{"\x81=", "v"}}}, &kDoubleByte},
+         {{"\x81==v"}, "", "", "", "", "", {{"\x81=", "v"}}},
+         &kDoubleByte},
         {"the same name under the single-byte code page",
          [] { return BodyBuilder().Field("\x81=", "v").Close().Build(); },
          {{"\x81==v"}, "", "", "", "", "", {{"\x81=", ""}, {"\x81", "=v"}}}},
@@ -161,8 +188,9 @@ std::vector<BadInput> Names() {
 // The delimiter after a file straddles the end of the first 102400-byte pass at each
 // offset from "\r\n" through the end of "--XyZ--".
 std::vector<BadInput> SplitDelimiters() {
-    const std::string head = "--XyZ\r\nContent-Disposition: form-data; name=\"f\"; filename=\"a.bin\"\r\n"
-                             "Content-Type: application/octet-stream\r\n\r\n";
+    const std::string head =
+        "--XyZ\r\nContent-Disposition: form-data; name=\"f\"; filename=\"a.bin\"\r\n"
+        "Content-Type: application/octet-stream\r\n\r\n";
     std::vector<BadInput> cases;
     for (int before = 0; before <= 9; ++before) {
         std::string content(102400 - head.size() - static_cast<std::size_t>(before), 'c');
@@ -204,7 +232,8 @@ TEST(BadInput, EachClassHasItsExactOutcome) {
         EXPECT_EQ(object.FileNameNoExtension(), expected.baseName);
         EXPECT_EQ(object.ContentType(), expected.contentType);
         for (const auto& [name, value] : expected.byName) {
-            EXPECT_EQ(object.FormVariable(name), value) << "FormVariable of a " << name.size() << "-byte name";
+            EXPECT_EQ(object.FormVariable(name), value)
+                << "FormVariable of a " << name.size() << "-byte name";
         }
         EXPECT_TRUE(files.Calls().empty());
     }

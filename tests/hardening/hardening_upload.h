@@ -14,8 +14,7 @@
 namespace kestrune::testing {
 
 struct HostedUpload {
-    HostedUpload(std::string body, const CodePage& codePage, FileSystem& files,
-                 std::int32_t passCap = 0)
+    HostedUpload(std::string body, const CodePage& codePage, FileSystem& files, std::int32_t passCap = 0)
         : host(std::move(body)), object(host, codePage, files) {
         host.SetPassCap(passCap);
         object.Initialize();

@@ -26,15 +26,15 @@ TEST(FormFields, ByName) {
         {{"Title=A", "colour=B"}, "TITLE", "A"},
         {{"Title=A", "colour=B"}, "Colour", "B"},
         {{"Title=A", "colour=B"}, "size", ""},
-        {{"\xE9t\xE9=1"}, "\xC9T\xC9", ""},      // non-ASCII letters match exactly only
+        {{"\xE9t\xE9=1"}, "\xC9T\xC9", ""},  // non-ASCII letters match exactly only
         {{"\xE9t\xE9=1"}, "\xE9T\xE9", "1"},
-        {{"a=1", "A=2"}, "a", "1"},               // the first line of the name decides the value
+        {{"a=1", "A=2"}, "a", "1"},  // the first line of the name decides the value
         {{"a=1", "A=2"}, "A", "1"},
         {{"x=1=2"}, "x", "1=2"},
-        {{"x=1=2"}, "x=1", ""},                   // no name holds "="
+        {{"x=1=2"}, "x=1", ""},  // no name holds "="
         {{"=v"}, "", "v"},
         {{"k=v"}, "", ""},
-        {{"x\0y=v"s}, "x", ""},                    // a NUL before "=": the line has no name
+        {{"x\0y=v"s}, "x", ""},  // a NUL before "=": the line has no name
         {{"x\0y=v"s, "=w"}, "", "w"},
         {{"ab=1", "AB=2", "aB=3"}, "Ab", "1"},
         {{"name=C:\\dir\\f.txt"}, "NAME", "C:\\dir\\f.txt"},
@@ -134,7 +134,8 @@ void CompareWithWalk(const std::vector<std::string>& atoms, unsigned seed) {
         for (const auto& query : names) {
             EXPECT_EQ(walk.FormVariable(query), upload.object.FormVariable(query)) << "[" << query << "]";
         }
-        for (std::int32_t i = 0; i < count; ++i) EXPECT_EQ(walk.ByIndex(i), upload.object.FormVariableByIndex(i));
+        for (std::int32_t i = 0; i < count; ++i)
+            EXPECT_EQ(walk.ByIndex(i), upload.object.FormVariableByIndex(i));
     }
 }
 

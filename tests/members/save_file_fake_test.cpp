@@ -81,19 +81,18 @@ TEST(SaveFileFaults, AFileAppearingBeforeTheCreateIsNeverReplaced) {
                   {"t.txt", "intruder"}, {"t~1.txt", "intruder"}, {"t~2.txt", "mine"}}),
               number.files.Files());
     // After a refused create, a second look tells a file that appeared from a directory.
-    EXPECT_EQ((std::vector<std::string>{"IsFile(t.txt)", "CreateNew(t.txt)", "IsFile(t.txt)",
-                                        "IsFile(t~1.txt)", "CreateNew(t~1.txt)", "IsFile(t~1.txt)",
-                                        "IsFile(t~2.txt)", "CreateNew(t~2.txt)",
-                                        "Write(t~2.txt,4)", "Close(t~2.txt)"}),
-              number.files.Calls());
+    EXPECT_EQ(
+        (std::vector<std::string>{"IsFile(t.txt)", "CreateNew(t.txt)", "IsFile(t.txt)", "IsFile(t~1.txt)",
+                                  "CreateNew(t~1.txt)", "IsFile(t~1.txt)", "IsFile(t~2.txt)",
+                                  "CreateNew(t~2.txt)", "Write(t~2.txt,4)", "Close(t~2.txt)"}),
+        number.files.Calls());
 }
 
 TEST(SaveFileFaults, ATemporaryNameTakenMeanwhileIsSkipped) {
     Upload upload(FileBody("a.txt", "mine"));
     int appeared = 0;
-    upload.files.AppearBeforeCreate([&appeared](const std::string& path) {
-        return path != "t.txt" && appeared++ == 0;
-    });
+    upload.files.AppearBeforeCreate(
+        [&appeared](const std::string& path) { return path != "t.txt" && appeared++ == 0; });
     upload.object.SaveFile("t.txt");
     ASSERT_EQ(2u, upload.files.Files().size());
     EXPECT_EQ("mine", upload.files.Files().at("t.txt"));

@@ -173,7 +173,8 @@ TEST_F(SaveFileOnDisk, NoFileReceived) {
         for (const int mode : {0, 1, 2}) {
             SCOPED_TRACE(mode);
             empty.object.SetOverwriteMode(mode);
-            EXPECT_THROW_MSG(empty.object.SaveFile(At("there.txt")), EUploadError, "Error. No file received.");
+            EXPECT_THROW_MSG(empty.object.SaveFile(At("there.txt")), EUploadError,
+                             "Error. No file received.");
             EXPECT_THROW_MSG(empty.object.SaveFile("\0"s), EUploadError, "Error. No file received.");
         }
     }

@@ -50,10 +50,20 @@ TEST(ParserRobustnessTest, BodyCutAtEveryOffset) {
 // Random bodies from a handful of meaningful lines and every kind of line end.
 TEST(ParserRobustnessTest, RandomBodiesMatchTheReference) {
     const std::vector<std::string> lines = {
-        "--XyZ", "--XyZ--", "--Xy", "", "", "value", "Content-Type: text/plain", "content-type: x",
-        "Content-Disposition: form-data; name=\"a\"", "Content-Disposition: form-data; name=\"A\"",
+        "--XyZ",
+        "--XyZ--",
+        "--Xy",
+        "",
+        "",
+        "value",
+        "Content-Type: text/plain",
+        "content-type: x",
+        "Content-Disposition: form-data; name=\"a\"",
+        "Content-Disposition: form-data; name=\"A\"",
         "Content-Disposition: form-data; name=\"f\"; filename=\"d\\\x95\x5C.txt\"",
-        "Content-Disposition: form-data; name=\"f\"; filename=\"\"", "name=\"x=y\"", "--XyZ\r--XyZ"};
+        "Content-Disposition: form-data; name=\"f\"; filename=\"\"",
+        "name=\"x=y\"",
+        "--XyZ\r--XyZ"};
     const std::vector<std::string> ends = {"\r\n", "\r\n", "\n", "\r", ""};
     SingleByteCodePage singleByte;
     DbcsCodePage dbcs;
@@ -68,7 +78,8 @@ TEST(ParserRobustnessTest, RandomBodiesMatchTheReference) {
 }
 
 TEST(ParserRobustnessTest, DisconnectBeforeCycleKeepsWhatWasRecorded) {
-    const std::string body = BodyBuilder().Field("a", "1").File("f", "x.txt", "t/t", "X").Field("b", "2").Close().Build();
+    const std::string body =
+        BodyBuilder().Field("a", "1").File("f", "x.txt", "t/t", "X").Field("b", "2").Close().Build();
     // Cycles: a; f (its scan leaves the read offset at the LF before the next delimiter);
     // that LF; b; the closing delimiter line.
     struct {
@@ -101,7 +112,8 @@ TEST(ParserRobustnessTest, ThrowingClientCheckPropagatesAndKeepsWhatWasRecorded)
     struct HostFailure : std::runtime_error {
         using std::runtime_error::runtime_error;
     };
-    const std::string body = BodyBuilder().Field("a", "1").File("f", "x.txt", "t/t", "X").Field("b", "2").Close().Build();
+    const std::string body =
+        BodyBuilder().Field("a", "1").File("f", "x.txt", "t/t", "X").Field("b", "2").Close().Build();
     SingleByteCodePage codePage;
     for (int failingCheck = 1; failingCheck <= 5; ++failingCheck) {
         SCOPED_TRACE(failingCheck);

@@ -22,7 +22,8 @@ int ReadLineByBytes(std::string_view body, int start, std::string& line) {
 bool IsTrailByte(std::string_view text, std::size_t index, const CodePage& codePage) {
     std::size_t i = 0;
     while (i < index) {
-        if (codePage.IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() && text[i + 1] != '\0') {
+        if (codePage.IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
+            text[i + 1] != '\0') {
             if (i + 1 == index) return true;
             i += 2;
         } else {
@@ -33,9 +34,12 @@ bool IsTrailByte(std::string_view text, std::size_t index, const CodePage& codeP
 }
 
 // The rightmost byte of path that is one of marks and counts (no NUL, no trail byte).
-std::optional<std::size_t> RightmostOf(const std::string& path, std::string_view marks, const CodePage& codePage) {
+std::optional<std::size_t> RightmostOf(const std::string& path, std::string_view marks,
+                                       const CodePage& codePage) {
     for (std::size_t i = path.size(); i-- > 0;) {
-        if (path[i] != '\0' && marks.find(path[i]) != std::string_view::npos && !IsTrailByte(path, i, codePage)) return i;
+        if (path[i] != '\0' && marks.find(path[i]) != std::string_view::npos &&
+            !IsTrailByte(path, i, codePage))
+            return i;
     }
     return std::nullopt;
 }
@@ -52,8 +56,8 @@ std::optional<std::string> NameOfLine(const std::string& line, const CodePage& c
     return std::nullopt;
 }
 
-void StoreFile(ParseOutcome& out, std::string_view data, const std::string& second, const std::string& fileName,
-               const CodePage& codePage) {
+void StoreFile(ParseOutcome& out, std::string_view data, const std::string& second,
+               const std::string& fileName, const CodePage& codePage) {
     out.fileData = std::string(data);
     std::size_t type = second.find("Content-Type:");
     out.contentType = type + 14 <= second.size() ? second.substr(type + 14) : "";
@@ -62,11 +66,12 @@ void StoreFile(ParseOutcome& out, std::string_view data, const std::string& seco
     auto mark = RightmostOf(out.fileName, ".\\:/", codePage);
     out.fileExt = mark && out.fileName[*mark] == '.' ? out.fileName.substr(*mark + 1) : "";
     bool hasExt = !out.fileExt.empty();
-    out.baseName = hasExt ? out.fileName.substr(0, out.fileName.size() - out.fileExt.size() - 1) : out.fileName;
+    out.baseName =
+        hasExt ? out.fileName.substr(0, out.fileName.size() - out.fileExt.size() - 1) : out.fileName;
 }
 
-void Record(ParseOutcome& out, const std::string& fieldName, const std::string& fileName, const std::string& value,
-            const CodePage& codePage) {
+void Record(ParseOutcome& out, const std::string& fieldName, const std::string& fileName,
+            const std::string& value, const CodePage& codePage) {
     if (!fileName.empty()) {
         out.lines.push_back(fieldName + "=" + fileName);
         return;
@@ -149,8 +154,10 @@ ParseOutcome ReferenceParse(std::string_view body, const CodePage& codePage, int
                 int count = offset - dataStart - 1;
                 if (count >= 1 && !stored) {
                     stored = true;
-                    StoreFile(out, body.substr(static_cast<std::size_t>(dataStart), static_cast<std::size_t>(count)),
-                              second, fileName, codePage);
+                    StoreFile(
+                        out,
+                        body.substr(static_cast<std::size_t>(dataStart), static_cast<std::size_t>(count)),
+                        second, fileName, codePage);
                 }
             }
         } else {

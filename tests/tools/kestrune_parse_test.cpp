@@ -41,8 +41,8 @@ protected:
     }
 
     Outcome Execute(const std::string& arguments) {
-        const std::string command =
-            std::string("'") + KESTRUNE_PARSE_EXE + "' " + arguments + " >'" + dir_ + "/out' 2>'" + dir_ + "/err'";
+        const std::string command = std::string("'") + KESTRUNE_PARSE_EXE + "' " + arguments + " >'" + dir_ +
+                                    "/out' 2>'" + dir_ + "/err'";
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(dir_ + "/out"), Slurp(dir_ + "/err")};
     }
@@ -55,7 +55,8 @@ TEST_F(KestruneParse, PrintsTheWholeReport) {
         "--XyZ\r\nContent-Disposition: form-data; name=\"Title\"\r\n\r\n"
         "Hello \"world\" \\ tab\there caf\xE9\r\n"
         "--XyZ\r\nContent-Disposition: form-data; name=\"title\"\r\n\r\nagain\r\n"
-        "--XyZ\r\nContent-Disposition: form-data; name=\"upload\"; filename=\"C:\\docs\\report.final.pdf\"\r\n"
+        "--XyZ\r\nContent-Disposition: form-data; name=\"upload\"; "
+        "filename=\"C:\\docs\\report.final.pdf\"\r\n"
         "Content-Type: application/pdf\r\n\r\nabc\r\n"
         "--XyZ\r\nContent-Disposition: form-data; name=\"a=b\"\r\n\r\nv\r\n"
         "--XyZ--\r\n";
@@ -117,7 +118,8 @@ TEST_F(KestruneParse, BadFilesAndUsage) {
         std::string arguments, err;
     };
     const std::vector<Case> cases = {
-        {"missing file", "'" + dir_ + "/missing'", "kestrune-parse: cannot open '" + dir_ + "/missing': No such file or directory\n"},
+        {"missing file", "'" + dir_ + "/missing'",
+         "kestrune-parse: cannot open '" + dir_ + "/missing': No such file or directory\n"},
         {"directory", "'" + dir_ + "'", "kestrune-parse: cannot read '" + dir_ + "': Is a directory\n"},
         {"no argument", "", "usage:"},
         {"two files", "a b", "usage:"},

@@ -22,14 +22,17 @@ namespace {
 
 struct Feeder {
     const char* label;
-    std::int32_t cap;                     // at most this many bytes a pass (0: all asked)
-    std::map<int, std::int32_t> passes;   // pass -> at most this many bytes
+    std::int32_t cap;                    // at most this many bytes a pass (0: all asked)
+    std::map<int, std::int32_t> passes;  // pass -> at most this many bytes
 };
 
 const std::vector<Feeder> kFeeders = {
-    {"whole passes", 0, {}},      {"1-byte deliveries", 1, {}},
-    {"7-byte deliveries", 7, {}}, {"4093-byte deliveries", 4093, {}},
-    {"second pass short", 0, {{2, 5000}}}, {"first pass empty", 0, {{1, 0}}},
+    {"whole passes", 0, {}},
+    {"1-byte deliveries", 1, {}},
+    {"7-byte deliveries", 7, {}},
+    {"4093-byte deliveries", 4093, {}},
+    {"second pass short", 0, {{2, 5000}}},
+    {"first pass empty", 0, {{1, 0}}},
 };
 
 // The buffer intake builds from such a host: passes follow the requested counts.
@@ -55,7 +58,8 @@ UploadState ParsedDirectly(const std::string& buffer) {
     SingleByteCodePage codePage;
     TStringList fields(codePage);
     TFileRecord file;
-    ParseMultipart(buffer, codePage, [] { return true; }, fields, file);
+    ParseMultipart(
+        buffer, codePage, [] { return true; }, fields, file);
     return StateOf(fields, file);
 }
 

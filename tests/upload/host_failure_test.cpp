@@ -8,7 +8,8 @@ namespace {
 TEST(HostFailure, MessageRules) {
     const SystemMessageText none = [](HResult) { return std::string(); };
     const SystemMessageText known = [](HResult code) {
-        return code == static_cast<HResult>(0x80070005u) ? std::string("Access is denied.\r\n") : std::string();
+        return code == static_cast<HResult>(0x80070005u) ? std::string("Access is denied.\r\n")
+                                                         : std::string();
     };
     struct Case {
         const char* label;
@@ -27,7 +28,8 @@ TEST(HostFailure, MessageRules) {
         {"blank description", " .. ", static_cast<HResult>(0x80070005u), known, "Access is denied"},
         {"no text at all", "", static_cast<HResult>(0x800A01A8u), none, "OLE error 800A01A8"},
         {"leading zeros", "", 0x0000ABCD, none, "OLE error 0000ABCD"},
-        {"no system lookup", "", static_cast<HResult>(0x80004005u), SystemMessageText(), "OLE error 80004005"},
+        {"no system lookup", "", static_cast<HResult>(0x80004005u), SystemMessageText(),
+         "OLE error 80004005"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);

@@ -114,9 +114,10 @@ TEST(ReadRequest, AFailingHostCallAtEachPosition) {
     Upload reference(body);
     reference.object.Initialize();
     const std::vector<std::string> calls = reference.host.Calls();
-    const std::map<std::string, HostCall> kinds = {
-        {"FetchRequest", HostCall::FetchRequest}, {"FetchResponse", HostCall::FetchResponse},
-        {"TotalBytes", HostCall::TotalBytes}, {"IsClientConnected", HostCall::IsClientConnected}};
+    const std::map<std::string, HostCall> kinds = {{"FetchRequest", HostCall::FetchRequest},
+                                                   {"FetchResponse", HostCall::FetchResponse},
+                                                   {"TotalBytes", HostCall::TotalBytes},
+                                                   {"IsClientConnected", HostCall::IsClientConnected}};
     std::map<std::string, int> seen;
     for (std::size_t position = 0; position < calls.size(); ++position) {
         const std::string name = calls[position].substr(0, calls[position].find('('));

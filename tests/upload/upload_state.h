@@ -17,8 +17,7 @@ struct UploadState {
 
     bool operator==(const UploadState& other) const {
         return Lines == other.Lines && FileName == other.FileName && FileExt == other.FileExt &&
-               BaseName == other.BaseName && ContentType == other.ContentType &&
-               FileData == other.FileData;
+               BaseName == other.BaseName && ContentType == other.ContentType && FileData == other.FileData;
     }
     bool Empty() const { return *this == UploadState{}; }
 };
@@ -41,8 +40,8 @@ inline UploadState StateOf(const TTessock& object) {
 inline std::ostream& operator<<(std::ostream& out, const UploadState& state) {
     out << "{lines:";
     for (const auto& line : state.Lines) out << " [" << line << "]";
-    return out << " file: [" << state.FileName << "] [" << state.FileExt << "] [" << state.BaseName
-               << "] [" << state.ContentType << "] " << state.FileData.size() << " bytes}";
+    return out << " file: [" << state.FileName << "] [" << state.FileExt << "] [" << state.BaseName << "] ["
+               << state.ContentType << "] " << state.FileData.size() << " bytes}";
 }
 
 // A multipart body with boundary line "--XyZ": fields as (name, value), then one file.

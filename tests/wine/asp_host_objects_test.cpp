@@ -30,7 +30,8 @@ TEST(HostRequest, RefusesDataThatIsNotAByteArray) {
     auto* fake = new FakeRequest("abc");
     fake->deliverText = true;
     char buffer[4];
-    EXPECT_THROW_MSG(MakeHostRequest(fake)->BinaryRead(3, buffer), EOleSysError, "Invalid variant type conversion");
+    EXPECT_THROW_MSG(MakeHostRequest(fake)->BinaryRead(3, buffer), EOleSysError,
+                     "Invalid variant type conversion");
     fake->Release();
 }
 
@@ -48,8 +49,10 @@ TEST(HostFailure, CarriesTheHostsErrorObject) {
         {"trailing control characters", E_FAIL, L"Disk gone.\r\n\t", "Disk gone", "Fake host"},
         {"only dots: the code's own text is unknown", static_cast<HRESULT>(0x8ABC1234), L"...",
          "OLE error 8ABC1234", "Fake host"},
-        {"no error object, unknown code", static_cast<HRESULT>(0x8ABC1234), nullptr, "OLE error 8ABC1234", ""},
-        {"no error object, leading zeros", static_cast<HRESULT>(0x80001234), nullptr, "OLE error 80001234", ""},
+        {"no error object, unknown code", static_cast<HRESULT>(0x8ABC1234), nullptr, "OLE error 8ABC1234",
+         ""},
+        {"no error object, leading zeros", static_cast<HRESULT>(0x80001234), nullptr, "OLE error 80001234",
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);

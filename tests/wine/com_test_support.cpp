@@ -44,9 +44,11 @@ bool LoadComponent(const std::string& dllPath, Component& component) {
         std::fprintf(stderr, "cannot load %s\n", full);
         return false;
     }
-    component.getClassObject = Entry<decltype(component.getClassObject)>(component.module, "DllGetClassObject");
+    component.getClassObject =
+        Entry<decltype(component.getClassObject)>(component.module, "DllGetClassObject");
     component.canUnloadNow = Entry<decltype(component.canUnloadNow)>(component.module, "DllCanUnloadNow");
-    component.registerServer = Entry<decltype(component.registerServer)>(component.module, "DllRegisterServer");
+    component.registerServer =
+        Entry<decltype(component.registerServer)>(component.module, "DllRegisterServer");
     component.unregisterServer =
         Entry<decltype(component.unregisterServer)>(component.module, "DllUnregisterServer");
     return component.getClassObject && component.canUnloadNow && component.registerServer &&
@@ -58,7 +60,8 @@ void SetTheComponent(const Component& component) { g_component = component; }
 
 HostScope::HostScope(const std::string& body) : HostScope(new FakeRequest(body), new FakeResponse) {}
 
-HostScope::HostScope(FakeRequest* request_, FakeResponse* response_) : request(request_), response(response_) {
+HostScope::HostScope(FakeRequest* request_, FakeResponse* response_)
+    : request(request_), response(response_) {
     g_setHostObjects(request, response);
 }
 
@@ -110,8 +113,6 @@ std::string ThreeFieldsAndFile() {
         .Build();
 }
 
-std::wstring Wide(BSTR text) {
-    return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
-}
+std::wstring Wide(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }
 
 }  // namespace kestrune::test

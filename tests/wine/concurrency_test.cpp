@@ -114,7 +114,8 @@ void CheckFile(ITessock* tessock, int n, Checker& check) {
     tessock->get_FileSize(&size);
     check.Expect(size == static_cast<LONG>(content.size()));
     UniqueVariant bytes;
-    bool same = SUCCEEDED(tessock->get_FileAsVariant(bytes.Get())) && V_VT(bytes.Get()) == (VT_ARRAY | VT_UI1);
+    bool same =
+        SUCCEEDED(tessock->get_FileAsVariant(bytes.Get())) && V_VT(bytes.Get()) == (VT_ARRAY | VT_UI1);
     if (same) {
         void* data = nullptr;
         SafeArrayAccessData(V_ARRAY(bytes.Get()), &data);
@@ -141,11 +142,12 @@ bool UseOneObject(int n, Round& round) {
     std::string body;
     if (kind == 0) body = BodyBuilder().Field("serial", std::to_string(n)).Field("b", "two").Close().Build();
     if (kind == 1 || kind == 3) {
-        body = BodyBuilder()
-                   .Field("serial", std::to_string(n))
-                   .File("upload", "f" + std::to_string(n) + ".bin", "application/octet-stream", FileContent(n))
-                   .Close()
-                   .Build();
+        body =
+            BodyBuilder()
+                .Field("serial", std::to_string(n))
+                .File("upload", "f" + std::to_string(n) + ".bin", "application/octet-stream", FileContent(n))
+                .Close()
+                .Build();
     }
     auto* request = new FakeRequest(body);
     if (kind == 3) request->binaryReadFailure = {E_FAIL, L"Simulated host failure in BinaryRead. "};
@@ -155,9 +157,15 @@ bool UseOneObject(int n, Round& round) {
     InterlockedIncrement(&round.created);
     Checker check(round);
     switch (kind) {
-        case 0: CheckFields(tessock.Get(), n, check); break;
-        case 1: CheckFile(tessock.Get(), n, check); break;
-        case 2: CheckEmpty(tessock.Get(), check); break;
+        case 0:
+            CheckFields(tessock.Get(), n, check);
+            break;
+        case 1:
+            CheckFile(tessock.Get(), n, check);
+            break;
+        case 2:
+            CheckEmpty(tessock.Get(), check);
+            break;
         default:
             check.Expect(host.response->written.size() == 1 &&
                          host.response->written[0] == L"Error reading uploaded file or form data.");
@@ -240,12 +248,13 @@ TEST_P(ManyObjectsOnEightThreads, LoseNothingAndLeakNothing) {
         << "private bytes " << before.privateBytes << " -> " << after.privateBytes;
     EXPECT_LE(after.handles, before.handles + kHandleMargin)
         << "handles " << before.handles << " -> " << after.handles;
-    std::printf("figures: %s: %ld objects created, read (%ld checked results) and released on %d threads, "
-                "%ld failed; private bytes %lu -> %lu KiB, handles %lu -> %lu\n",
-                GetParam() == COINIT_MULTITHREADED ? "MTA" : "STA", round.created, round.checks, kThreads,
-                round.failures, static_cast<unsigned long>(before.privateBytes >> 10),
-                static_cast<unsigned long>(after.privateBytes >> 10), static_cast<unsigned long>(before.handles),
-                static_cast<unsigned long>(after.handles));
+    std::printf(
+        "figures: %s: %ld objects created, read (%ld checked results) and released on %d threads, "
+        "%ld failed; private bytes %lu -> %lu KiB, handles %lu -> %lu\n",
+        GetParam() == COINIT_MULTITHREADED ? "MTA" : "STA", round.created, round.checks, kThreads,
+        round.failures, static_cast<unsigned long>(before.privateBytes >> 10),
+        static_cast<unsigned long>(after.privateBytes >> 10), static_cast<unsigned long>(before.handles),
+        static_cast<unsigned long>(after.handles));
 }
 
 INSTANTIATE_TEST_SUITE_P(Apartments, ManyObjectsOnEightThreads,

@@ -28,9 +28,9 @@ protected:
         std::vector<VARIANT> reversed(args.rbegin(), args.rend());
         DISPPARAMS params = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
         EXCEPINFO ignored{};
-        const HRESULT invoked = dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT,
-                                                 DISPATCH_PROPERTYGET | DISPATCH_METHOD, &params, result,
-                                                 error ? error : &ignored, nullptr);
+        const HRESULT invoked =
+            dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET | DISPATCH_METHOD,
+                             &params, result, error ? error : &ignored, nullptr);
         for (VARIANT& arg : reversed) VariantClear(&arg);
         return invoked;
     }
@@ -151,9 +151,10 @@ TEST_F(TessockTest, FindsMembersByNameInAnyCase) {
         DISPID id;
     };
     const Case cases[] = {
-        {L"FormVariable", S_OK, 1},       {L"formvariable", S_OK, 1}, {L"FORMVARIABLE", S_OK, 1},
-        {L"FormVariableCount", S_OK, 2},  {L"SaveFile", S_OK, 8},     {L"OverwriteMode", S_OK, 12},
-        {L"NewName", S_OK, 14},           {L"NoSuchMember", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
+        {L"FormVariable", S_OK, 1}, {L"formvariable", S_OK, 1},
+        {L"FORMVARIABLE", S_OK, 1}, {L"FormVariableCount", S_OK, 2},
+        {L"SaveFile", S_OK, 8},     {L"OverwriteMode", S_OK, 12},
+        {L"NewName", S_OK, 14},     {L"NoSuchMember", DISP_E_UNKNOWNNAME, DISPID_UNKNOWN},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::string(c.name, c.name + wcslen(c.name)));
@@ -238,7 +239,11 @@ TEST_F(TessockTest, LeavesAnErrorObjectForAFailingMember) {
              return hr;
          },
          L"Index out of range."},
-        {"negative index", [](ITessock* t) { UniqueBstr v; return t->get_FormVariableByIndex(-1, v.Out()); },
+        {"negative index",
+         [](ITessock* t) {
+             UniqueBstr v;
+             return t->get_FormVariableByIndex(-1, v.Out());
+         },
          L"List index out of bounds (-1)"},
         {"missing folder",
          [](ITessock* t) {

@@ -81,10 +81,19 @@ HRESULT FakeRequest::BinaryRead(VARIANT* count, VARIANT* data) {
     VariantClear(count);
     V_VT(count) = countType;
     switch (countType) {
-    case VT_I2: V_I2(count) = static_cast<SHORT>(delivered); break;
-    case VT_UI4: V_UI4(count) = static_cast<ULONG>(delivered); break;
-    case VT_R8: V_R8(count) = delivered; break;
-    default: V_VT(count) = VT_I4; V_I4(count) = delivered; break;
+        case VT_I2:
+            V_I2(count) = static_cast<SHORT>(delivered);
+            break;
+        case VT_UI4:
+            V_UI4(count) = static_cast<ULONG>(delivered);
+            break;
+        case VT_R8:
+            V_R8(count) = delivered;
+            break;
+        default:
+            V_VT(count) = VT_I4;
+            V_I4(count) = delivered;
+            break;
     }
     return S_OK;
 }

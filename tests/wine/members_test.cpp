@@ -62,7 +62,10 @@ TEST(FileAsVariant, IsAByteArrayFromOne) {
         {"three bytes", ThreeFieldsAndFile(), "abc"},
         {"no file", BodyBuilder().Field("a", "1").Close().Build(), ""},
         {"bytes with NUL and high bit",
-         BodyBuilder().File("f", "b.bin", "application/octet-stream", std::string("\0\xff\x80z", 4)).Close().Build(),
+         BodyBuilder()
+             .File("f", "b.bin", "application/octet-stream", std::string("\0\xff\x80z", 4))
+             .Close()
+             .Build(),
          std::string("\0\xff\x80z", 4)},
     };
     for (const ArrayCase& c : cases) {

@@ -23,8 +23,9 @@ HRESULT __cdecl SomeGetObjectContext(IObjectContext**) { return E_FAIL; }
 // Both modules are "loaded" and export their entry.
 FARPROC BothLoaded(const char* module, const char* entry) {
     g_lookups.push_back(std::string(module) + "!" + entry);
-    const auto found = std::string(module) == "ole32.dll" ? reinterpret_cast<void (*)()>(SomeCoGetObjectContext)
-                                                           : reinterpret_cast<void (*)()>(SomeGetObjectContext);
+    const auto found = std::string(module) == "ole32.dll"
+                           ? reinterpret_cast<void (*)()>(SomeCoGetObjectContext)
+                           : reinterpret_cast<void (*)()>(SomeGetObjectContext);
     return reinterpret_cast<FARPROC>(found);
 }
 
@@ -187,7 +188,8 @@ TEST_F(ContextFetchTest, FailsRatherThanReturningNothing) {
 
     auto* response = new FakeResponse;
     HoldObject(VT_DISPATCH, response);
-    EXPECT_THROW_MSG(host.FetchHostRequest(), Exception, "Interface not supported");  // a Response is no Request
+    EXPECT_THROW_MSG(host.FetchHostRequest(), Exception,
+                     "Interface not supported");  // a Response is no Request
     response->Release();
 
     context.hasProperties = false;

@@ -30,21 +30,74 @@ std::string Printable(const std::string& text) {
 TEST(Win32CodePage, SortKeysAgreeWithTheComparison) {
     const Win32CodePage codePage;
     const std::vector<std::string> names = {
-        "", "a", "A", "b", "Name", "NAME", "name ", " name", "na-me", "name-", "co-op", "coop", "co'op",
-        std::string("a\0b", 3), "ab", std::string("a\0", 2), std::string("\0", 1), "\x01", "\x7F", "\t",
-        "\xE9", "\xC9", "e", "E", "\xDF", "ss", "SS", "\xE6", "ae", "\xC6", "AE", "\xB2", "2", "\xBD", "1/2",
-        "\xA0", " ", "\xFF", "\x9F", "y", "\x8A", "\x9A", "s", "\x80", "0", "00", "-", "--", "'",
+        "",
+        "a",
+        "A",
+        "b",
+        "Name",
+        "NAME",
+        "name ",
+        " name",
+        "na-me",
+        "name-",
+        "co-op",
+        "coop",
+        "co'op",
+        std::string("a\0b", 3),
+        "ab",
+        std::string("a\0", 2),
+        std::string("\0", 1),
+        "\x01",
+        "\x7F",
+        "\t",
+        "\xE9",
+        "\xC9",
+        "e",
+        "E",
+        "\xDF",
+        "ss",
+        "SS",
+        "\xE6",
+        "ae",
+        "\xC6",
+        "AE",
+        "\xB2",
+        "2",
+        "\xBD",
+        "1/2",
+        "\xA0",
+        " ",
+        "\xFF",
+        "\x9F",
+        "y",
+        "\x8A",
+        "\x9A",
+        "s",
+        "\x80",
+        "0",
+        "00",
+        "-",
+        "--",
+        "'",
         // Double-byte characters of code page 932 (single bytes elsewhere): hiragana and
         // katakana A, full-width A and a, the ideographic space, a kanji, a lone lead byte.
-        "\x82\xA0", "\x83\x41", "\x82\x60", "\x82\x81", "\x81\x40", "\x8A\xBF", "\x82",
-        "\x82\xA0x", "x\x82\xA0",
+        "\x82\xA0",
+        "\x83\x41",
+        "\x82\x60",
+        "\x82\x81",
+        "\x81\x40",
+        "\x8A\xBF",
+        "\x82",
+        "\x82\xA0x",
+        "x\x82\xA0",
     };
     int equalPairs = 0;
     for (std::size_t i = 0; i < names.size(); ++i) {
         for (std::size_t j = 0; j < names.size(); ++j) {
             const bool equal = codePage.NamesEqual(names[i], names[j]);
             const bool sameKey = codePage.NameKey(names[i]) == codePage.NameKey(names[j]);
-            EXPECT_EQ(equal, sameKey) << "\"" << Printable(names[i]) << "\" vs \"" << Printable(names[j]) << "\"";
+            EXPECT_EQ(equal, sameKey)
+                << "\"" << Printable(names[i]) << "\" vs \"" << Printable(names[j]) << "\"";
             equalPairs += equal && i != j;
         }
     }
@@ -88,9 +141,17 @@ TEST(TextConversion, KeepsEmbeddedNulsBothWays) {
 
 TEST(TextConversion, PairsDoubleByteCharacters) {
     if (GetACP() != 932) GTEST_SKIP() << "written for code page 932 (LC_ALL=ja_JP.UTF-8)";
-    const std::string narrow("\x82\xA0" "a\0" "\x8A\xBF", 6);
+    const std::string narrow(
+        "\x82\xA0"
+        "a\0"
+        "\x8A\xBF",
+        6);
     const std::wstring wide = WideFromNarrow(narrow);
-    EXPECT_EQ(std::wstring(L"\x3042" L"a\0" L"\x6F22", 4), wide);
+    EXPECT_EQ(std::wstring(L"\x3042"
+                           L"a\0"
+                           L"\x6F22",
+                           4),
+              wide);
     EXPECT_EQ(narrow, NarrowFromWide(wide));
     const Win32CodePage codePage;
     EXPECT_TRUE(codePage.IsLeadByte(0x82));

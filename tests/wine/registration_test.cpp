@@ -44,7 +44,8 @@ std::string ReadValue(const std::string& key, const char* value) {
     char data[1024];
     DWORD size = sizeof data;
     DWORD type = 0;
-    if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), value, RRF_RT_ANY, &type, data, &size) != ERROR_SUCCESS) {
+    if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), value, RRF_RT_ANY, &type, data, &size) !=
+        ERROR_SUCCESS) {
         return "<missing>";
     }
     EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);

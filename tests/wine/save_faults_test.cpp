@@ -33,7 +33,8 @@ public:
         return Folder(std::wstring(temp) + name + std::to_wstring(GetCurrentProcessId()) + L"-" +
                       std::to_wstring(GetTickCount()));
     }
-    Folder(Folder&& other) noexcept : path_(std::move(other.path_)), created_(std::exchange(other.created_, false)) {}
+    Folder(Folder&& other) noexcept
+        : path_(std::move(other.path_)), created_(std::exchange(other.created_, false)) {}
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
     ~Folder() {
@@ -70,7 +71,8 @@ private:
 };
 
 std::string ReadWhole(const std::wstring& path) {
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<unreadable>";
     std::string bytes;
     char buffer[65536];
@@ -186,10 +188,12 @@ TEST(SaveRace, NumberingGivesEveryThreadItsOwnIntactFile) {
         SCOPED_TRACE(i);
         ASSERT_EQ(S_OK, race.results[i]);
         names.insert(race.newNames[i]);
-        EXPECT_EQ(Content(i, Race::kSize), ReadWhole(folder / race.newNames[i])) << "the file NewName reports";
+        EXPECT_EQ(Content(i, Race::kSize), ReadWhole(folder / race.newNames[i]))
+            << "the file NewName reports";
     }
     EXPECT_EQ(expected, names) << "every thread reported a different name";
-    std::printf("figures: mode 2 race: %d threads, %zu files saved, all intact\n", Race::kThreads, listed.size());
+    std::printf("figures: mode 2 race: %d threads, %zu files saved, all intact\n", Race::kThreads,
+                listed.size());
 }
 
 TEST(SaveRace, KeepingNeverReplacesAFileThatAppearedMeanwhile) {

@@ -192,7 +192,8 @@ DWORD WINAPI CreateManyTessocks(void* failures) {
 TEST(CreateInstance, WorksOnManyThreadsAtOnce) {
     LONG failures = 0;
     HANDLE threads[4];
-    for (HANDLE& thread : threads) thread = CreateThread(nullptr, 0, CreateManyTessocks, &failures, 0, nullptr);
+    for (HANDLE& thread : threads)
+        thread = CreateThread(nullptr, 0, CreateManyTessocks, &failures, 0, nullptr);
     WaitForMultipleObjects(4, threads, TRUE, INFINITE);
     for (HANDLE thread : threads) CloseHandle(thread);
     EXPECT_EQ(0, failures);
@@ -205,7 +206,8 @@ TEST(CoCreateInstance, CreatesByProgIdThroughTheRegistry) {
     ASSERT_EQ(S_OK, CLSIDFromProgID(L"Kestrune.Tessock", &classId));
     EXPECT_TRUE(IsEqualCLSID(CLSID_Tessock, classId));
     ComPtr<IDispatch> dispatch;
-    ASSERT_EQ(S_OK, CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, dispatch.OutVoid()));
+    ASSERT_EQ(S_OK,
+              CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, dispatch.OutVoid()));
 }
 
 }  // namespace

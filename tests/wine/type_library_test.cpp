@@ -42,7 +42,9 @@ public:
     Held(Owner* owner, T* value) : owner_(owner), value_(value) {}
     Held(const Held&) = delete;
     Held& operator=(const Held&) = delete;
-    ~Held() { if (value_) (owner_->*ReleaseFn)(value_); }
+    ~Held() {
+        if (value_) (owner_->*ReleaseFn)(value_);
+    }
     T* operator->() const { return value_; }
 
 private:
@@ -127,7 +129,11 @@ TEST_F(TypeLibraryTest, ListsTheMembersInTableOrder) {
     const std::vector<MemberCase> cases = {
         {L"FormVariable", 1, INVOKE_PROPERTYGET, {L"FormVariable", L"VariableName", L"Value"}, {in, bstrOut}},
         {L"FormVariableCount", 2, INVOKE_PROPERTYGET, {L"FormVariableCount", L"Value"}, {VT_PTR}},
-        {L"FormVariableByIndex", 3, INVOKE_PROPERTYGET, {L"FormVariableByIndex", L"Index", L"Value"}, {VT_I4, VT_PTR}},
+        {L"FormVariableByIndex",
+         3,
+         INVOKE_PROPERTYGET,
+         {L"FormVariableByIndex", L"Index", L"Value"},
+         {VT_I4, VT_PTR}},
         {L"Filename", 4, INVOKE_PROPERTYGET, {L"Filename", L"Value"}, {VT_PTR}},
         {L"FileExtension", 5, INVOKE_PROPERTYGET, {L"FileExtension", L"Value"}, {VT_PTR}},
         {L"FileNameNoExtension", 6, INVOKE_PROPERTYGET, {L"FileNameNoExtension", L"Value"}, {VT_PTR}},
@@ -166,9 +172,9 @@ TEST_F(TypeLibraryTest, ListsTheMembersInTableOrder) {
             const ELEMDESC& param = func->lprgelemdescParam[p];
             EXPECT_EQ(c.params[p], param.tdesc.vt);
             const bool last = p + 1 == func->cParams;
-            const USHORT expectedFlags =
-                (last && c.kind != INVOKE_FUNC && c.kind != INVOKE_PROPERTYPUT) ? (PARAMFLAG_FOUT | PARAMFLAG_FRETVAL)
-                                                                                : PARAMFLAG_FIN;
+            const USHORT expectedFlags = (last && c.kind != INVOKE_FUNC && c.kind != INVOKE_PROPERTYPUT)
+                                             ? (PARAMFLAG_FOUT | PARAMFLAG_FRETVAL)
+                                             : PARAMFLAG_FIN;
             EXPECT_EQ(expectedFlags, param.paramdesc.wParamFlags);
         }
         std::wstring doc;
@@ -241,7 +247,7 @@ TEST(VersionResource, NamesTheProductAndItsVersion) {
     EXPECT_EQ(static_cast<DWORD>(VFT_DLL), fixed->dwFileType);
 
     const std::pair<const char*, const char*> strings[] = {
-        {"FileDescription", "Kestrune"}, {"ProductName", "Kestrune"}, {"OriginalFilename", "Kestrune.dll"},
+        {"FileDescription", "Kestrune"}, {"ProductName", "Kestrune"},   {"OriginalFilename", "Kestrune.dll"},
         {"FileVersion", "1.0.1.0"},      {"ProductVersion", "1.0.1.0"},
     };
     for (const auto& [name, expected] : strings) {

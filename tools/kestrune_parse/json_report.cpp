@@ -22,7 +22,8 @@ std::string Array(const std::vector<std::string>& items, const std::string& inde
 }
 
 // Members already rendered as JSON values.
-std::string Object(const std::vector<std::pair<std::string, std::string>>& members, const std::string& indent) {
+std::string Object(const std::vector<std::pair<std::string, std::string>>& members,
+                   const std::string& indent) {
     if (members.empty()) return "{}";
     std::string out = "{\n";
     for (std::size_t i = 0; i < members.size(); ++i) {
