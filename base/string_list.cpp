@@ -13,14 +13,6 @@
 
 namespace kestrune {
 
-std::string AsciiUpperCase(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return upper;
-}
-
 TStringList::TStringList(const CodePage& codePage) : codePage_(codePage) {
     for (int byte = 0; byte < 256; ++byte) {
         leadBytes_[byte] = codePage_.IsLeadByte(static_cast<unsigned char>(byte));

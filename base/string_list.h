@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/ascii.h"
 #include "host/code_page.h"
 
 namespace kestrune {
@@ -87,8 +88,5 @@ private:
     // move the line between chains without walking the list.
     std::vector<std::int32_t> previousSameUpper_;
 };
-
-// Bytes 'a' to 'z' become 'A' to 'Z'; every other byte stays as it is.
-std::string AsciiUpperCase(std::string_view text);
 
 }  // namespace kestrune
