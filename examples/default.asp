@@ -17,5 +17,10 @@ pageTitle = "Start here"
       name exists already, and how errors reach the page.</li>
 </ul>
 <p class="note">This page runs at <code><%= H(Request.ServerVariables("SCRIPT_NAME")) %></code>;
-uploads are stored in <code><%= H(Server.MapPath("uploads")) %></code>.</p>
+uploads are stored in <code><%= H(Server.MapPath("uploads")) %></code>. On IIS, give the
+account that runs these pages Modify rights on that folder before the first upload: the
+application pool's identity, such as <code>IIS AppPool\DefaultAppPool</code> or
+<code>NETWORK SERVICE</code>, or <code>IUSR</code> while anonymous requests run as
+<code>IUSR</code>: see <code>docs\installing-on-iis.md</code>, "The example
+pages".</p>
 <!-- #include file="includes/footer.asp" -->

@@ -26,10 +26,9 @@ Else
   Dim upload, folder, target, extension, step
   Set upload = Server.CreateObject("Kestrune.Tessock")
   folder = Server.MapPath("uploads")
+  ' A kind of file that is not on the allow list is stored without an extension.
   extension = ""
-  If upload.FileExtension <> "" And Not IsBlockedExtension(upload.FileExtension) Then
-    extension = "." & SafeFileName(upload.FileExtension)
-  End If
+  If IsAllowedExtension(upload.FileExtension) Then extension = "." & LCase(upload.FileExtension)
   ' A fixed name, so the steps below meet the file that the earlier steps wrote.
   target = folder & "\overwrite-demo" & extension
 

@@ -63,9 +63,10 @@ Else
 <%
   Dim safeName
   safeName = SafeFileName(upload.Filename)
-  If safeName = "" Or IsBlockedExtension(upload.FileExtension) Then
+  If safeName = "" Or Not IsAllowedExtension(upload.FileExtension) Then
 %>
-<p id="not-saved" class="error">This file was not saved: files of this kind could run on the server.</p>
+<p id="not-saved" class="error">This file was not saved: the uploads folder takes only the
+kinds of file on the list in includes/functions.asp.</p>
 <%
   Else
     ' Mode 2 never replaces a file: an existing name gets a number, as in report~1.pdf.

@@ -7,14 +7,15 @@ Function H(text)
   H = Server.HTMLEncode(CStr(text))
 End Function
 
-' The browser chooses the file name. Keep only its last part and replace characters
-' that Windows forbids in names ("/" is one: the component does not split on it).
+' The browser chooses the file name. The component has already cut it after its last
+' "\", "/" or ":", and it never holds a double quote; replace what else Windows forbids
+' in names, control characters included.
 Function SafeFileName(name)
   Dim result, i, ch
   result = ""
   For i = 1 To Len(name)
     ch = Mid(name, i, 1)
-    If InStr("\/:*?""<>|", ch) > 0 Or StrComp(ch, " ", vbBinaryCompare) < 0 Then ch = "_"
+    If InStr("*?<>|", ch) > 0 Or StrComp(ch, " ", vbBinaryCompare) < 0 Then ch = "_"
     result = result & ch
   Next
   ' No hidden names and no trailing dots or spaces, which Windows drops silently.
@@ -27,11 +28,17 @@ Function SafeFileName(name)
   SafeFileName = result
 End Function
 
-' The uploads folder is inside the web site: never store a file the server would run.
-Function IsBlockedExtension(extension)
-  Dim blocked
-  blocked = "|asp|aspx|asa|asax|ascx|ashx|asmx|cer|cdx|config|shtml|shtm|stm|htr|idc|exe|dll|com|bat|cmd|vbs|js|ps1|"
-  IsBlockedExtension = InStr(blocked, "|" & LCase(extension) & "|") > 0
+' The uploads folder is inside the web site, so only kinds of file that IIS sends as they
+' are, and never runs, may be stored there. An allow list, because a list of the dangerous
+' kinds is never complete: add what your site needs, never a kind that a handler runs.
+Function IsAllowedExtension(extension)
+  Select Case LCase(extension)
+    Case "txt", "csv", "pdf", "jpg", "jpeg", "png", "gif", "webp", "zip", "7z", "gz", _
+         "docx", "xlsx", "pptx", "odt", "ods", "mp3", "mp4", "bin", "dat"
+      IsAllowedExtension = True
+    Case Else
+      IsAllowedExtension = False
+  End Select
 End Function
 
 ' Describes the error that On Error Resume Next caught, then clears it.

@@ -36,7 +36,7 @@ describe('curl uploads', () => {
       makeFile('one.txt', Buffer.from('first\n')),
       makeFile('two.bin', everyByte(100000)),
       makeFile('three.csv', Buffer.from('a,b\r\n1,2\r\n')),
-      makeFile('four', Buffer.from('no extension')),
+      makeFile('FOUR.TXT', Buffer.from('an allowed extension in upper case')),
     ];
     for (const upload of uploads) {
       const result = await postForm(resultUrl(), { title: upload.name }, [['file', upload.file]]);
@@ -45,6 +45,19 @@ describe('curl uploads', () => {
       assert.equal(Number(elementText(result.body, 'size')), upload.size);
       const stored = path.join(server.uploadsDir(), elementText(result.body, 'newname'));
       assert.equal(listFiles(server.uploadsDir()).find((f) => f.file === stored)?.sha, upload.sha);
+    }
+  });
+
+  test('the example stores only the kinds of file on its allow list', async (t) => {
+    if (!server.ok) return t.skip(server.reason);
+    const refused = ['four', 'page.asp', 'shell.ASPX', 'web.config', 'photo.jpg.asp'];
+    for (const name of refused) {
+      const before = listFiles(server.uploadsDir()).map((f) => f.name).sort();
+      const upload = makeFile(`refused-${refused.indexOf(name)}.bin`, Buffer.from('<% Response.Write 1 %>'));
+      const result = await postForm(resultUrl(), {}, [['file', upload.file, name]]);
+      assert.equal(result.status, 200, result.stderr);
+      assert.match(result.body, /id="not-saved"/, `${name} was refused`);
+      assert.deepEqual(listFiles(server.uploadsDir()).map((f) => f.name).sort(), before, `${name}: nothing saved`);
     }
   });
 
