@@ -10,8 +10,9 @@ End If
 Dim pageTitle
 pageTitle = "Upload received"
 
-' Creating the object reads and parses the whole request body. Do not touch
-' Request.Form before this: it would consume the body first.
+' Creating the object reads and parses the whole request body. Leave Request.Form and
+' Request("name") alone in this page: before this line they would take the body from the
+' component, after it ASP refuses them (ASP 0207, 0208). Read fields through the object.
 Dim upload
 Set upload = Server.CreateObject("Kestrune.Tessock")
 %>
