@@ -29,8 +29,14 @@ for counts in build/results/*.counts; do
 done
 [ ${#failed_suites[@]} -eq 0 ] || echo "failing suites: ${failed_suites[*]}"
 echo "Total: $passed passed, $failed failed"
+# Suites that ran the same build share a line.
+declare -A suites_of=()
+builds=()
 for build in build/results/*.build; do
   [ -f "$build" ] || continue
-  echo "Under Wine, $(basename "$build" .build) ran $(cat "$build")"
+  what=$(cat "$build")
+  [ -n "${suites_of[$what]+x}" ] || builds+=("$what")
+  suites_of[$what]+="${suites_of[$what]:+, }$(basename "$build" .build)"
 done
+for what in "${builds[@]}"; do echo "Under Wine, ${suites_of[$what]} ran $what"; done
 [ "$failed" -eq 0 ] && [ ${#failed_suites[@]} -eq 0 ]

@@ -2,7 +2,10 @@
 # A page server or browser that cannot start fails every test that needs it, with why.
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
+source "$KESTRUNE_ROOT/scripts/windows.sh"
 cd "$KESTRUNE_ROOT"
+# The page server runs under Wine.
+record_build 40-e2e "$(windows_run_build)"
 
 ensure_packages chromium curl
 # Node may come from another source that bundles npm; only install Debian's when absent.
