@@ -38,7 +38,7 @@ wine_memory_figure() {
     wine_env
 
     local script body runs=() i report before peak
-    { read -r script; read -r body; } < <(pagehost_windows_paths \
+    { read -r script; read -r body; } < <(windows_path \
         "$wine_memory_dir/create.vbs" "$wine_memory_dir/body.bin")
     for i in 1 2 3; do
         # Through files: Wine's service processes would hold a pipe open.

@@ -32,3 +32,18 @@ record_counts() {
   mkdir -p "$KESTRUNE_ROOT/build/results"
   echo "$2 $3" > "$KESTRUNE_ROOT/build/results/$1.counts"
 }
+
+# result_counts FORMAT FILE...: prints "PASSED FAILED" read from the result files a test
+# runner wrote (scripts/test_counts.py), naming every failed or skipped test on stderr.
+result_counts() {
+  ensure_packages python3
+  python3 "$KESTRUNE_ROOT/scripts/test_counts.py" "$@" || echo "0 1"
+}
+
+# record_build SUITE WHAT: says which Windows build a suite runs under Wine, and why, in
+# the suite's output and again beside the total of scripts/commands/test.sh.
+record_build() {
+  mkdir -p "$KESTRUNE_ROOT/build/results"
+  echo "$1 runs $2"
+  echo "$2" > "$KESTRUNE_ROOT/build/results/$1.build"
+}

@@ -14,13 +14,17 @@ ensure_windows_tools() {
 }
 
 # Wine's own IDL files (oaidl.idl and friends), which widl needs and mingw does not ship.
-# Taken from Debian's libwine-dev package without installing it. Prints the folder.
+# Taken from Debian's libwine-dev package without installing it. Prints the folder; a
+# failed fetch stops here with apt-get's own message, not later as a compiler error.
 wine_idl_dir() {
   local dir=$KESTRUNE_ROOT/build/wine-idl
   if [ ! -f "$dir/usr/include/wine/wine/windows/oaidl.idl" ]; then
     mkdir -p "$dir"
-    (cd "$dir" && rm -f ./*.deb && apt-get download -qq libwine-dev:i386 2>/dev/null &&
-      dpkg-deb -x libwine-dev_*.deb . && rm -f ./*.deb) >&2
+    if ! (cd "$dir" && rm -f ./*.deb && apt-get download -qq libwine-dev:i386 &&
+      dpkg-deb -x libwine-dev_*.deb . && rm -f ./*.deb) >&2; then
+      echo "wine_idl_dir: could not fetch and unpack libwine-dev:i386 into $dir (see above)" >&2
+      return 1
+    fi
   fi
   echo "$dir/usr/include/wine/wine/windows"
 }
@@ -34,12 +38,13 @@ build_windows() {
     win64) toolchain=mingw-x86_64 ;;
     *) echo "build_windows: unknown architecture $arch" >&2; return 2 ;;
   esac
-  local build=$KESTRUNE_ROOT/build/$arch
+  local build=$KESTRUNE_ROOT/build/$arch idl
+  idl=$(wine_idl_dir) || return 1
   cmake -S "$KESTRUNE_ROOT" -B "$build" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$KESTRUNE_ROOT/cmake/$toolchain.cmake" \
-    -DKESTRUNE_WINE_IDL_DIR="$(wine_idl_dir)" >&2
+    -DKESTRUNE_WINE_IDL_DIR="$idl" >&2 || return 1
   shift
-  cmake --build "$build" -j "$(nproc)" ${1:+--target "$@"} >&2
+  cmake --build "$build" -j "$(nproc)" ${1:+--target "$@"} >&2 || return 1
   echo "$build"
 }
 
@@ -49,6 +54,15 @@ wine_runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
 
 # The build that Wine can run on this machine: win32 where it can, else win64.
 windows_run_arch() { if wine_runs_32bit; then echo win32; else echo win64; fi; }
+
+# Which build the Wine tests run here, and why, in one line.
+windows_run_build() {
+  if wine_runs_32bit; then
+    echo "the 32-bit build (win32): this kernel runs 32-bit programs"
+  else
+    echo "the 64-bit build (win64): this kernel runs no 32-bit programs, so the 32-bit build is built but not run"
+  fi
+}
 
 # The project's own Wine prefix, never the user's. A 64-bit prefix runs both builds.
 wine_env() {
@@ -96,16 +110,41 @@ ensure_wine_prefix() {
 start_wineserver() { wine_env; wineserver -p >/dev/null 2>&1 || true; }
 stop_wineserver() { wine_env; wineserver -k >/dev/null 2>&1 || true; wineserver -w >/dev/null 2>&1 || true; }
 
-# register_component [ARCH]: registers build/ARCH/server/Kestrune.dll in the project's
-# prefix with regsvr32 (ARCH defaults to the build Wine runs here). Registering again
-# overwrites the same entries, so calling it before every batch is fine.
+# register_component ARCH [--if-changed]: registers build/ARCH/server/Kestrune.dll in the
+# project's prefix with the regsvr32 of its bitness. Registering again overwrites the same
+# entries; --if-changed skips it when the DLL is no newer than its last registration here.
 register_component() {
-  local arch=${1:-$(windows_run_arch)}
-  local dll=$KESTRUNE_ROOT/build/$arch/server/Kestrune.dll
+  local arch=$1 dll=$KESTRUNE_ROOT/build/$1/server/Kestrune.dll loader
+  case $arch in
+    win32) loader=/usr/lib/wine/wine ;;
+    win64) loader=/usr/lib/wine/wine64 ;;
+    *) echo "register_component: unknown architecture $arch" >&2; return 2 ;;
+  esac
   [ -f "$dll" ] || { echo "register_component: $dll is not built" >&2; return 1; }
   ensure_wine_prefix
-  wine regsvr32 /s "$(winepath -w "$dll")" </dev/null >/dev/null 2>&1 ||
+  local stamp=$WINEPREFIX/.kestrune-registered-$arch
+  [ "${2:-}" != --if-changed ] || [ ! -f "$stamp" ] || [ "$dll" -nt "$stamp" ] || return 0
+  rm -f "$stamp"
+  local windows_dll
+  windows_dll=$(windows_path "$dll") &&
+    "$loader" regsvr32 /s "$windows_dll" </dev/null >/dev/null 2>&1 ||
     { echo "register_component: regsvr32 failed for $dll" >&2; return 1; }
+  touch "$stamp"
+}
+
+# windows_path PATH...: the Windows path of each Linux path (relative ones are taken from
+# the current folder), one per line.
+windows_path() {
+  [ $# -gt 0 ] || return 0
+  local absolute=() path converted status=0
+  for path in "$@"; do absolute+=("$(realpath -m -- "$path")"); done
+  # Through a file: Wine's service processes, started by the first Wine program, inherit
+  # its output and would keep a caller's pipe open until the wineserver stops.
+  converted=$(mktemp)
+  winepath -w "${absolute[@]}" </dev/null >"$converted" 2>/dev/null || status=$?
+  cat "$converted"
+  rm -f "$converted"
+  return "$status"
 }
 
 # check_component_binary ARCH: Kestrune.dll imports only system DLLs and exports exactly

@@ -17,6 +17,30 @@ namespace {
 
 const char* const kServerKey = "InprocServer32";
 
+// The registry view of the other build: 32-bit for this 64-bit DLL and the reverse. A
+// 32-bit Windows ignores the flag and opens the only view there is.
+#ifdef _WIN64
+const REGSAM kOtherView = KEY_WOW64_32KEY;
+#else
+const REGSAM kOtherView = KEY_WOW64_64KEY;
+#endif
+
+// Closes the key when it goes out of scope.
+class RegistryKey {
+public:
+    RegistryKey() = default;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey() {
+        if (handle_ != nullptr) RegCloseKey(handle_);
+    }
+    HKEY* Out() { return &handle_; }
+    HKEY Get() const { return handle_; }
+
+private:
+    HKEY handle_ = nullptr;
+};
+
 std::string GuidText(REFGUID guid) {
     LPOLESTR text = nullptr;
     CheckPlatformResult(StringFromCLSID(guid, &text));
@@ -28,15 +52,14 @@ std::string GuidText(REFGUID guid) {
 // Creates or opens key, sets its value (default when name is null) as REG_SZ with the
 // terminating zero included, and closes it.
 void WriteEntry(const std::string& key, const char* name, const std::string& data) {
-    HKEY handle = nullptr;
+    RegistryKey handle;
     DWORD disposition = 0;
     LONG status =
         RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, const_cast<char*>(""), REG_OPTION_NON_VOLATILE,
-                        KEY_READ | KEY_WRITE, nullptr, &handle, &disposition);
+                        KEY_READ | KEY_WRITE, nullptr, handle.Out(), &disposition);
     if (status == ERROR_SUCCESS) {
-        status = RegSetValueExA(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+        status = RegSetValueExA(handle.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                                 static_cast<DWORD>(data.size() + 1));
-        RegCloseKey(handle);
     }
     if (status != ERROR_SUCCESS) throw EOleRegistrationError("Error creating system registry entry");
 }
@@ -56,6 +79,15 @@ TLIBATTR LibraryAttributes(ITypeLib* typeLib) {
     const TLIBATTR copy = *attr;
     typeLib->ReleaseTLibAttr(attr);
     return copy;
+}
+
+// On 64-bit Windows only CLSID and a few other subkeys of HKCR have a view per bitness;
+// the ProgID key is one key that both builds write. Pages of the other bitness still
+// need it while their build's class is registered.
+bool OtherBuildRegistered(const std::string& classKey) {
+    RegistryKey handle;
+    return RegOpenKeyExA(HKEY_CLASSES_ROOT, (classKey + "\\" + kServerKey).c_str(), 0, KEY_READ | kOtherView,
+                         handle.Out()) == ERROR_SUCCESS;
 }
 
 using UnRegisterTypeLibProc = HRESULT(WINAPI*)(REFGUID, WORD, WORD, LCID, SYSKIND);
@@ -104,13 +136,13 @@ void UnregisterClassEntries(TAutoObjectFactory& factory) {
     const std::string progId = factory.ProgId();
     RegDeleteKeyA(HKEY_CLASSES_ROOT, (classKey + "\\TypeLib").c_str());
     RegDeleteKeyA(HKEY_CLASSES_ROOT, (classKey + "\\Version").c_str());
-    if (!progId.empty()) {
-        RegDeleteKeyA(HKEY_CLASSES_ROOT, (classKey + "\\ProgID").c_str());
+    if (!progId.empty()) RegDeleteKeyA(HKEY_CLASSES_ROOT, (classKey + "\\ProgID").c_str());
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, (classKey + "\\" + kServerKey).c_str());
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, classKey.c_str());
+    if (!progId.empty() && !OtherBuildRegistered(classKey)) {
         RegDeleteKeyA(HKEY_CLASSES_ROOT, (progId + "\\Clsid").c_str());
         RegDeleteKeyA(HKEY_CLASSES_ROOT, progId.c_str());
     }
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, (classKey + "\\" + kServerKey).c_str());
-    RegDeleteKeyA(HKEY_CLASSES_ROOT, classKey.c_str());
 }
 
 }  // namespace kestrune

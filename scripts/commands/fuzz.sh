@@ -22,15 +22,17 @@ cmake --build "$build" -j 2 --target parse_fuzzer intake_fuzzer >/dev/null
 mkdir -p "$build/results"
 
 shared_corpus=$KESTRUNE_ROOT/../shared/corpus
+if [ ! -d "$shared_corpus" ]; then
+  echo "fuzz: the browser bodies are missing: $shared_corpus is not a folder" >&2
+  exit 1
+fi
 status=0
 for target in parse intake; do
   corpus=$build/corpus/$target
   findings=$build/findings/$target
   mkdir -p "$corpus" "$findings"
   cp -n tests/fuzz/seeds/"$target"/* "$corpus"/
-  if [ -d "$shared_corpus" ]; then
-    find "$shared_corpus" -type f -name '*.body' -size +0 -exec cp -n {} "$corpus"/ \;
-  fi
+  find "$shared_corpus" -type f -name '*.body' -size +0 -exec cp -n {} "$corpus"/ \;
   log=$build/results/$target.log
   echo "fuzz $target: $seconds s"
   result=0

@@ -31,7 +31,7 @@ done
 
 wine_env
 host=$(prepare_pagehost)
-mapfile -t windows_paths < <(pagehost_windows_paths "${linux_paths[@]}")
+mapfile -t windows_paths < <(windows_path "${linux_paths[@]}")
 for i in "${!arguments[@]}"; do
   case ${arguments[$i]} in @[0-9]*) arguments[$i]=${windows_paths[${arguments[$i]#@}]} ;; esac
 done

@@ -31,5 +31,5 @@ root=$(realpath -- "$root")
 
 wine_env
 host=$(prepare_pagehost)
-windows_root=$(pagehost_windows_paths "$root")
+windows_root=$(windows_path "$root")
 exec wine "$host" serve --port "$port" --root "$windows_root" --root-label "$root" "${extra[@]}"

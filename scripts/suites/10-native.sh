@@ -7,12 +7,12 @@ cd "$KESTRUNE_ROOT"
 build=build/native-asan
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=ON >/dev/null
 cmake --build "$build" -j "$(nproc)" >/dev/null
-log=$(mktemp)
+junit=$KESTRUNE_ROOT/build/results/10-native.junit.xml
+mkdir -p "$(dirname "$junit")"
+rm -f "$junit"
 status=0
-ctest --test-dir "$build" --output-on-failure -j "$(nproc)" 2>&1 | tee "$log" || status=$?
-summary=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
-total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
-failed=$(sed -E 's/.*passed, ([0-9]+) tests failed.*/\1/' <<<"$summary")
-record_counts 10-native "$((${total:-0} - ${failed:-0}))" "${failed:-1}"
-rm -f "$log"
-exit "$status"
+ctest --test-dir "$build" --output-on-failure --output-junit "$junit" -j "$(nproc)" || status=$?
+counts=$(result_counts junit "$junit")
+record_counts 10-native $counts
+echo "native: ${counts% *} passed, ${counts#* } failed"
+[ "$status" -eq 0 ] && [ "${counts#* }" -eq 0 ]

@@ -18,18 +18,21 @@ cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$native" -j "$(nproc)" --target kestrune-parse >/dev/null
 export KESTRUNE_PARSE=$KESTRUNE_ROOT/$native/tools/kestrune-parse
 
+record_build 30-wine-scripts "$(windows_run_build)"
 wine_env
 host=$(prepare_pagehost)
 start_wineserver
 log=$(mktemp)
 status=0
+results=$KESTRUNE_ROOT/build/results/30-wine-scripts.cases
+rm -f "$results"
 # Into a file, not a pipe: Wine's service processes inherit the output and would hold
 # a pipe open until the wineserver stops.
-bash tests/wine/run_scenarios.sh "$host" > "$log" 2>&1 || status=$?
+KESTRUNE_RESULTS=$results bash tests/wine/run_scenarios.sh "$host" > "$log" 2>&1 || status=$?
 stop_wineserver
 cat "$log"
-summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$log" | tail -n 1)
 rm -f "$log"
-read -r passed _ failed _ <<<"${summary:-0 passed, 1 failed}"
-record_counts 30-wine-scripts "$passed" "$failed"
-exit "$status"
+counts=$(result_counts cases "$results")
+record_counts 30-wine-scripts $counts
+echo "wine scripts: ${counts% *} passed, ${counts#* } failed"
+[ "$status" -eq 0 ] && [ "${counts#* }" -eq 0 ]

@@ -1,6 +1,8 @@
 # The release package as ./run dist leaves it: what dist/Kestrune-VERSION/ and its zip
 # hold, what the two DLLs are made of, and install.cmd / uninstall.cmd run by Wine's cmd
-# in a fresh 64-bit prefix of their own. Ends with "N passed, N failed".
+# in a fresh 64-bit prefix of their own. Ends with "N passed, N failed"; with
+# KESTRUNE_RESULTS set, each check's outcome also goes to that file, one a line
+# (passed|failed TAB label), for scripts/test_counts.py.
 # Usage: bash tests/dist/package_test.sh
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/lib.sh"
@@ -20,8 +22,17 @@ libid=$(uuid_before library)
 
 passed=0
 failed=0
+results=${KESTRUNE_RESULTS:-/dev/null}
+: > "$results"
 check() {  # check LABEL COMMAND...: one counted check
-  if "${@:2}"; then passed=$((passed + 1)); else echo "FAILED: $1" >&2; failed=$((failed + 1)); fi
+  if "${@:2}"; then
+    passed=$((passed + 1))
+    printf 'passed\t%s\t\n' "$1" >> "$results"
+  else
+    echo "FAILED: $1" >&2
+    failed=$((failed + 1))
+    printf 'failed\t%s\t\n' "$1" >> "$results"
+  fi
 }
 same() {  # same EXPECTED ACTUAL: true when equal, else shows both
   [ "$1" = "$2" ] && return 0

@@ -14,6 +14,9 @@ trap stop_dist_prefix EXIT
 rm -rf "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1
 wineserver -p >/dev/null 2>&1  # one server for every command below
+for exe in $KESTRUNE_NT4_EXES; do  # the page host's object context, as ensure_wine_prefix sets it
+  wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe" /v Version /d nt40 /f >/dev/null 2>&1
+done
 
 folder="$KESTRUNE_ROOT/$scratch/Kestrune (test copy)"
 cp -r "$package" "$folder"
@@ -43,7 +46,7 @@ key_absent() { ! wine reg query "$1" "/reg:$2" >/dev/null 2>&1; }
 nothing_registered() {
   key_absent "HKLM\\Software\\Classes\\CLSID\\{$clsid}" 64 &&
     key_absent "HKLM\\Software\\Classes\\CLSID\\{$clsid}" 32 &&
-    key_absent 'HKCR\Kestrune.Tessock' 64
+    key_absent 'HKCR\Kestrune.Tessock' 64 && key_absent 'HKCR\Kestrune.Tessock' 32
 }
 all_gone() { nothing_registered && key_absent "HKLM\\Software\\Classes\\TypeLib\\{$libid}" 64; }
 missing_reported() { same 2 "$status" && contains "$out" "$1"; }
@@ -100,6 +103,56 @@ check "install.cmd again after moving the folder: same outcome" output_is "$expe
   "$(registered64 "$win_moved")" "$(registered32 "$win_moved")" "$install_end"
 check "install.cmd again: InprocServer32 follows the folder" \
   same "$moved/x64/Kestrune.dll" "$(inproc_unix_path 64)"
+
+# --- unregistering one build by hand keeps the other's ProgID ---------------------------
+# On 64-bit Windows HKCR\Kestrune.Tessock is one key for both builds: only CLSID and a few
+# other keys have a view per bitness. So regsvr32 /u of one build must leave the ProgID
+# while the other build's class is still registered. Wine keeps a ProgID key per view, so
+# here the checks look at the key the unregistered build would have removed, and a page of
+# the other bitness creates the object by ProgID.
+loader_of() { if [ "$1" = win32 ]; then echo /usr/lib/wine/wine; else echo /usr/lib/wine/wine64; fi; }
+folder_of() { if [ "$1" = win32 ]; then echo x86; else echo x64; fi; }
+regsvr32_of() {  # regsvr32_of ARCH [/u]: that build of the package, by the regsvr32 of its bitness
+  "$(loader_of "$1")" regsvr32 /s ${2:-} "$win_moved\\$(folder_of "$1")\\Kestrune.dll" </dev/null >/dev/null 2>&1
+}
+view_of() { if [ "$1" = win32 ]; then echo 32; else echo 64; fi; }
+progid_names_class() { same "{$clsid}" "$(reg_data 'HKCR\Kestrune.Tessock\Clsid' "" "$(view_of "$1")")"; }
+page_creates_by_progid() {  # page_creates_by_progid ARCH: examples/hello.vbs in that build's page host
+  local host
+  host=$(build_windows "$1" kestrune-host mtxex 2>"$scratch/host-build.log")/pagehost/kestrune-host.exe ||
+    { cat "$scratch/host-build.log" >&2; return 1; }
+  "$(loader_of "$1")" "$host" "$(winepath -w "$moved/examples/hello.vbs")" \
+    --body "$(winepath -w "$moved/examples/bodies/hello.body")" \
+    </dev/null >"$scratch/page.out" 2>&1
+  local page_status=$?
+  [ "$page_status" -eq 0 ] && grep -q '^Kestrune version ' "$scratch/page.out" && return 0
+  echo "    page exit code $page_status: $(head -c 300 "$scratch/page.out")" >&2
+  return 1
+}
+unregister_one() {  # unregister_one GONE STAYS: regsvr32 /u of GONE, with STAYS registered
+  regsvr32_of "$1" /u
+  check "regsvr32 /u of $1 with $2 registered: $2's ProgID key stays" progid_names_class "$1"
+  check "regsvr32 /u of $1 with $2 registered: a $2 page creates Kestrune.Tessock by ProgID" \
+    page_creates_by_progid "$2"
+  regsvr32_of "$1"
+}
+if wine_runs_32bit; then
+  unregister_one win64 win32
+  unregister_one win32 win64
+else
+  echo "NOTE: this kernel runs no 32-bit programs, so no 32-bit regsvr32 or page runs here: the"
+  echo "NOTE: 32-bit build's class key is written by hand (reg.exe /reg:32) and only the 64-bit"
+  echo "NOTE: build is unregistered. The 32-bit side is checked where 32-bit programs run."
+  wine reg add "HKLM\\Software\\Classes\\CLSID\\{$clsid}\\InprocServer32" /ve \
+    /d "$win_moved\\x86\\Kestrune.dll" /reg:32 /f >/dev/null 2>&1
+  regsvr32_of win64 /u
+  check "regsvr32 /u of win64 with the 32-bit class registered: the ProgID key stays" \
+    progid_names_class win64
+  check "regsvr32 /u of win64: its own class key is gone" same "" "$(inproc_unix_path 64)"
+  wine reg delete "HKLM\\Software\\Classes\\CLSID\\{$clsid}" /reg:32 /f >/dev/null 2>&1
+  regsvr32_of win64
+  check "registered again: a win64 page creates Kestrune.Tessock by ProgID" page_creates_by_progid win64
+fi
 
 # Without administrator rights (a failing fltmc in the folder, which cmd finds first)
 # the scripts refuse and change nothing.

@@ -28,8 +28,10 @@ after(async () => {
   await server.stop();
 });
 
-function skipReason() {
-  return server.ok ? browserProblem : server.reason;
+// Throws, with why, unless the server and the browser both started.
+function requireBrowser() {
+  server.requireServing();
+  if (!browser) throw new Error(browserProblem || 'the browser did not start');
 }
 
 // Reports every upload progress event of the page's XMLHttpRequest on the console.
@@ -90,8 +92,8 @@ describe('browser upload through the example form', () => {
     { label: '20 MB file', make: () => pseudoRandomFile('big-20mb.dat', 20 * 1024 * 1024, 'browser') },
   ];
   for (const { label, make } of cases) {
-    test(label, { timeout: 300000 }, async (t) => {
-      if (skipReason()) return t.skip(skipReason());
+    test(label, { timeout: 300000 }, async () => {
+      requireBrowser();
       const upload = make();
       const { html, progress } = await uploadWithForm(browser.context, upload, fields);
       checkFields(html);
@@ -110,8 +112,8 @@ describe('browser upload through the example form', () => {
     });
   }
 
-  test('empty file is reported as no file and nothing is saved', async (t) => {
-    if (skipReason()) return t.skip(skipReason());
+  test('empty file is reported as no file and nothing is saved', async () => {
+    requireBrowser();
     const before = listFiles(server.uploadsDir()).length;
     const { html } = await uploadWithForm(browser.context, makeFile('empty.txt', Buffer.alloc(0)), fields);
     checkFields(html);
@@ -119,8 +121,8 @@ describe('browser upload through the example form', () => {
     assert.equal(listFiles(server.uploadsDir()).length, before);
   });
 
-  test('non-ASCII file name', async (t) => {
-    if (skipReason()) return t.skip(skipReason());
+  test('non-ASCII file name', async () => {
+    requireBrowser();
     const upload = makeFile('r\u00e9sum\u00e9 \u65e5\u672c.txt', Buffer.from('Unicode name, plain content.\n'));
     const { html } = await uploadWithForm(browser.context, upload, fields);
     checkFields(html);
@@ -131,8 +133,8 @@ describe('browser upload through the example form', () => {
     assert.ok(listFiles(server.uploadsDir()).some((f) => f.sha === upload.sha), 'a stored file has the same bytes');
   });
 
-  test('the form works without JavaScript', async (t) => {
-    if (skipReason()) return t.skip(skipReason());
+  test('the form works without JavaScript', async () => {
+    requireBrowser();
     const plain = await launchBrowser({ javaScriptEnabled: false });
     try {
       const upload = makeFile('no-script.txt', Buffer.from('posted by a plain form\n'));
@@ -144,8 +146,8 @@ describe('browser upload through the example form', () => {
     }
   });
 
-  test('start page and style sheet load', async (t) => {
-    if (skipReason()) return t.skip(skipReason());
+  test('start page and style sheet load', async () => {
+    requireBrowser();
     const page = await browser.context.newPage();
     try {
       const response = await page.goto(server.url);

@@ -30,8 +30,8 @@ async function expectServing() {
 }
 
 describe('curl uploads', () => {
-  test('several files, one request each, all intact', { timeout: 300000 }, async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('several files, one request each, all intact', { timeout: 300000 }, async () => {
+    server.requireServing();
     const uploads = [
       makeFile('one.txt', Buffer.from('first\n')),
       makeFile('two.bin', everyByte(100000)),
@@ -48,8 +48,8 @@ describe('curl uploads', () => {
     }
   });
 
-  test('the example stores only the kinds of file on its allow list', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('the example stores only the kinds of file on its allow list', async () => {
+    server.requireServing();
     const refused = ['four', 'page.asp', 'shell.ASPX', 'web.config', 'photo.jpg.asp'];
     for (const name of refused) {
       const before = listFiles(server.uploadsDir()).map((f) => f.name).sort();
@@ -61,8 +61,8 @@ describe('curl uploads', () => {
     }
   });
 
-  test('two files in one request: the first non-empty one is kept', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('two files in one request: the first non-empty one is kept', async () => {
+    server.requireServing();
     const empty = makeFile('skip-empty.txt', Buffer.alloc(0));
     const first = makeFile('first-of-two.txt', Buffer.from('kept\n'));
     const second = makeFile('second-of-two.txt', Buffer.from('ignored\n'));
@@ -73,7 +73,7 @@ describe('curl uploads', () => {
   });
 
   test('200 MB file', { timeout: 600000 }, async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+    server.requireServing();
     const upload = pseudoRandomFile('big-200mb.dat', 200 * 1024 * 1024, 'curl');
     const started = Date.now();
     const result = await postForm(resultUrl(), { title: 'big' }, [['file', upload.file]]);
@@ -86,7 +86,7 @@ describe('curl uploads', () => {
   });
 
   test('200 MB body read and dropped by a page, without the component', { timeout: 600000 }, async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+    server.requireServing();
     const upload = pseudoRandomFile('big-200mb.dat', 200 * 1024 * 1024, 'curl');
     const started = Date.now();
     const result = await curl(['--data-binary', `@${upload.file}`, '-H', 'Content-Type: application/octet-stream',
@@ -97,8 +97,8 @@ describe('curl uploads', () => {
     assert.equal(result.body, `read ${upload.size} of ${upload.size}`);
   });
 
-  test('a client killed halfway leaves no file and the server goes on', { timeout: 120000 }, async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('a client killed halfway leaves no file and the server goes on', { timeout: 120000 }, async () => {
+    server.requireServing();
     const upload = pseudoRandomFile('abandoned.dat', 16 * 1024 * 1024, 'killed');
     const before = listFiles(server.uploadsDir()).map((f) => f.name).sort();
     // 2 MB/s: after about 3 s a fraction of the body has left, and curl is killed.
@@ -114,8 +114,8 @@ describe('curl uploads', () => {
     assert.ok(server.alive(), 'the server process is still running');
   });
 
-  test('32 concurrent uploads of one file name in mode 2 give 32 intact files', { timeout: 300000 }, async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('32 concurrent uploads of one file name in mode 2 give 32 intact files', { timeout: 300000 }, async () => {
+    server.requireServing();
     const uploads = [];
     for (let i = 0; i < 32; i++) {
       uploads.push(makeFile(`same-${i}.dat`, Buffer.concat([Buffer.from(`upload ${i}\n`), everyByte(50000 + i)])));

@@ -18,28 +18,28 @@ after(async () => {
 });
 
 describe('page server over HTTP', () => {
-  test('static files carry their Content-Type', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('static files carry their Content-Type', async () => {
+    server.requireServing();
     const css = await curl(['-D', '-', '-o', '/dev/null', `${server.url}style.css`]);
     assert.match(css.body, /^HTTP\/1\.1 200/);
     assert.match(css.body, /content-type: text\/css/i);
   });
 
-  test('the folder serves its default page', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('the folder serves its default page', async () => {
+    server.requireServing();
     const home = await curl([server.url]);
     assert.equal(home.status, 200);
     assert.match(home.body, /<title>Start here/);
   });
 
-  test('keep-alive: two requests on one connection', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('keep-alive: two requests on one connection', async () => {
+    server.requireServing();
     const result = await curl(['-v', '-o', '/dev/null', '-o', '/dev/null', `${server.url}style.css`, `${server.url}style.css`]);
     assert.match(result.stderr, /Re-using existing connection|Reusing existing connection/i);
   });
 
-  test('missing files and escapes from the root are refused', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('missing files and escapes from the root are refused', async () => {
+    server.requireServing();
     const cases = [
       ['missing.asp', [404]],
       ['%2e%2e/%2e%2e/etc/passwd', [400, 403, 404]],
@@ -53,8 +53,8 @@ describe('page server over HTTP', () => {
     }
   });
 
-  test('a script error gives a 500 page naming file and line, and the server goes on', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('a script error gives a 500 page naming file and line, and the server goes on', async () => {
+    server.requireServing();
     const result = await curl([`${server.url}broken.asp`]);
     assert.equal(result.status, 500);
     assert.match(result.body, /broken\.asp/);
@@ -63,8 +63,8 @@ describe('page server over HTTP', () => {
     assert.equal(home.status, 200);
   });
 
-  test('chunked request bodies get 411', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('chunked request bodies get 411', async () => {
+    server.requireServing();
     const result = await curl(['-o', '/dev/null', '-H', 'Transfer-Encoding: chunked', '--data-binary', 'x=1',
       `${server.url}upload-result.asp`]);
     assert.equal(result.status, 411);

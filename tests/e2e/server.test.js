@@ -34,8 +34,8 @@ function request(method, target, { headers = {}, body = '', version = '1.1' } = 
 }
 
 describe('what a page sees', () => {
-  test('QueryString, ServerVariables, MapPath and the encoders', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('QueryString, ServerVariables, MapPath and the encoders', async () => {
+    server.requireServing();
     const result = await curl(['-H', 'X-Test: hello', `${server.url}request-info.asp?a=1&b=x+y&a=2`]);
     assert.equal(result.status, 200);
     const seen = lines(result.body);
@@ -50,8 +50,8 @@ describe('what a page sees', () => {
     assert.equal(seen['mappath.root'] + '\\uploads', seen['mappath.uploads']);
   });
 
-  test('a POST shows its method, type and length', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('a POST shows its method, type and length', async () => {
+    server.requireServing();
     const result = await curl(['--data-binary', 'x=1&y=2', `${server.url}request-info.asp`]);
     const seen = lines(result.body);
     assert.equal(seen.REQUEST_METHOD, 'POST');
@@ -72,8 +72,8 @@ describe('Response members', () => {
     ['error-after-flush', 200, {}, /^partial;[\s\S]*raised after a flush/],
   ];
   for (const [name, status, headers, body] of cases) {
-    test(name, async (t) => {
-      if (!server.ok) return t.skip(server.reason);
+    test(name, async () => {
+      server.requireServing();
       const [response] = parseResponses(await exchange(server.port,
         [{ send: request('GET', `/response-controls.asp?case=${name}`, { headers: { Connection: 'close' } }) }]));
       assert.equal(response.status, status);
@@ -83,8 +83,8 @@ describe('Response members', () => {
     });
   }
 
-  test('BinaryWrite of BinaryRead echoes every byte', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('BinaryWrite of BinaryRead echoes every byte', async () => {
+    server.requireServing();
     const body = crypto.randomBytes(300000).toString('latin1');
     const [response] = parseResponses(await exchange(server.port,
       [{ send: request('POST', '/response-controls.asp?case=echo', { body, headers: { Connection: 'close' } }) }]));
@@ -95,8 +95,8 @@ describe('Response members', () => {
 });
 
 describe('HTTP framing', () => {
-  test('HTTP/1.0: a flushed page ends by closing the connection', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('HTTP/1.0: a flushed page ends by closing the connection', async () => {
+    server.requireServing();
     const [response] = parseResponses(await exchange(server.port,
       [{ send: 'GET /response-controls.asp?case=flush HTTP/1.0\r\n\r\n' }]));
     assert.equal(response.status, 200);
@@ -105,8 +105,8 @@ describe('HTTP framing', () => {
     assert.equal(response.body, 'first part;second part');
   });
 
-  test('pipelined requests, a POST among them, on one connection', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('pipelined requests, a POST among them, on one connection', async () => {
+    server.requireServing();
     const text = await exchange(server.port, [{
       send: request('POST', '/response-controls.asp?case=echo', { body: 'first body' }) +
         request('GET', '/style.css') +
@@ -119,8 +119,8 @@ describe('HTTP framing', () => {
     assert.equal(responses[2].body, 'third');
   });
 
-  test('Expect: 100-continue is answered before the body is sent', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('Expect: 100-continue is answered before the body is sent', async () => {
+    server.requireServing();
     const head = 'POST /response-controls.asp?case=echo HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\n' +
       'Expect: 100-continue\r\nConnection: close\r\n\r\n';
     const responses = parseResponses(await exchange(server.port,
@@ -129,8 +129,8 @@ describe('HTTP framing', () => {
     assert.equal(responses[1].body, 'hello');
   });
 
-  test('a body over --max-request-bytes gets 413 before it is sent', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('a body over --max-request-bytes gets 413 before it is sent', async () => {
+    server.requireServing();
     const head = `POST /upload-result.asp HTTP/1.1\r\nHost: x\r\nContent-Length: ${maxRequestBytes + 1}\r\n` +
       'Expect: 100-continue\r\n\r\n';
     const [response] = parseResponses(await exchange(server.port, [{ send: head }]));
@@ -138,8 +138,8 @@ describe('HTTP framing', () => {
     assert.equal(response.headers.connection, 'close');
   });
 
-  test('HEAD of a page: the head only', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('HEAD of a page: the head only', async () => {
+    server.requireServing();
     const [response] = parseResponses(await exchange(server.port,
       [{ send: request('HEAD', '/response-controls.asp?case=clear', { headers: { Connection: 'close' } }) }]));
     assert.equal(response.status, 200);
@@ -147,8 +147,8 @@ describe('HTTP framing', () => {
     assert.equal(response.body, '');
   });
 
-  test('refusals', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('refusals', async () => {
+    server.requireServing();
     const cases = [
       ['POST to a static file', request('POST', '/style.css', { body: 'x=1' }), 405],
       ['include files are not sent', request('GET', '/secret.inc'), 403],
@@ -167,16 +167,16 @@ describe('HTTP framing', () => {
 });
 
 describe('page errors', () => {
-  test('a missing include gives a 500 page naming it', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('a missing include gives a 500 page naming it', async () => {
+    server.requireServing();
     const result = await curl([`${server.url}bad-include.asp`]);
     assert.equal(result.status, 500);
     assert.match(result.body, /\/bad-include\.asp, line 2/);
     assert.match(result.body, /no-such-include\.asp/);
   });
 
-  test('a runtime error gives a 500 page with its number and line', async (t) => {
-    if (!server.ok) return t.skip(server.reason);
+  test('a runtime error gives a 500 page with its number and line', async () => {
+    server.requireServing();
     const result = await curl([`${server.url}runtime-error.asp`]);
     assert.equal(result.status, 500);
     assert.match(result.body, /\/runtime-error\.asp, line 5/);

@@ -71,15 +71,21 @@ std::vector<std::pair<std::string, std::string>> Bodies() {
         {"file across passes", MultipartBody({{"x", "1"}}, "big.bin", big)},
         {"field across passes", MultipartBody({{"long", std::string(204800, 'v')}}, "f.txt", "z")},
     };
+    // Missing bodies are a failure, not fewer cases: the run would pass on less than it says.
     const std::filesystem::path corpus = KESTRUNE_CORPUS_DIR;
-    if (std::filesystem::exists(corpus)) {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
-            if (entry.path().extension() != ".body") continue;
-            std::ifstream in(entry.path(), std::ios::binary);
-            bodies.emplace_back(entry.path().filename().string(),
-                                std::string(std::istreambuf_iterator<char>(in), {}));
-        }
+    if (!std::filesystem::is_directory(corpus)) {
+        ADD_FAILURE() << "the browser bodies are missing: " << corpus << " is not a folder";
+        return bodies;
     }
+    const std::size_t ownBodies = bodies.size();
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus)) {
+        if (entry.path().extension() != ".body") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        bodies.emplace_back(entry.path().filename().string(),
+                            std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+    if (bodies.size() == ownBodies)
+        ADD_FAILURE() << "the browser bodies are missing: no .body file under " << corpus;
     return bodies;
 }
 

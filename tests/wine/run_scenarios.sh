@@ -12,7 +12,9 @@
 #   NAME.env     VAR=value lines set for the run (LC_ALL picks Wine's ANSI code page)
 # Every scenario gets a fresh empty folder whose Windows path is in %SCENARIO_OUT%.
 # With KESTRUNE_PARSE (the native kestrune-parse) set and no NAME given, the bodies of
-# the shared corpus are compared too (compare_corpus.py).
+# the shared corpus are compared too (compare_corpus.py); a missing corpus is a failure.
+# With KESTRUNE_RESULTS set, each case's outcome also goes to that file, one a line
+# (passed|failed TAB name TAB problem), for scripts/test_counts.py.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib.sh"
@@ -28,14 +30,18 @@ mkdir -p "$out_root"
 passed=0
 failed=0
 
+results=${KESTRUNE_RESULTS:-/dev/null}
+: > "$results"
 report() {  # report NAME PROBLEM...: one line per scenario
   local name=$1
   shift
   if [ $# -eq 0 ]; then
     echo "PASS $name"
+    printf 'passed\t%s\t\n' "$name" >> "$results"
     passed=$((passed + 1))
   else
     echo "FAIL $name: $*"
+    printf 'failed\t%s\t%s\n' "$name" "$*" >> "$results"
     failed=$((failed + 1))
   fi
 }
@@ -93,12 +99,19 @@ done
 
 # The corpus goes through the native parser and the page alike, when a parser is given.
 corpus=${KESTRUNE_CORPUS:-$KESTRUNE_ROOT/../shared/corpus}
-if [ $# -eq 0 ] && [ -n "${KESTRUNE_PARSE:-}" ] && [ -d "$corpus" ]; then
-  while read -r verdict line; do
-    echo "$verdict $line"
-    case $verdict in PASS) passed=$((passed + 1)) ;; *) failed=$((failed + 1)) ;; esac
+if [ $# -eq 0 ] && [ -n "${KESTRUNE_PARSE:-}" ] && [ ! -d "$corpus" ]; then
+  report corpus "the browser bodies are missing: $corpus is not a folder"
+elif [ $# -eq 0 ] && [ -n "${KESTRUNE_PARSE:-}" ]; then
+  bodies=0
+  while read -r verdict name problem; do
+    bodies=$((bodies + 1))
+    case $verdict in
+      PASS) report "$name" ;;
+      *) report "${name%:}" "${problem:-$verdict}" ;;
+    esac
   done < <(python3 "$here/compare_corpus.py" "$host" "$KESTRUNE_PARSE" "$corpus" \
     "$out_root/corpus" 2>&1)
+  [ "$bodies" -gt 0 ] || report corpus "no .body file in $corpus"
 fi
 
 echo "$passed passed, $failed failed"

@@ -1,6 +1,7 @@
 // Starts `./run serve` on a free loopback port over a temporary copy of examples/,
-// waits for its address line, and stops it again. When the server cannot start (the
-// command does not exist yet, or it fails), tests skip with the reason.
+// waits for its address line, and stops it again. When the server cannot start, every
+// test that needs it fails with the reason (requireServing): a page host that does not
+// start must not leave a green run.
 'use strict';
 
 const { spawn } = require('node:child_process');
@@ -98,6 +99,11 @@ class Server {
     this.port = port;
     this.url = `http://127.0.0.1:${port}/`;
     return this;
+  }
+
+  // Throws, with why, unless start() got the server serving.
+  requireServing() {
+    if (!this.ok) throw new Error(`the page server did not start: ${this.reason || 'start() was not called'}`);
   }
 
   // True while the server process is still running.
