@@ -1,6 +1,7 @@
 # usage: bench                      build in release mode and print the performance table
-# Every figure is the median of five repetitions, and every ratio compares figures
-# measured in this same run, so the table holds on any machine. Takes a few minutes.
+# Timings are the median of five repetitions, memory figures the middle of three runs and
+# end-to-end figures the median of three rounds; every ratio compares figures measured in
+# this same run, so the table holds on any machine. Takes a few minutes.
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
 source "$KESTRUNE_ROOT/bench/end_to_end.sh"
