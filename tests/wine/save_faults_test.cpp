@@ -394,7 +394,8 @@ public:
     explicit DeepFolder(std::size_t length) {
         wchar_t temp[MAX_PATH];
         GetTempPathW(MAX_PATH, temp);
-        std::wstring path = std::wstring(temp) + L"kestrune-deep-" + std::to_wstring(GetCurrentProcessId());
+        std::wstring path = std::wstring(temp) + L"kestrune-deep-" + std::to_wstring(GetCurrentProcessId()) +
+                            L"-" + std::to_wstring(GetTickCount());
         while (CreateDirectoryW(Long(path).c_str(), nullptr)) {
             levels_.push_back(path);
             if (path.size() == length) return;
@@ -408,17 +409,16 @@ public:
     DeepFolder(const DeepFolder&) = delete;
     DeepFolder& operator=(const DeepFolder&) = delete;
     ~DeepFolder() {
-        if (!levels_.empty()) {
-            for (const std::wstring& name : List()) DeleteFileW(Long(Path() + L"\\" + name).c_str());
-        }
+        for (const std::wstring& name : List()) DeleteFileW(Long(Path() + L"\\" + name).c_str());
         for (auto level = levels_.rbegin(); level != levels_.rend(); ++level)
             RemoveDirectoryW(Long(*level).c_str());
     }
 
-    const std::wstring& Path() const { return levels_.back(); }
+    std::wstring Path() const { return levels_.empty() ? std::wstring() : levels_.back(); }
 
     std::vector<std::wstring> List() const {
         std::vector<std::wstring> names;
+        if (levels_.empty()) return names;
         WIN32_FIND_DATAW found;
         const HANDLE search = FindFirstFileW(Long(Path() + L"\\*").c_str(), &found);
         if (search == INVALID_HANDLE_VALUE) return names;
