@@ -33,7 +33,16 @@ public:
     // AlreadyExists when anything, a directory included, is at path.
     virtual CreateOutcome CreateNew(const std::string& path, std::unique_ptr<OutputFile>& file) = 0;
 
-    // Puts the closed file at from in place of whatever file is at to, in one step.
+    // CreateNew for a file that only Replace puts in place. Its name is the caller's,
+    // not the page's, so where targets have a length limit this path need not keep it.
+    virtual CreateOutcome CreateTemporary(const std::string& path, std::unique_ptr<OutputFile>& file) {
+        return CreateNew(path, file);
+    }
+
+    // Puts the closed file at from in place of the file at to, in one step. The file at to
+    // keeps what marks it apart from its contents (access rights, attributes, creation
+    // time) where the platform has them. False, with both files as they were, for a
+    // target that may not be replaced: read-only, and on Windows hidden or system too.
     virtual bool Replace(const std::string& from, const std::string& to) = 0;
 
     // Removes the file at path; a missing file is no error.

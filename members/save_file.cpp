@@ -1,7 +1,8 @@
 // SaveFile. No save leaves a partial file behind or loses the contents of an existing
-// one: replacing goes through a new file beside the target that takes the target's place
-// only once every byte is in; keeping and numbering create only where nothing exists at
-// the moment of creation, so a file that appears meanwhile is never overwritten.
+// one: every mode creates only where nothing exists at the moment of creation, and
+// removes what it created when the bytes do not all go in. Replacing an existing file
+// goes through a new file beside it that takes its place only once every byte is in;
+// keeping and numbering never overwrite a file that appears meanwhile.
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -56,8 +57,9 @@ public:
                 Fill(path, *file);
                 return true;
             case CreateOutcome::AlreadyExists:
-                // A file that appeared since the existence test is left alone; a
-                // directory at the path is no file, and nothing can be created there.
+                // A file that appeared since the existence test is the caller's to keep
+                // or replace; a directory at the path is no file, and nothing can be
+                // created there.
                 if (fileSystem_.IsFile(path)) return false;
                 break;
             case CreateOutcome::Failed:
@@ -68,17 +70,10 @@ public:
 
     void Replace(const std::string& target) {
         CheckTarget(target);
-        std::string temporary;
-        for (int attempt = 0;; ++attempt) {
-            if (attempt == 64) throw SaveFailed{};
-            temporary = TemporaryName(target);
-            std::unique_ptr<OutputFile> file;
-            const CreateOutcome outcome = fileSystem_.CreateNew(temporary, file);
-            if (outcome == CreateOutcome::AlreadyExists) continue;
-            if (outcome == CreateOutcome::Failed) throw SaveFailed{};
-            Fill(temporary, *file);
-            break;
-        }
+        // Where nothing is, the file is created in place as keeping does, so replacing
+        // can create every target that keeping can; one that appears meanwhile is replaced.
+        if (!fileSystem_.IsFile(target) && CreateExclusive(target)) return;
+        const std::string temporary = FillTemporaryBeside(target);
         if (!fileSystem_.Replace(temporary, target)) {
             fileSystem_.Remove(temporary);
             throw SaveFailed{};
@@ -108,15 +103,44 @@ public:
     }
 
 private:
-    // Beside the target, so the final rename stays within one directory and file system.
-    static std::string TemporaryName(const std::string& target) {
+    // Returns the path of a new file that holds the data, in the target's folder so that
+    // putting it in place stays within one directory and file system.
+    std::string FillTemporaryBeside(const std::string& target) {
+        const std::string folder = target.substr(0, FolderLength(target));
+        for (int attempt = 0; attempt < 64; ++attempt) {
+            const std::string temporary = folder + TemporaryName();
+            std::unique_ptr<OutputFile> file;
+            switch (fileSystem_.CreateTemporary(temporary, file)) {
+                case CreateOutcome::Created:
+                    Fill(temporary, *file);
+                    return temporary;
+                case CreateOutcome::AlreadyExists:
+                    continue;
+                case CreateOutcome::Failed:
+                    throw SaveFailed{};
+            }
+        }
+        throw SaveFailed{};
+    }
+
+    // Up to the last backslash, slash or colon, each of which ends a folder on Windows.
+    // The cut keeps a double-byte character whole: each of the three bytes is either a
+    // character of its own or the last byte of one.
+    static std::size_t FolderLength(const std::string& target) {
+        const std::size_t last = target.find_last_of("\\/:");
+        return last == std::string::npos ? 0 : last + 1;
+    }
+
+    // Of one fixed length, whatever the target's name: a target name of up to 255
+    // characters must not make the temporary one longer than a name may be.
+    static std::string TemporaryName() {
         static std::atomic<std::uint32_t> counter{0};
         const auto ticks =
             static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
         const auto unique = static_cast<std::uint32_t>(ticks ^ (ticks >> 32)) + 0x9E3779B9u * ++counter;
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".kestrune-%08x.tmp", static_cast<unsigned>(unique));
-        return target + suffix;
+        char name[32];
+        std::snprintf(name, sizeof name, "~kst%08x.tmp", static_cast<unsigned>(unique));
+        return name;
     }
 
     FileSystem& fileSystem_;

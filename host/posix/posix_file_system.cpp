@@ -79,6 +79,8 @@ bool PosixFileSystem::Replace(const std::string& from, const std::string& to) {
     if (::stat(to.c_str(), &status) == 0) {
         if (S_ISDIR(status.st_mode)) return false;
         if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+        // The replaced file keeps its permissions, as it keeps its access list on Windows.
+        ::chmod(from.c_str(), status.st_mode & 07777);
     }
     return std::rename(from.c_str(), to.c_str()) == 0;
 }

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace kestrune {
 
@@ -39,6 +41,79 @@ private:
     HANDLE handle_;
 };
 
+// The path as the wide functions take it at any length: "\\?\" before the full path,
+// made as the ANSI functions would make it. Only the temporary file, whose name the
+// component chooses, may need the length; targets keep the ANSI functions' limit.
+std::wstring LongForm(const std::string& path) {
+    const int units = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    if (units > 0)
+        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &wide[0], units);
+    if (wide.compare(0, 4, L"\\\\?\\") == 0 || wide.compare(0, 4, L"\\\\.\\") == 0) return wide;
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return wide;
+    std::wstring full(size, L'\0');
+    full.resize(GetFullPathNameW(wide.c_str(), size, &full[0], nullptr));
+    if (full.compare(0, 4, L"\\\\?\\") == 0 || full.compare(0, 4, L"\\\\.\\") == 0) return full;
+    if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+// Attributes that Windows refuses to open with create-always, or that mark a file not
+// to be replaced; such a target stays as it is.
+constexpr DWORD kUnreplaceable =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+
+// Attributes that say how the file is to be treated, whatever its contents. The archive
+// attribute is not among them: new contents always await a backup.
+constexpr DWORD kCarriedAttributes = FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_TEMPORARY;
+
+// Gives the new file at from the access list, creation time and attributes of the file
+// at to, before it takes that file's place. ReplaceFileW does this itself on Windows;
+// doing it first keeps them where a ReplaceFileW does less, or where the plain move
+// below has to stand in for it.
+void CarryOver(const WIN32_FILE_ATTRIBUTE_DATA& existing, const std::wstring& to, const std::wstring& from) {
+    DWORD needed = 0;
+    GetFileSecurityW(to.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    if (needed > 0) {
+        std::vector<unsigned char> descriptor(needed);
+        if (GetFileSecurityW(to.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed, &needed)) {
+            SetFileSecurityW(from.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
+        }
+    }
+    const HANDLE file =
+        CreateFileW(from.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        SetFileTime(file, &existing.ftCreationTime, nullptr, nullptr);
+        CloseHandle(file);
+    }
+    SetFileAttributesW(from.c_str(),
+                       FILE_ATTRIBUTE_ARCHIVE | (existing.dwFileAttributes & kCarriedAttributes));
+}
+
+// Failures that leave both files as they were and that a plain move would meet as well.
+bool RefusedByTheTarget(DWORD error) {
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+           error == ERROR_LOCK_VIOLATION || error == ERROR_USER_MAPPED_FILE ||
+           error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
+
+// Whether the file could be deleted now, as replacing it needs. Asked before
+// ReplaceFileW, because some versions of it leave a file of their own behind when
+// another handle holds the target.
+bool CanBeDeleted(const std::wstring& path) {
+    const HANDLE file =
+        CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+bool Move(const std::wstring& from, const std::wstring& to) {
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
 }  // namespace
 
 bool Win32FileSystem::IsFile(const std::string& path) {
@@ -59,14 +134,39 @@ CreateOutcome Win32FileSystem::CreateNew(const std::string& path, std::unique_pt
     return CreateOutcome::Created;
 }
 
-bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
-    // Windows refuses to replace a read-only file; some file systems would not, so the
-    // rule is kept here rather than left to the platform.
-    const DWORD attributes = GetFileAttributesA(to.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
-    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+CreateOutcome Win32FileSystem::CreateTemporary(const std::string& path, std::unique_ptr<OutputFile>& file) {
+    file.reset();
+    const HANDLE handle = CreateFileW(LongForm(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) ? CreateOutcome::AlreadyExists
+                                                                             : CreateOutcome::Failed;
+    }
+    file = std::make_unique<Win32OutputFile>(handle);
+    return CreateOutcome::Created;
 }
 
-void Win32FileSystem::Remove(const std::string& path) { DeleteFileA(path.c_str()); }
+bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
+    const std::wstring source = LongForm(from);
+    const std::wstring target = LongForm(to);
+    WIN32_FILE_ATTRIBUTE_DATA existing{};
+    if (!GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &existing)) {
+        // Gone since the caller looked: the new file takes the free name.
+        const DWORD error = GetLastError();
+        return (error == ERROR_FILE_NOT_FOUND) && Move(source, target);
+    }
+    // Some file systems would replace these; Windows would not open them for
+    // create-always, so the rule is kept here rather than left to the file system.
+    if ((existing.dwFileAttributes & kUnreplaceable) != 0 || !CanBeDeleted(target)) return false;
+    CarryOver(existing, target, source);
+    if (ReplaceFileW(target.c_str(), source.c_str(), nullptr, 0, nullptr, nullptr)) return true;
+    // Where ReplaceFileW cannot work (a file system without its support, a path too long
+    // for its own temporary name), the move puts the new file, which already carries
+    // what the old one had, in its place.
+    return !RefusedByTheTarget(GetLastError()) && Move(source, target);
+}
+
+void Win32FileSystem::Remove(const std::string& path) { DeleteFileW(LongForm(path).c_str()); }
 
 }  // namespace kestrune

@@ -1,6 +1,9 @@
-// SaveFile's file operations over the Win32 ANSI file functions. Paths are used as given;
-// targets that Windows would redirect (device names, trailing dots) are refused earlier,
-// by the core's target check.
+// SaveFile's file operations over the Win32 file functions. Targets go through the ANSI
+// functions and keep their length limit; paths are used as given, and targets that
+// Windows would redirect (device names, trailing dots) are refused earlier, by the core's
+// target check. The temporary file of a replacement, and the replacement itself, use the
+// wide functions on the full "\\?\" path, so that a temporary name longer than the
+// target's never fails where the target could be written.
 #pragma once
 
 #include "host/file_system.h"
@@ -11,6 +14,7 @@ class Win32FileSystem final : public FileSystem {
 public:
     bool IsFile(const std::string& path) override;
     CreateOutcome CreateNew(const std::string& path, std::unique_ptr<OutputFile>& file) override;
+    CreateOutcome CreateTemporary(const std::string& path, std::unique_ptr<OutputFile>& file) override;
     bool Replace(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
 };

@@ -24,7 +24,11 @@ TEST(CodePageTest, NamesEqualExactlyWhenKeysAreEqual) {
         {"different length", "a", "a ", false, false},
         {"prefix", "ab", "a", false, false},
         {"accented case stays", "\xE9", "\xC9", false, false},
-        {"non-letters do not fold", "[", "{", false, false},
+        // The ends of the ASCII letters fold; the bytes just outside them do not.
+        {"after 'Z' and 'z'", "[", "{", false, false},
+        {"first letter", "a", "A", true, true},
+        {"last letter", "zip", "ZIP", true, true},
+        {"before 'A' and 'a'", "@", "`", false, false},
         {"NUL compared", std::string("a\0b", 3), std::string("A\0B", 3), true, true},
         {"NUL against other", std::string("a\0", 2), "a@", false, false},
         {"full-width letter case", "\x82\x60", "\x82\x81", false, true},

@@ -38,6 +38,10 @@ TEST(FormFields, ByName) {
         {{"x\0y=v"s, "=w"}, "", "w"},
         {{"ab=1", "AB=2", "aB=3"}, "Ab", "1"},
         {{"name=C:\\dir\\f.txt"}, "NAME", "C:\\dir\\f.txt"},
+        {{"zip=1", "Apt=2"}, "ZIP", "1"},  // both ends of the ASCII letters fold
+        {{"zip=1", "Apt=2"}, "aPT", "2"},
+        {{"@=1", "`=2", "[=3", "{=4"}, "`", "2"},  // the bytes beside them do not
+        {{"@=1", "`=2", "[=3", "{=4"}, "{", "4"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("query [" + c.query + "] over " + std::to_string(c.lines.size()) + " lines");

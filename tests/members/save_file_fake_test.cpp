@@ -12,23 +12,51 @@ namespace {
 using Upload = Member<FakeFileSystem, SingleByteCodePage>;
 const std::string kSaveError = "Error saving file. Check the user permissions.";
 
-bool IsTemporary(const std::string& path, const std::string& target) {
-    return path.rfind(target + ".kestrune-", 0) == 0 && path.size() > 4 &&
+// A name of one fixed length in the target's folder, whatever the target's name.
+bool IsTemporary(const std::string& path, const std::string& folder) {
+    return path.size() == folder.size() + 16 && path.compare(0, folder.size() + 4, folder + "~kst") == 0 &&
            path.compare(path.size() - 4, 4, ".tmp") == 0;
 }
 
 TEST(SaveFileFaults, ReplaceGoesThroughATemporaryFileBesideTheTarget) {
+    struct Case {
+        std::string target, folder;
+    };
+    const Case cases[] = {{"d/t.txt", "d/"},       {"C:\\up\\t.txt", "C:\\up\\"},
+                          {"C:t.txt", "C:"},       {"t.txt", ""},
+                          {"d/e\\f:g", "d/e\\f:"}, {"d/n" + std::string(250, 'x'), "d/"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.target);
+        Upload upload(FileBody("a.txt", "new"));
+        upload.files.AddFile(c.target, "old");
+        upload.object.SaveFile(c.target);
+        const auto& calls = upload.files.Calls();
+        ASSERT_EQ(5u, calls.size());
+        const std::string temporary = calls[1].substr(10, calls[1].size() - 11);
+        EXPECT_TRUE(IsTemporary(temporary, c.folder)) << temporary;
+        EXPECT_EQ((std::vector<std::string>{"IsFile(" + c.target + ")", "CreateNew(" + temporary + ")",
+                                            "Write(" + temporary + ",3)", "Close(" + temporary + ")",
+                                            "Replace(" + temporary + "," + c.target + ")"}),
+                  calls);
+        EXPECT_EQ((std::map<std::string, std::string>{{c.target, "new"}}), upload.files.Files());
+    }
+}
+
+// Where nothing is, replacing creates the target itself, as keeping does: a target that
+// keeping can create never fails for want of room for a temporary name. A file that
+// appears just before is replaced all the same.
+TEST(SaveFileFaults, ReplaceCreatesAnAbsentTargetInPlace) {
     Upload upload(FileBody("a.txt", "new"));
-    upload.files.AddFile("d/t.txt", "old");
     upload.object.SaveFile("d/t.txt");
-    const auto& calls = upload.files.Calls();
-    ASSERT_EQ(4u, calls.size());
-    const std::string temporary = calls[0].substr(10, calls[0].size() - 11);
-    EXPECT_TRUE(IsTemporary(temporary, "d/t.txt")) << temporary;
-    EXPECT_EQ((std::vector<std::string>{"CreateNew(" + temporary + ")", "Write(" + temporary + ",3)",
-                                        "Close(" + temporary + ")", "Replace(" + temporary + ",d/t.txt)"}),
-              calls);
+    EXPECT_EQ((std::vector<std::string>{"IsFile(d/t.txt)", "CreateNew(d/t.txt)", "Write(d/t.txt,3)",
+                                        "Close(d/t.txt)"}),
+              upload.files.Calls());
     EXPECT_EQ((std::map<std::string, std::string>{{"d/t.txt", "new"}}), upload.files.Files());
+
+    Upload raced(FileBody("a.txt", "new"));
+    raced.files.AppearBeforeCreate([](const std::string& path) { return path == "t.txt"; });
+    raced.object.SaveFile("t.txt");
+    EXPECT_EQ((std::map<std::string, std::string>{{"t.txt", "new"}}), raced.files.Files());
 }
 
 // Whatever step fails, the old target keeps its bytes and nothing else is left behind.
@@ -54,10 +82,11 @@ TEST(SaveFileFaults, AFailingStepLeavesNoPartialFileAndTheOldTargetIntact) {
             if (mode != 0 && replaceOnly) continue;  // only replacing uses Replace
             if (mode == 1) {
                 upload.object.SaveFile("t.txt");  // kept, nothing written
-                EXPECT_THROW_MSG(upload.object.SaveFile("u.txt"), EUploadError, kSaveError);
             } else {
                 EXPECT_THROW_MSG(upload.object.SaveFile("t.txt"), EUploadError, kSaveError);
             }
+            // Where nothing is, every mode creates the target itself.
+            if (!replaceOnly) EXPECT_THROW_MSG(upload.object.SaveFile("u.txt"), EUploadError, kSaveError);
             EXPECT_EQ((std::map<std::string, std::string>{{"t.txt", "old"}}), upload.files.Files());
             EXPECT_EQ("", upload.object.NewName());
         }
@@ -90,6 +119,7 @@ TEST(SaveFileFaults, AFileAppearingBeforeTheCreateIsNeverReplaced) {
 
 TEST(SaveFileFaults, ATemporaryNameTakenMeanwhileIsSkipped) {
     Upload upload(FileBody("a.txt", "mine"));
+    upload.files.AddFile("t.txt", "old");
     int appeared = 0;
     upload.files.AppearBeforeCreate(
         [&appeared](const std::string& path) { return path != "t.txt" && appeared++ == 0; });

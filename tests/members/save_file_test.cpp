@@ -67,6 +67,45 @@ TEST_F(SaveFileOnDisk, ReplaceWritesAndReplacesWithoutLeftovers) {
     EXPECT_EQ("", upload_.object.NewName());
 }
 
+TEST_F(SaveFileOnDisk, ReplaceKeepsThePermissionsOfTheReplacedFile) {
+    Put("p.bin", "old");
+    ::chmod(At("p.bin").c_str(), 0604);
+    upload_.object.SaveFile(At("p.bin"));
+    EXPECT_EQ(kContent, Read("p.bin"));
+    EXPECT_EQ(fs::perms(0604), fs::status(At("p.bin")).permissions());
+}
+
+// A name of 255 bytes is the most Linux allows, as 255 units are on Windows: every mode
+// saves one, replacing included, and a longer one fails in every mode leaving nothing.
+TEST_F(SaveFileOnDisk, NamesUpToTheLongestSaveInEveryMode) {
+    struct Case {
+        std::size_t length;
+        bool fits;
+    };
+    for (const Case c : {Case{250, true}, Case{255, true}, Case{256, false}}) {
+        const std::string name = std::string(c.length - 4, 'n') + ".bin";
+        for (const int mode : {0, 1, 2}) {
+            for (const bool existing : {false, true}) {
+                if (mode == 2 && existing) continue;  // a numbered name is longer
+                SCOPED_TRACE(std::to_string(c.length) + " bytes, mode " + std::to_string(mode) +
+                             (existing ? ", existing" : ", absent"));
+                fs::remove_all(dir_);
+                fs::create_directory(dir_);
+                if (existing && c.fits) Put(name, "old");
+                upload_.object.SetOverwriteMode(mode);
+                if (!c.fits) {
+                    EXPECT_THROW_MSG(upload_.object.SaveFile(At(name)), EUploadError, kSaveError);
+                    EXPECT_TRUE(fs::is_empty(dir_));
+                    continue;
+                }
+                upload_.object.SaveFile(At(name));
+                EXPECT_EQ(existing && mode == 1 ? "old" : kContent, Read(name));
+                EXPECT_EQ(1u, Names().size()) << "no temporary file left";
+            }
+        }
+    }
+}
+
 TEST_F(SaveFileOnDisk, KeepLeavesAnExistingFile) {
     upload_.object.SetOverwriteMode(1);
     Put("old.bin", "old");

@@ -1,7 +1,9 @@
 // SaveFile when things go wrong on the disk or race on it: many threads saving onto one
-// name, a full drive, a read-only target and a target another handle holds open. Each
-// case checks what is on the disk afterwards, byte for byte, not only the result.
+// name, a full drive, targets that may not be replaced, names and paths at the length
+// limits. Each case checks what is on the disk afterwards, byte for byte, not only the
+// result.
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -262,7 +264,8 @@ TEST(SaveOnAFullDisk, FailsAndLeavesNothingBehind) {
     }
 }
 
-// Mode 0 onto a target Windows will not let be replaced.
+// Mode 0 onto a target Windows will not open with create-always, or that another handle
+// holds.
 TEST(SaveOntoAProtectedTarget, FailsAndLeavesTheTargetUnchanged) {
     const Folder folder = Folder::InTemp(L"kestrune-protected-");
     const std::wstring target = folder / L"target.bin";
@@ -270,14 +273,21 @@ TEST(SaveOntoAProtectedTarget, FailsAndLeavesTheTargetUnchanged) {
     const std::string original = Content(-3, 4096);
     struct Case {
         const char* label;
-        bool readOnly;
+        DWORD attributes;
         bool heldOpen;
     };
-    const Case cases[] = {{"read-only", true, false}, {"held open without sharing", false, true}};
+    const Case cases[] = {
+        {"read-only", FILE_ATTRIBUTE_READONLY, false},
+        {"hidden", FILE_ATTRIBUTE_HIDDEN, false},
+        {"system", FILE_ATTRIBUTE_SYSTEM, false},
+        {"hidden and system", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, false},
+        {"held open without sharing", 0, true},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         ASSERT_TRUE(WriteWhole(target, original));
-        if (c.readOnly) SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY);
+        if (c.attributes != 0) SetFileAttributesW(target.c_str(), c.attributes);
+        const DWORD attributes = GetFileAttributesW(target.c_str());
         HANDLE holder = INVALID_HANDLE_VALUE;
         if (c.heldOpen) {
             holder = CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -289,8 +299,210 @@ TEST(SaveOntoAProtectedTarget, FailsAndLeavesTheTargetUnchanged) {
         if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
         EXPECT_EQ(std::vector<std::wstring>{L"target.bin"}, folder.List()) << "no temporary file left";
         EXPECT_TRUE(ReadWhole(target) == original) << "the target is unchanged";
+        EXPECT_EQ(attributes, GetFileAttributesW(target.c_str())) << "its attributes too";
         SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(target.c_str());
+    }
+}
+
+// The DACL of the file at path in SDDL; empty when it cannot be read.
+std::wstring AccessListOf(const std::wstring& path) {
+    DWORD needed = 0;
+    GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+    std::vector<unsigned char> descriptor(needed);
+    if (needed == 0 ||
+        !GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed, &needed)) {
+        return L"";
+    }
+    wchar_t* text = nullptr;
+    if (!ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.data(), SDDL_REVISION_1,
+                                                              DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        return L"";
+    }
+    std::wstring dacl = text;
+    LocalFree(text);
+    return dacl;
+}
+
+bool SetAccessList(const std::wstring& path, const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    const bool set = SetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor) != FALSE;
+    LocalFree(descriptor);
+    return set;
+}
+
+FILETIME CreationTimeOf(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftCreationTime;
+}
+
+bool SameTime(const FILETIME& a, const FILETIME& b) {
+    return a.dwLowDateTime == b.dwLowDateTime && a.dwHighDateTime == b.dwHighDateTime;
+}
+
+// Replacing puts new contents into the file that is there, as far as anyone looking at
+// it can tell: the access list stays, and so do the creation time and attributes where
+// the platform holds them (Wine keeps neither a creation time of its own nor these
+// attributes, so there only the access list is checked).
+TEST(SaveOntoAnExistingFile, KeepsItsAccessListCreationTimeAndAttributes) {
+    const Folder folder = Folder::InTemp(L"kestrune-identity-");
+    ASSERT_TRUE(folder.Created());
+    const std::wstring target = folder / L"target.bin";
+    const std::wstring fresh = folder / L"fresh.bin";
+    ASSERT_TRUE(WriteWhole(target, "old") && WriteWhole(fresh, "fresh"));
+    ASSERT_TRUE(SetAccessList(target, L"D:P(A;;FA;;;WD)(A;;FA;;;SY)"));
+    const std::wstring accessList = AccessListOf(target);
+    ASSERT_NE(AccessListOf(fresh), accessList) << "a new file would not have this access list";
+    DeleteFileW(fresh.c_str());
+
+    const FILETIME created{0x12345600, 0x01c00000};
+    const HANDLE file =
+        CreateFileW(target.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    SetFileTime(file, &created, nullptr, nullptr);
+    CloseHandle(file);
+    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    const bool holdsTime = SameTime(created, CreationTimeOf(target));
+    const bool holdsAttribute =
+        (GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_NOT_CONTENT_INDEXED) != 0;
+
+    const std::string content = Content(5, 4096);
+    EXPECT_EQ(S_OK, Saver(content, 0).Save(target));
+    EXPECT_TRUE(ReadWhole(target) == content);
+    EXPECT_EQ(std::vector<std::wstring>{L"target.bin"}, folder.List());
+    EXPECT_EQ(accessList, AccessListOf(target));
+    if (holdsTime) {
+        EXPECT_TRUE(SameTime(created, CreationTimeOf(target))) << "the creation time stays";
+    }
+    if (holdsAttribute) {
+        EXPECT_NE(0u, GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    }
+    std::printf("figures: replacing checked to keep the access list%s%s\n",
+                holdsTime ? ", creation time" : "", holdsAttribute ? ", attributes" : "");
+}
+
+// The path in the form that takes any length, for setting up and checking.
+std::wstring Long(const std::wstring& path) { return L"\\\\?\\" + path; }
+
+// A folder whose path is exactly the given number of characters, nested under the
+// temporary folder; removed with its files at the end of the scope.
+class DeepFolder {
+public:
+    explicit DeepFolder(std::size_t length) {
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        std::wstring path = std::wstring(temp) + L"kestrune-deep-" + std::to_wstring(GetCurrentProcessId()) +
+                            L"-" + std::to_wstring(GetTickCount());
+        while (CreateDirectoryW(Long(path).c_str(), nullptr)) {
+            levels_.push_back(path);
+            if (path.size() == length) return;
+            const std::size_t left = length - path.size();
+            if (left < 2) break;
+            const std::size_t name = left > 101 ? std::min<std::size_t>(100, left - 3) : left - 1;
+            path += L"\\" + std::wstring(name, static_cast<wchar_t>(L'a' + levels_.size()));
+        }
+        ADD_FAILURE() << "cannot make a folder of " << length << " characters";
+    }
+    DeepFolder(const DeepFolder&) = delete;
+    DeepFolder& operator=(const DeepFolder&) = delete;
+    ~DeepFolder() {
+        for (const std::wstring& name : List()) DeleteFileW(Long(Path() + L"\\" + name).c_str());
+        for (auto level = levels_.rbegin(); level != levels_.rend(); ++level)
+            RemoveDirectoryW(Long(*level).c_str());
+    }
+
+    std::wstring Path() const { return levels_.empty() ? std::wstring() : levels_.back(); }
+
+    std::vector<std::wstring> List() const {
+        std::vector<std::wstring> names;
+        if (levels_.empty()) return names;
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW(Long(Path() + L"\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return names;
+        do {
+            const std::wstring name = found.cFileName;
+            if (name != L"." && name != L"..") names.push_back(name);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+        return names;
+    }
+
+private:
+    std::vector<std::wstring> levels_;
+};
+
+// Every path that keeping can create, replacing can create and replace, though its
+// temporary file's name (16 characters) is longer than the target's (7 to 15 here).
+TEST(SaveAtTheLengthLimits, ReplacingSavesEveryPathThatKeepingCan) {
+    const DeepFolder folder(247);
+    ASSERT_EQ(247u, folder.Path().size());
+    std::size_t longest = 0;
+    for (std::size_t length = 255; length <= 263; ++length) {
+        SCOPED_TRACE(std::to_string(length) + " characters");
+        const std::wstring target = folder.Path() + L"\\" + std::wstring(length - 248, L'p');
+        const bool keepingCreates = Saver(Content(1, 100), 1).Save(target) == S_OK;
+        if (keepingCreates) longest = length;
+        DeleteFileW(Long(target).c_str());
+
+        std::wstring error;
+        EXPECT_EQ(keepingCreates ? S_OK : E_UNEXPECTED, Saver(Content(2, 100), 0).Save(target, &error))
+            << "nothing there";
+        if (keepingCreates) {
+            EXPECT_TRUE(ReadWhole(Long(target)) == Content(2, 100));
+            EXPECT_EQ(S_OK, Saver(Content(3, 100), 0).Save(target)) << "replacing";
+            EXPECT_TRUE(ReadWhole(Long(target)) == Content(3, 100));
+        } else {
+            EXPECT_EQ(kPermissionsMessage, error);
+            EXPECT_EQ(E_UNEXPECTED, Saver(Content(2, 100), 2).Save(target));
+        }
+        EXPECT_EQ(keepingCreates ? 1u : 0u, folder.List().size()) << "no temporary file left";
+        DeleteFileW(Long(target).c_str());
+    }
+    EXPECT_GE(longest, 259u) << "the platform's limit lies inside the lengths tried";
+    EXPECT_LT(longest, 263u) << "the platform's limit lies inside the lengths tried";
+    std::printf("figures: longest full path saved by modes 0 and 1: %zu characters\n", longest);
+}
+
+// Names of 250 to 255 characters, the most a name may have, in the root of C:, the one
+// folder short enough to hold them; one of 256 fails in every mode and leaves nothing.
+TEST(SaveAtTheLengthLimits, NamesUpToTheLongestSaveInEveryMode) {
+    const std::wstring prefix = L"k" + std::to_wstring(GetCurrentProcessId()) + L"-";
+    const auto leftovers = [] {
+        WIN32_FIND_DATAW found;
+        const HANDLE search = FindFirstFileW(L"C:\\~kst*.tmp", &found);
+        if (search == INVALID_HANDLE_VALUE) return false;
+        FindClose(search);
+        return true;
+    };
+    for (const std::size_t length : {250u, 253u, 255u, 256u}) {
+        const std::wstring target =
+            L"C:\\" + prefix + std::wstring(length - prefix.size() - 4, L'n') + L".bin";
+        const bool fits = length <= 255;
+        for (const LONG mode : {0, 1, 2}) {
+            for (const bool existing : {false, true}) {
+                if (existing && (mode == 2 || !fits)) continue;  // a numbered name is longer
+                SCOPED_TRACE(std::to_string(length) + " characters, mode " + std::to_string(mode) +
+                             (existing ? ", existing" : ", nothing there"));
+                if (existing) {
+                    ASSERT_TRUE(WriteWhole(Long(target), "old"));
+                }
+                std::wstring error;
+                const HRESULT hr = Saver(Content(4, 200), mode).Save(target, &error);
+                if (fits) {
+                    EXPECT_EQ(S_OK, hr);
+                    EXPECT_TRUE(ReadWhole(Long(target)) == (existing && mode == 1 ? "old" : Content(4, 200)));
+                } else {
+                    EXPECT_EQ(E_UNEXPECTED, hr);
+                    EXPECT_EQ(kPermissionsMessage, error);
+                    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(Long(target).c_str()));
+                }
+                EXPECT_FALSE(leftovers()) << "no temporary file left";
+                DeleteFileW(Long(target).c_str());
+            }
+        }
     }
 }
 
