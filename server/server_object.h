@@ -49,4 +49,19 @@ private:
 TComServer* ComServer();
 void SetComServer(TComServer* server);
 
+// The counters of com/com_object.h behind DllCanUnloadNow: live objects, and references
+// to the class factory.
+struct ServerObjectCount {
+    static long Count(long delta) noexcept {
+        TComServer* server = ComServer();
+        return server ? server->CountObject(delta) : 0;
+    }
+};
+struct ServerFactoryCount {
+    static long Count(long delta) noexcept {
+        TComServer* server = ComServer();
+        return server ? server->CountFactoryReference(delta) : 0;
+    }
+};
+
 }  // namespace kestrune

@@ -41,8 +41,8 @@ public:
     HostScope& operator=(const HostScope&) = delete;
     ~HostScope();
 
-    FakeRequest* request;
-    FakeResponse* response;
+    const ComPtr<FakeRequest> request;
+    const ComPtr<FakeResponse> response;
 };
 
 // A Tessock made through the class factory over the current host objects.
