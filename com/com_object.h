@@ -53,6 +53,7 @@ struct EntryTraits {
 
 template <typename Most, typename... Bases>
 struct EntryTraits<Chain<Most, Bases...>> {
+    static_assert((std::is_base_of_v<Bases, Most> && ...), "a chain starts with the most derived interface");
     using Interface = Most;
     static bool Answers(REFIID iid) noexcept {
         return IsEqualIID(iid, __uuidof(Most)) || (IsEqualIID(iid, __uuidof(Bases)) || ...);
