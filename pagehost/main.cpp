@@ -5,7 +5,7 @@
 // host loads from its own folder before anything else and fills with SetHostObjects.
 #include "pagehost/server/http_server.h"
 #include "console_channels.h"
-#include "context_interfaces.h"
+#include "com/object_context_interfaces.h"
 #include "host_options.h"
 #include "memory_report.h"
 #include "request_object.h"

@@ -1,7 +1,7 @@
 #include "server/class_factory.h"
 
 #include "base/exceptions.h"
-#include "host/win32/text_conversion.h"
+#include "com/text_conversion.h"
 #include "host/win32/win32_host_failure.h"
 #include "kestrune.h"
 #include "server/tessock_com_object.h"
@@ -94,42 +94,22 @@ std::string TAutoObjectFactory::ProgId() const {
     return className_.empty() ? std::string() : server_.ServerName() + "." + className_;
 }
 
-HRESULT TAutoObjectFactory::QueryInterface(REFIID iid, void** object) {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
-    *object = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-}
-
-ULONG TAutoObjectFactory::AddRef() { return static_cast<ULONG>(server_.CountFactoryReference(+1)); }
-
-ULONG TAutoObjectFactory::Release() { return static_cast<ULONG>(server_.CountFactoryReference(-1)); }
-
 HRESULT TAutoObjectFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object) {
     if (object == nullptr) return E_POINTER;
     *object = nullptr;
     if (outer != nullptr && !IsEqualIID(iid, IID_IUnknown)) return CLASS_E_NOAGGREGATION;
-
-    TTessockComObject* created = nullptr;
     try {
-        created = new TTessockComObject(*this, outer);
+        const Aggregable<TTessockComObject> created = MakeAggregable<TTessockComObject>(outer, *this);
         created->Initialize();
+        // The creation reference keeps the object alive while QueryInterface adds the
+        // caller's own, so dropping it on return deletes the object exactly when the query
+        // failed, and a half-built object never reaches a caller.
+        return created.Query(iid, object);
     } catch (...) {
         // The message is dropped on purpose: a server process has no one to show it to,
         // and the caller learns only that creation failed.
-        delete created;
         return E_UNEXPECTED;
     }
-    created->SetRefCount(0);
-    const HRESULT result = created->Inner()->QueryInterface(iid, object);
-    if (created->RefCount() == 0) {
-        delete created;
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    return result;
 }
 
 HRESULT TAutoObjectFactory::LockServer(BOOL lock) {

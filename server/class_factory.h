@@ -1,6 +1,6 @@
 // TAutoObjectFactory: the one class factory, for the coclass Tessock. It is built from
 // the module's type library at load and lives until the module unloads; references to it
-// only move the server's factory count.
+// only move the server's factory count (a Resident object).
 #pragma once
 
 #include <windows.h>
@@ -9,14 +9,14 @@
 #include <memory>
 #include <string>
 
-#include "host/win32/com_ptr.h"
+#include "com/com_object.h"
 #include "server/class_registry.h"
 #include "server/error_boundary.h"
 #include "server/server_object.h"
 
 namespace kestrune {
 
-class TAutoObjectFactory final : public IClassFactory {
+class TAutoObjectFactory final : public Resident<ServerFactoryCount, IClassFactory> {
 public:
     // Reads the class's names and dispatch interface from the type library and enters the
     // factory in the registry. Throws EOleError ("Type information missing for class
@@ -26,7 +26,7 @@ public:
 
     TAutoObjectFactory(const TAutoObjectFactory&) = delete;
     TAutoObjectFactory& operator=(const TAutoObjectFactory&) = delete;
-    virtual ~TAutoObjectFactory();
+    ~TAutoObjectFactory() override;
 
     TComServer& Server() const { return server_; }
     REFCLSID ClassId() const;
@@ -41,11 +41,6 @@ public:
     const ErrorOrigin& Origin() const { return origin_; }
     ITypeInfo* ClassInfo() const { return classInfo_.Get(); }
     ITypeInfo* DispatchInfo() const { return dispatchInfo_.Get(); }
-
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
 
     // IClassFactory
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override;

@@ -11,27 +11,33 @@ namespace {
 
 std::atomic<TComClassManager*> g_manager{nullptr};
 
-class SharedLock {
+// Holds the registry's lock for the scope: shared for lookups, alone for changes.
+template <bool kShared>
+class ScopedLock {
 public:
-    explicit SharedLock(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockShared(&lock_); }
-    SharedLock(const SharedLock&) = delete;
-    SharedLock& operator=(const SharedLock&) = delete;
-    ~SharedLock() { ReleaseSRWLockShared(&lock_); }
+    explicit ScopedLock(SRWLOCK& lock) : lock_(lock) {
+        if (kShared) {
+            AcquireSRWLockShared(&lock_);
+        } else {
+            AcquireSRWLockExclusive(&lock_);
+        }
+    }
+    ScopedLock(const ScopedLock&) = delete;
+    ScopedLock& operator=(const ScopedLock&) = delete;
+    ~ScopedLock() {
+        if (kShared) {
+            ReleaseSRWLockShared(&lock_);
+        } else {
+            ReleaseSRWLockExclusive(&lock_);
+        }
+    }
 
 private:
     SRWLOCK& lock_;
 };
 
-class ExclusiveLock {
-public:
-    explicit ExclusiveLock(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-    ExclusiveLock(const ExclusiveLock&) = delete;
-    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
-    ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock_); }
-
-private:
-    SRWLOCK& lock_;
-};
+using SharedLock = ScopedLock<true>;
+using ExclusiveLock = ScopedLock<false>;
 
 }  // namespace
 

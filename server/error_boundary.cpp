@@ -1,13 +1,11 @@
 #include "server/error_boundary.h"
 
-#include <oleauto.h>
-
 #include <exception>
 #include <new>
 
 #include "base/exceptions.h"
-#include "host/win32/com_ptr.h"
-#include "host/win32/text_conversion.h"
+#include "com/error_info.h"
+#include "com/text_conversion.h"
 
 namespace kestrune {
 
@@ -17,17 +15,16 @@ namespace {
 // result as it is and publishes nothing.
 void PublishErrorObject(const ErrorOrigin& origin, const std::string* description, std::int32_t helpContext) {
     try {
-        ComPtr<ICreateErrorInfo> created;
-        if (FAILED(CreateErrorInfo(created.Out())) || !created) return;
-        created->SetGUID(origin.guid);
-        created->SetSource(const_cast<LPOLESTR>(origin.source.c_str()));
+        ErrorFields fields;
+        fields.guid = origin.guid;
+        fields.source = origin.source.c_str();
+        std::wstring wide;
         if (description != nullptr) {
-            const std::wstring wide = WideFromNarrow(*description);
-            created->SetDescription(const_cast<LPOLESTR>(wide.c_str()));
-            created->SetHelpContext(static_cast<DWORD>(helpContext));
+            wide = WideFromNarrow(*description);
+            fields.description = wide.c_str();
+            fields.helpContext = static_cast<DWORD>(helpContext);
         }
-        ComPtr<IErrorInfo> error;
-        if (SUCCEEDED(created.As(IID_IErrorInfo, error)) && error) SetErrorInfo(0, error.Get());
+        PublishError(fields);
     } catch (...) {
         // Out of memory while describing the failure: the result alone has to do.
     }

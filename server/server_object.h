@@ -10,7 +10,8 @@
 #include <cstdint>
 #include <string>
 
-#include "host/win32/com_ptr.h"
+#include "com/com_ptr.h"
+#include "com/owners.h"
 
 namespace kestrune {
 
@@ -47,5 +48,20 @@ private:
 // The module's server object; null before load and after unload.
 TComServer* ComServer();
 void SetComServer(TComServer* server);
+
+// The counters of com/com_object.h behind DllCanUnloadNow: live objects, and references
+// to the class factory.
+struct ServerObjectCount {
+    static long Count(long delta) noexcept {
+        TComServer* server = ComServer();
+        return server ? server->CountObject(delta) : 0;
+    }
+};
+struct ServerFactoryCount {
+    static long Count(long delta) noexcept {
+        TComServer* server = ComServer();
+        return server ? server->CountFactoryReference(delta) : 0;
+    }
+};
 
 }  // namespace kestrune

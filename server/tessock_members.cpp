@@ -1,37 +1,13 @@
 // The ITessock members: each resets its out parameter, then converts the arguments,
 // calls the core and converts the result back, under the one exception boundary.
-#include <cstring>
-
 #include "base/exceptions.h"
-#include "host/win32/text_conversion.h"
+#include "com/owners.h"
+#include "com/text_conversion.h"
 #include "server/class_factory.h"
 #include "server/error_boundary.h"
 #include "server/tessock_com_object.h"
 
 namespace kestrune {
-
-namespace {
-
-// A new byte array, lower bound 1, holding a copy of bytes.
-SAFEARRAY* ByteArray(std::string_view bytes) {
-    SAFEARRAYBOUND bound;
-    bound.cElements = static_cast<ULONG>(bytes.size());
-    bound.lLbound = 1;
-    SAFEARRAY* array = SafeArrayCreate(VT_UI1, 1, &bound);
-    if (array == nullptr) throw EVariantError("Error creating variant array");
-    if (!bytes.empty()) {
-        void* data = nullptr;
-        if (FAILED(SafeArrayAccessData(array, &data))) {
-            SafeArrayDestroy(array);
-            throw EVariantError("Error creating variant array");
-        }
-        std::memcpy(data, bytes.data(), bytes.size());
-        SafeArrayUnaccessData(array);
-    }
-    return array;
-}
-
-}  // namespace
 
 template <typename Body>
 HRESULT TTessockComObject::Run(Body&& body) {
@@ -92,7 +68,9 @@ HRESULT TTessockComObject::get_FileAsVariant(VARIANT* Value) {
     if (Value == nullptr) return E_POINTER;
     VariantInit(Value);
     return Run([&] {
-        V_ARRAY(Value) = ByteArray(tessock_.FileBytes());
+        UniqueSafeArray array = ByteArray(tessock_.FileBytes(), 1);
+        if (!array) throw EVariantError("Error creating variant array");
+        V_ARRAY(Value) = array.Release();
         V_VT(Value) = VT_ARRAY | VT_UI1;
     });
 }

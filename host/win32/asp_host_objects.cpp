@@ -1,43 +1,16 @@
 #include "host/win32/asp_host_objects.h"
 
-#include <initguid.h>
-#include <asptlb.h>
-
 #include <algorithm>
 #include <cstring>
 
-#include "host/win32/text_conversion.h"
+#include "com/asp_interfaces.h"
+#include "com/owners.h"
+#include "com/text_conversion.h"
 #include "host/win32/win32_host_failure.h"
 
 namespace kestrune {
 
 namespace {
-
-// Unlocks the data of a SAFEARRAY when the copy is done, whatever happens.
-class ArrayDataLock {
-public:
-    explicit ArrayDataLock(SAFEARRAY* array) : array_(array) {
-        CheckPlatformResult(SafeArrayAccessData(array_, &data_));
-    }
-    ArrayDataLock(const ArrayDataLock&) = delete;
-    ArrayDataLock& operator=(const ArrayDataLock&) = delete;
-    ~ArrayDataLock() { SafeArrayUnaccessData(array_); }
-
-    const char* Data() const { return static_cast<const char*>(data_); }
-
-private:
-    SAFEARRAY* array_;
-    void* data_ = nullptr;
-};
-
-std::int32_t ElementCount(SAFEARRAY* array) {
-    if (SafeArrayGetDim(array) != 1) return 0;
-    LONG lower = 0;
-    LONG upper = -1;
-    CheckPlatformResult(SafeArrayGetLBound(array, 1, &lower));
-    CheckPlatformResult(SafeArrayGetUBound(array, 1, &upper));
-    return upper < lower ? 0 : static_cast<std::int32_t>(static_cast<std::int64_t>(upper) - lower + 1);
-}
 
 class AspHostRequest final : public HostRequest {
 public:
@@ -63,10 +36,12 @@ public:
             throw EOleSysError("Invalid variant type conversion", DISP_E_TYPEMISMATCH);
         }
         SAFEARRAY* array = V_ARRAY(data.Get());
-        const std::int32_t copied = std::max<std::int32_t>(
-            0, std::min({static_cast<std::int32_t>(V_I4(delivered.Get())), ElementCount(array), count}));
+        const std::int32_t copied =
+            std::max<std::int32_t>(0, std::min({static_cast<std::int32_t>(V_I4(delivered.Get())),
+                                                static_cast<std::int32_t>(ElementCount(array)), count}));
         if (copied > 0) {
-            const ArrayDataLock lock(array);
+            const SafeArrayData lock(array);
+            CheckPlatformResult(lock.Result());
             std::memcpy(destination, lock.Data(), static_cast<std::size_t>(copied));
         }
         return copied;
@@ -98,22 +73,20 @@ private:
 };
 
 template <typename T>
-ComPtr<T> QueryHostInterface(IUnknown* object, REFIID iid) {
+ComPtr<T> QueryHostInterface(IUnknown* object) {
     ComPtr<T> result;
-    if (object == nullptr || FAILED(object->QueryInterface(iid, result.OutVoid())) || !result) {
-        RaiseInterfaceNotSupported();
-    }
+    if (FAILED(ComPtr<IUnknown>::Borrow(object).As(result)) || !result) RaiseInterfaceNotSupported();
     return result;
 }
 
 }  // namespace
 
 std::unique_ptr<HostRequest> MakeHostRequest(IUnknown* object) {
-    return std::make_unique<AspHostRequest>(QueryHostInterface<IRequest>(object, IID_IRequest));
+    return std::make_unique<AspHostRequest>(QueryHostInterface<IRequest>(object));
 }
 
 std::unique_ptr<HostResponse> MakeHostResponse(IUnknown* object) {
-    return std::make_unique<AspHostResponse>(QueryHostInterface<IResponse>(object, IID_IResponse));
+    return std::make_unique<AspHostResponse>(QueryHostInterface<IResponse>(object));
 }
 
 const ContextProvider& Win32HostContext::Provider() const {

@@ -2,7 +2,7 @@
 // the multithreaded apartment, and stops on Ctrl+C or when the console closes.
 #pragma once
 
-#include "context_interfaces.h"
+#include "com/object_context_interfaces.h"
 #include "pagehost/server/serve_options.h"
 
 namespace kestrune {

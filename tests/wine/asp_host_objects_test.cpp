@@ -14,25 +14,23 @@ namespace kestrune::test {
 namespace {
 
 TEST(HostRequest, CopiesNoMoreThanWasDeliveredAskedOrHeld) {
-    auto* fake = new FakeRequest("0123456789");
+    const auto fake = MakeComObject<FakeRequest>("0123456789");
     fake->shortBy = 3;
-    auto request = MakeHostRequest(fake);
+    auto request = MakeHostRequest(fake.Get());
     char buffer[16] = {};
     EXPECT_EQ(1, request->BinaryRead(4, buffer));
     EXPECT_EQ('0', buffer[0]);
     EXPECT_EQ(5, request->BinaryRead(8, buffer));
     EXPECT_EQ("12345", std::string(buffer, 5));
     EXPECT_EQ(0, request->BinaryRead(2, buffer)) << "asked for fewer than the shortfall";
-    fake->Release();
 }
 
 TEST(HostRequest, RefusesDataThatIsNotAByteArray) {
-    auto* fake = new FakeRequest("abc");
+    const auto fake = MakeComObject<FakeRequest>("abc");
     fake->deliverText = true;
     char buffer[4];
-    EXPECT_THROW_MSG(MakeHostRequest(fake)->BinaryRead(3, buffer), EOleSysError,
+    EXPECT_THROW_MSG(MakeHostRequest(fake.Get())->BinaryRead(3, buffer), EOleSysError,
                      "Invalid variant type conversion");
-    fake->Release();
 }
 
 TEST(HostFailure, CarriesTheHostsErrorObject) {
@@ -57,10 +55,10 @@ TEST(HostFailure, CarriesTheHostsErrorObject) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         SetErrorInfo(0, nullptr);
-        auto* fake = new FakeRequest("abc");
+        const auto fake = MakeComObject<FakeRequest>("abc");
         fake->totalBytesFailure = {c.code, c.description};
         try {
-            MakeHostRequest(fake)->TotalBytes();
+            MakeHostRequest(fake.Get())->TotalBytes();
             ADD_FAILURE() << "a failing TotalBytes must raise";
         } catch (const EOleException& error) {
             EXPECT_EQ(c.message, error.Message());
@@ -69,35 +67,32 @@ TEST(HostFailure, CarriesTheHostsErrorObject) {
             EXPECT_EQ(c.description ? "host.hlp" : "", error.HelpFile());
             EXPECT_EQ(c.description ? 77 : 0, error.HelpContext());
         }
-        fake->Release();
     }
 }
 
 TEST(HostFailure, FallsBackToTheSystemText) {
     SetErrorInfo(0, nullptr);
-    auto* fake = new FakeRequest("abc");
+    const auto fake = MakeComObject<FakeRequest>("abc");
     fake->binaryReadFailure = {E_OUTOFMEMORY, nullptr};
     char buffer[4];
     try {
-        MakeHostRequest(fake)->BinaryRead(3, buffer);
+        MakeHostRequest(fake.Get())->BinaryRead(3, buffer);
         ADD_FAILURE() << "a failing BinaryRead must raise";
     } catch (const EOleException& error) {
         EXPECT_NE(std::string::npos, error.Message().find("memory")) << error.Message();
         EXPECT_NE('.', error.Message().back());
         EXPECT_GT(static_cast<unsigned char>(error.Message().back()), 32);
     }
-    fake->Release();
 }
 
 TEST(HostResponse, WritesTextAndAnswersConnected) {
-    auto* fake = new FakeResponse;
-    auto response = MakeHostResponse(fake);
+    const auto fake = MakeComObject<FakeResponse>();
+    auto response = MakeHostResponse(fake.Get());
     response->Write(std::string("a\0b", 3));
     EXPECT_EQ(std::vector<std::wstring>{std::wstring(L"a\0b", 3)}, fake->written);
     EXPECT_TRUE(response->IsClientConnected());
     fake->connected = false;
     EXPECT_FALSE(response->IsClientConnected());
-    fake->Release();
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
 #include "com_test_support.h"
 
-#include <initguid.h>
-#include <asptlb.h>
-
 #include <cstdio>
 
+#include "com/object_context_interfaces.h"
 #include "tests/support/body_builder.h"
 
 namespace kestrune::test {
@@ -12,7 +10,7 @@ namespace kestrune::test {
 namespace {
 
 Component g_component;
-void(__stdcall* g_setHostObjects)(IUnknown*, IUnknown*) = nullptr;
+SetHostObjectsFunction g_setHostObjects = nullptr;
 
 template <typename Proc>
 Proc Entry(HMODULE module, const char* name) {
@@ -36,7 +34,7 @@ bool LoadComponent(const std::string& dllPath, Component& component) {
         std::fprintf(stderr, "cannot load %s\n", mtxexPath.c_str());
         return false;
     }
-    g_setHostObjects = Entry<void(__stdcall*)(IUnknown*, IUnknown*)>(mtxex, "SetHostObjects");
+    g_setHostObjects = Entry<SetHostObjectsFunction>(mtxex, "SetHostObjects");
     GetFullPathNameA(dllPath.c_str(), MAX_PATH, full, nullptr);
     component.path = full;
     component.module = LoadLibraryA(full);
@@ -62,14 +60,10 @@ HostScope::HostScope(const std::string& body) : HostScope(new FakeRequest(body),
 
 HostScope::HostScope(FakeRequest* request_, FakeResponse* response_)
     : request(request_), response(response_) {
-    g_setHostObjects(request, response);
+    g_setHostObjects(request.Get(), response.Get());
 }
 
-HostScope::~HostScope() {
-    g_setHostObjects(nullptr, nullptr);
-    if (request) request->Release();
-    if (response) response->Release();
-}
+HostScope::~HostScope() { g_setHostObjects(nullptr, nullptr); }
 
 HRESULT CreateTessock(ComPtr<ITessock>& tessock) {
     ComPtr<IClassFactory> factory;

@@ -8,7 +8,8 @@
 #include <string>
 
 #include "fake_host_objects.h"
-#include "host/win32/com_ptr.h"
+#include "com/com_ptr.h"
+#include "com/owners.h"
 #include "kestrune.h"
 
 namespace kestrune::test {
@@ -40,8 +41,8 @@ public:
     HostScope& operator=(const HostScope&) = delete;
     ~HostScope();
 
-    FakeRequest* request;
-    FakeResponse* response;
+    const ComPtr<FakeRequest> request;
+    const ComPtr<FakeResponse> response;
 };
 
 // A Tessock made through the class factory over the current host objects.

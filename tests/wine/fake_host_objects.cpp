@@ -1,7 +1,9 @@
 #include "fake_host_objects.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "com/error_info.h"
+#include "com/owners.h"
 
 namespace kestrune::test {
 
@@ -12,43 +14,15 @@ HRESULT Fail(const InjectedFailure& failure) {
     return failure.code;
 }
 
-template <typename Self, typename Interface>
-HRESULT Answer(Self* self, REFIID iid, REFIID own, void** object) {
-    if (object == nullptr) return E_POINTER;
-    *object = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IDispatch) && !IsEqualIID(iid, own)) {
-        return E_NOINTERFACE;
-    }
-    *object = static_cast<Interface*>(self);
-    self->AddRef();
-    return S_OK;
-}
-
 }  // namespace
 
 void PublishHostError(const wchar_t* source, const wchar_t* description) {
-    ICreateErrorInfo* created = nullptr;
-    if (FAILED(CreateErrorInfo(&created))) return;
-    created->SetSource(const_cast<LPOLESTR>(source));
-    created->SetDescription(const_cast<LPOLESTR>(description));
-    created->SetHelpFile(const_cast<LPOLESTR>(L"host.hlp"));
-    created->SetHelpContext(77);
-    IErrorInfo* error = nullptr;
-    if (SUCCEEDED(created->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&error)))) {
-        SetErrorInfo(0, error);
-        error->Release();
-    }
-    created->Release();
-}
-
-HRESULT FakeRequest::QueryInterface(REFIID iid, void** object) {
-    return Answer<FakeRequest, IRequest>(this, iid, IID_IRequest, object);
-}
-
-ULONG FakeRequest::Release() {
-    const ULONG count = --refs_;
-    if (count == 0) delete this;
-    return count;
+    ErrorFields fields;
+    fields.source = source;
+    fields.description = description;
+    fields.helpFile = L"host.hlp";
+    fields.helpContext = 77;
+    PublishError(fields);
 }
 
 HRESULT FakeRequest::get_TotalBytes(LONG* total) {
@@ -69,13 +43,10 @@ HRESULT FakeRequest::BinaryRead(VARIANT* count, VARIANT* data) {
         V_VT(data) = VT_BSTR;
         V_BSTR(data) = SysAllocString(L"not bytes");
     } else {
-        SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(delivered));
-        void* bytes = nullptr;
-        SafeArrayAccessData(array, &bytes);
-        std::memcpy(bytes, body_.data() + position_, static_cast<std::size_t>(delivered));
-        SafeArrayUnaccessData(array);
         V_VT(data) = VT_ARRAY | VT_UI1;
-        V_ARRAY(data) = array;
+        V_ARRAY(data) =
+            ByteArray(std::string_view(body_).substr(position_, static_cast<std::size_t>(delivered)), 0)
+                .Release();
     }
     position_ += static_cast<std::size_t>(delivered);
     VariantClear(count);
@@ -96,16 +67,6 @@ HRESULT FakeRequest::BinaryRead(VARIANT* count, VARIANT* data) {
             break;
     }
     return S_OK;
-}
-
-HRESULT FakeResponse::QueryInterface(REFIID iid, void** object) {
-    return Answer<FakeResponse, IResponse>(this, iid, IID_IResponse, object);
-}
-
-ULONG FakeResponse::Release() {
-    const ULONG count = --refs_;
-    if (count == 0) delete this;
-    return count;
 }
 
 HRESULT FakeResponse::Write(VARIANT text) {

@@ -3,12 +3,30 @@
 #pragma once
 
 #include <windows.h>
-#include <asptlb.h>
 
 #include <string>
 #include <vector>
 
+#include "com/asp_interfaces.h"
+#include "com/com_object.h"
+
 namespace kestrune::test {
+
+// The host objects' IDispatch, which the component never calls: it goes through the
+// vtable.
+template <typename Interface>
+class Undispatched : public ComObject<Uncounted, Interface> {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        return E_NOTIMPL;
+    }
+};
 
 // Fails one call: returns code after publishing an error object with description (none
 // when description is null).
@@ -17,7 +35,7 @@ struct InjectedFailure {
     const wchar_t* description = nullptr;
 };
 
-class FakeRequest final : public IRequest {
+class FakeRequest final : public Undispatched<IRequest> {
 public:
     explicit FakeRequest(std::string body) : body_(std::move(body)) {}
 
@@ -31,20 +49,6 @@ public:
     InjectedFailure binaryReadFailure;
     int binaryReadCalls = 0;
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override;
-
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
-    }
-
     HRESULT STDMETHODCALLTYPE get_Item(BSTR, IDispatch**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_QueryString(IRequestDictionary**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_Form(IRequestDictionary**) override { return E_NOTIMPL; }
@@ -56,29 +60,14 @@ public:
     HRESULT STDMETHODCALLTYPE BinaryRead(VARIANT* count, VARIANT* data) override;
 
 private:
-    ULONG refs_ = 1;
     std::string body_;
     std::size_t position_ = 0;
 };
 
-class FakeResponse final : public IResponse {
+class FakeResponse final : public Undispatched<IResponse> {
 public:
     std::vector<std::wstring> written;
     bool connected = true;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override;
-
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
-    }
 
     HRESULT STDMETHODCALLTYPE get_Buffer(VARIANT_BOOL*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_Buffer(VARIANT_BOOL) override { return E_NOTIMPL; }
@@ -107,9 +96,6 @@ public:
     HRESULT STDMETHODCALLTYPE Pics(BSTR) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_CacheControl(BSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE put_CacheControl(BSTR) override { return E_NOTIMPL; }
-
-private:
-    ULONG refs_ = 1;
 };
 
 // Publishes an error object on the thread as a failing host object would.

@@ -73,37 +73,12 @@ TEST(ContextProvider, NeverLoadsAModuleItself) {
 
 // ---- Fetching from a context -------------------------------------------------------
 
-// A context whose properties the test sets; it can lack IGetContextProperties.
-class FakeContext final : public IObjectContext, public IGetContextProperties {
+// A context whose properties the test sets.
+class FakeContext final : public PlainObjectContext<IGetContextProperties> {
 public:
-    bool hasProperties = true;
     HRESULT getPropertyResult = S_OK;
     std::wstring lastName;
     UniqueVariant property;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        *object = nullptr;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, kIidObjectContext)) {
-            *object = static_cast<IObjectContext*>(this);
-        } else if (hasProperties && IsEqualIID(iid, kIidGetContextProperties)) {
-            *object = static_cast<IGetContextProperties*>(this);
-        } else {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-    HRESULT STDMETHODCALLTYPE CreateInstance(REFCLSID, REFIID, void**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetComplete() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE SetAbort() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE EnableCommit() override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE DisableCommit() override { return E_NOTIMPL; }
-    BOOL STDMETHODCALLTYPE IsInTransaction() override { return FALSE; }
-    BOOL STDMETHODCALLTYPE IsSecurityEnabled() override { return FALSE; }
-    HRESULT STDMETHODCALLTYPE IsCallerInRole(BSTR, BOOL*) override { return E_NOTIMPL; }
 
     HRESULT STDMETHODCALLTYPE Count(LONG*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetProperty(BSTR name, VARIANT* value) override {
@@ -114,15 +89,13 @@ public:
     HRESULT STDMETHODCALLTYPE EnumNames(IUnknown**) override { return E_NOTIMPL; }
 };
 
-FakeContext* g_context = nullptr;
+ComPtr<IObjectContext> g_context;
 HRESULT g_getObjectContextResult = S_OK;
 
 HRESULT __cdecl FakeGetObjectContext(IObjectContext** context) {
     *context = nullptr;
     if (FAILED(g_getObjectContextResult)) return g_getObjectContextResult;
-    *context = g_context;
-    if (g_context) g_context->AddRef();
-    return S_OK;
+    return g_context.CopyTo(context);
 }
 
 HRESULT WINAPI FailingCoGetObjectContext(REFIID, void** context) {
@@ -133,70 +106,65 @@ HRESULT WINAPI FailingCoGetObjectContext(REFIID, void** context) {
 class ContextFetchTest : public testing::Test {
 protected:
     void SetUp() override {
-        g_context = &context;
+        g_context = context;
         g_getObjectContextResult = S_OK;
         provider.getObjectContext = FakeGetObjectContext;
     }
-    void TearDown() override { g_context = nullptr; }
+    void TearDown() override { g_context.Reset(); }
 
     void HoldObject(VARTYPE type, IUnknown* object) {
-        VARIANT* v = context.property.Out();
+        VARIANT* v = context->property.Out();
         V_VT(v) = type;
-        V_UNKNOWN(v) = object;
-        object->AddRef();
+        V_UNKNOWN(v) = ComPtr<IUnknown>::Borrow(object).Detach();
     }
 
-    FakeContext context;
+    const ComPtr<FakeContext> context = MakeComObject<FakeContext>();
     ContextProvider provider;
     Win32HostContext host{&provider};
 };
 
 TEST_F(ContextFetchTest, FetchesTheCurrentObjectsEveryTime) {
-    auto* first = new FakeRequest("first");
-    HoldObject(VT_DISPATCH, first);
+    const auto first = MakeComObject<FakeRequest>("first");
+    HoldObject(VT_DISPATCH, first.Get());
     EXPECT_EQ(5, host.FetchHostRequest()->TotalBytes());
-    EXPECT_EQ(L"Request", context.lastName);
+    EXPECT_EQ(L"Request", context->lastName);
 
-    auto* second = new FakeRequest("second!");
-    HoldObject(VT_UNKNOWN, second);
+    const auto second = MakeComObject<FakeRequest>("second!");
+    HoldObject(VT_UNKNOWN, second.Get());
     EXPECT_EQ(7, host.FetchHostRequest()->TotalBytes()) << "no earlier reference is reused";
 
-    IUnknown* byReference = second;
-    VARIANT* v = context.property.Out();
+    IUnknown* byReference = second.Get();
+    VARIANT* v = context->property.Out();
     V_VT(v) = VT_UNKNOWN | VT_BYREF;
     V_UNKNOWNREF(v) = &byReference;
     EXPECT_EQ(7, host.FetchHostRequest()->TotalBytes()) << "held by reference";
     V_VT(v) = VT_EMPTY;
 
-    auto* response = new FakeResponse;
-    HoldObject(VT_DISPATCH, response);
+    const auto response = MakeComObject<FakeResponse>();
+    HoldObject(VT_DISPATCH, response.Get());
     host.FetchHostResponse()->Write("hello");
-    EXPECT_EQ(L"Response", context.lastName);
+    EXPECT_EQ(L"Response", context->lastName);
     EXPECT_EQ(std::vector<std::wstring>{L"hello"}, response->written);
-    first->Release();
-    second->Release();
-    response->Release();
 }
 
 TEST_F(ContextFetchTest, FailsRatherThanReturningNothing) {
     EXPECT_THROW_MSG(host.FetchHostRequest(), Exception, "The object context holds no host object");
 
-    VARIANT* v = context.property.Out();
+    VARIANT* v = context->property.Out();
     V_VT(v) = VT_I4;
     V_I4(v) = 5;
     EXPECT_THROW_MSG(host.FetchHostRequest(), EOleSysError, "Invalid variant type conversion");
 
-    auto* response = new FakeResponse;
-    HoldObject(VT_DISPATCH, response);
+    const auto response = MakeComObject<FakeResponse>();
+    HoldObject(VT_DISPATCH, response.Get());
     EXPECT_THROW_MSG(host.FetchHostRequest(), Exception,
                      "Interface not supported");  // a Response is no Request
-    response->Release();
 
-    context.hasProperties = false;
+    g_context = MakeComObject<PlainObjectContext<>>();  // a context without properties
     EXPECT_THROW_MSG(host.FetchHostRequest(), Exception, "Interface not supported");
 
-    context.hasProperties = true;
-    context.getPropertyResult = E_INVALIDARG;
+    g_context = context;
+    context->getPropertyResult = E_INVALIDARG;
     try {
         host.FetchHostRequest();
         ADD_FAILURE() << "a failing GetProperty must raise";
@@ -204,7 +172,7 @@ TEST_F(ContextFetchTest, FailsRatherThanReturningNothing) {
         EXPECT_EQ(E_INVALIDARG, error.ErrorCode());
     }
 
-    g_context = nullptr;
+    g_context.Reset();
     EXPECT_THROW_MSG(host.FetchHostResponse(), Exception, "No object context");
 }
 

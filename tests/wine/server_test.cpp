@@ -33,7 +33,7 @@ TEST(DllGetClassObject, AnswersOnlyTheTessockClass) {
         void* object = reinterpret_cast<void*>(1);
         EXPECT_EQ(c.expected, TheComponent().getClassObject(*c.classId, *c.iid, &object));
         EXPECT_EQ(c.expected == S_OK, object != nullptr);
-        if (object) static_cast<IUnknown*>(object)->Release();
+        const ComPtr<IUnknown> owned(static_cast<IUnknown*>(object));
     }
     EXPECT_EQ(S_OK, TheComponent().canUnloadNow());
 }
@@ -75,48 +75,47 @@ TEST(CreateInstance, ChecksItsArguments) {
     EXPECT_EQ(S_OK, TheComponent().canUnloadNow()) << "the refused object must be gone";
 }
 
-// An outer object that counts what the aggregated object forwards to it.
-class Outer final : public IUnknown {
+// An outer object: it answers IUnknown itself and passes every other query to the
+// object it aggregates.
+class Outer final : public ComObject<Uncounted, IUnknown> {
 public:
-    ComPtr<IUnknown> inner;
-    LONG refs = 1;
-    int queries = 0;
+    explicit Outer(bool& gone) : gone_(gone) {}
+    ~Outer() override { gone_ = true; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        ++queries;
-        if (IsEqualIID(iid, IID_IUnknown)) {
-            *object = this;
-            AddRef();
-            return S_OK;
-        }
-        return inner->QueryInterface(iid, object);
+    ComPtr<IUnknown> inner;
+
+private:
+    HRESULT QueryOther(REFIID iid, void** object) override {
+        return inner ? inner->QueryInterface(iid, object) : E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs); }
-    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--refs); }
+
+    bool& gone_;
 };
 
 TEST(CreateInstance, AggregatesForIUnknown) {
     const HostScope host(ThreeFieldsAndFile());
-    Outer outer;
-    ASSERT_EQ(S_OK, Factory()->CreateInstance(&outer, IID_IUnknown, outer.inner.OutVoid()));
+    bool outerGone = false;
+    ComPtr<Outer> outer = MakeComObject<Outer>(outerGone);
+    ComPtr<IUnknown> outerIdentity;
+    ASSERT_EQ(S_OK, outer.As(outerIdentity));
+    ASSERT_EQ(S_OK, Factory()->CreateInstance(outerIdentity.Get(), IID_IUnknown, outer->inner.OutVoid()));
 
     ComPtr<ITessock> tessock;
-    ASSERT_EQ(S_OK, outer.inner.As(IID_ITessock, tessock));
-    EXPECT_EQ(2, outer.refs) << "references on a handed-out interface belong to the outer object";
-
+    ASSERT_EQ(S_OK, outer.As(tessock));
     ComPtr<IUnknown> identity;
-    const int queriesBefore = outer.queries;
-    tessock->QueryInterface(IID_IUnknown, identity.OutVoid());
-    EXPECT_EQ(queriesBefore + 1, outer.queries);
-    EXPECT_EQ(static_cast<IUnknown*>(&outer), identity.Get());
+    ASSERT_EQ(S_OK, tessock->QueryInterface(IID_IUnknown, identity.OutVoid()));
+    EXPECT_EQ(outerIdentity.Get(), identity.Get())
+        << "queries on a handed-out interface go to the outer object";
     identity.Reset();
+    outerIdentity.Reset();
+    outer.Reset();
+    EXPECT_FALSE(outerGone) << "references on a handed-out interface belong to the outer object";
 
     LONG count = 0;
     EXPECT_EQ(S_OK, tessock->get_FormVariableCount(&count));
     EXPECT_EQ(4, count);
     tessock.Reset();
-    EXPECT_EQ(1, outer.refs);
-    outer.inner.Reset();
+    EXPECT_TRUE(outerGone);
     EXPECT_EQ(S_OK, TheComponent().canUnloadNow());
 }
 
