@@ -1,12 +1,14 @@
 // The engine's calling pattern: SetScriptSite, InitNew, AddNamedItem for each host
 // object, ParseScriptText, then SetScriptState(CONNECTED), which runs the global code.
 // Untrapped errors arrive at the site's OnScriptError while that call is in progress.
-#include "script_engine.h"
+#include "pagehost/script_engine.h"
 
 #include <initguid.h>
 #include <activscp.h>
 
 #include <atomic>
+
+#include "host/win32/com_ptr.h"
 
 namespace kestrune {
 namespace {
@@ -32,9 +34,9 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** object,
-                                          ITypeInfo** type_info) override {
+                                          ITypeInfo** typeInfo) override {
         if (object) *object = nullptr;
-        if (type_info) *type_info = nullptr;
+        if (typeInfo) *typeInfo = nullptr;
         if (mask & SCRIPTINFO_ITYPEINFO) return TYPE_E_ELEMENTNOTFOUND;
         for (const NamedItem& item : items_) {
             if (_wcsicmp(item.name.c_str(), name) == 0 && object) {
@@ -88,12 +90,6 @@ HRESULT STDMETHODCALLTYPE ScriptSite::OnScriptError(IActiveScriptError* failure)
     return S_OK;
 }
 
-template <class T>
-void ReleaseIfSet(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
-
 HRESULT Run(IActiveScript* engine, IActiveScriptParse* parser, ScriptSite& site, const std::wstring& code,
             const std::vector<NamedItem>& items) {
     HRESULT hr = engine->SetScriptSite(&site);
@@ -118,17 +114,14 @@ ScriptOutcome RunVBScript(const std::wstring& code, const std::vector<NamedItem>
     ScriptOutcome outcome;
     ScriptSite site(items);
     CLSID clsid;
-    IActiveScript* engine = nullptr;
-    IActiveScriptParse* parser = nullptr;
+    ComPtr<IActiveScript> engine;
+    ComPtr<IActiveScriptParse> parser;
     outcome.engine = CLSIDFromProgID(L"VBScript", &clsid);
     if (SUCCEEDED(outcome.engine))
-        outcome.engine = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
-                                          reinterpret_cast<void**>(&engine));
-    if (SUCCEEDED(outcome.engine))
-        outcome.engine = engine->QueryInterface(IID_IActiveScriptParse, reinterpret_cast<void**>(&parser));
-    if (SUCCEEDED(outcome.engine)) outcome.engine = Run(engine, parser, site, code, items);
-    ReleaseIfSet(parser);
-    ReleaseIfSet(engine);
+        outcome.engine =
+            CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript, engine.OutVoid());
+    if (SUCCEEDED(outcome.engine)) outcome.engine = engine.As(IID_IActiveScriptParse, parser);
+    if (SUCCEEDED(outcome.engine)) outcome.engine = Run(engine.Get(), parser.Get(), site, code, items);
     outcome.error = std::move(site.error);
     return outcome;
 }

@@ -1,4 +1,4 @@
-#include "text.h"
+#include "pagehost/text.h"
 
 #include <windows.h>
 
