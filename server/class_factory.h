@@ -9,7 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "host/win32/com_ptr.h"
+#include "com/com_ptr.h"
+#include "com/owners.h"
 #include "server/class_registry.h"
 #include "server/error_boundary.h"
 #include "server/server_object.h"

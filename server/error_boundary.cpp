@@ -6,8 +6,9 @@
 #include <new>
 
 #include "base/exceptions.h"
-#include "host/win32/com_ptr.h"
-#include "host/win32/text_conversion.h"
+#include "com/com_ptr.h"
+#include "com/owners.h"
+#include "com/text_conversion.h"
 
 namespace kestrune {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "base/exceptions.h"
-#include "host/win32/text_conversion.h"
+#include "com/text_conversion.h"
 #include "host/win32/win32_host_failure.h"
 #include "server/class_factory.h"
 

@@ -1,7 +1,7 @@
 #include "server/server_object.h"
 
 #include "base/exceptions.h"
-#include "host/win32/text_conversion.h"
+#include "com/text_conversion.h"
 #include "host/win32/win32_host_failure.h"
 
 namespace kestrune {

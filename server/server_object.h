@@ -10,7 +10,8 @@
 #include <cstdint>
 #include <string>
 
-#include "host/win32/com_ptr.h"
+#include "com/com_ptr.h"
+#include "com/owners.h"
 
 namespace kestrune {
 

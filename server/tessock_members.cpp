@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "base/exceptions.h"
-#include "host/win32/text_conversion.h"
+#include "com/text_conversion.h"
 #include "server/class_factory.h"
 #include "server/error_boundary.h"
 #include "server/tessock_com_object.h"

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "host/win32/text_conversion.h"
+#include "com/text_conversion.h"
 #include "host/win32/win32_host_failure.h"
 
 namespace kestrune {

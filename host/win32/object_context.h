@@ -9,8 +9,9 @@
 
 #include <windows.h>
 
-#include "host/win32/com_ptr.h"
-#include "host/win32/context_interfaces.h"
+#include "com/com_ptr.h"
+#include "com/owners.h"
+#include "com/object_context_interfaces.h"
 
 namespace kestrune {
 

@@ -2,8 +2,9 @@
 
 #include <oleauto.h>
 
-#include "host/win32/com_ptr.h"
-#include "host/win32/text_conversion.h"
+#include "com/com_ptr.h"
+#include "com/owners.h"
+#include "com/text_conversion.h"
 
 namespace kestrune {
 

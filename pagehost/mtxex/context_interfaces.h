@@ -1,13 +1,5 @@
-// The stand-in mtxex.dll's two exports, for callers that look them up with GetProcAddress,
-// and the object-context interfaces it serves (declared once, beside the component's
-// own lookup).
+// Kept for the page host's includes until they name com/object_context_interfaces.h,
+// where the interfaces and the stand-in's entry points are now declared.
 #pragma once
 
-#include "host/win32/context_interfaces.h"
-
-namespace kestrune {
-
-using GetObjectContextFunction = HRESULT(__cdecl*)(IObjectContext** context);
-using SetHostObjectsFunction = void(__stdcall*)(IUnknown* request, IUnknown* response);
-
-}  // namespace kestrune
+#include "com/object_context_interfaces.h"

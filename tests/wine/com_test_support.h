@@ -8,7 +8,8 @@
 #include <string>
 
 #include "fake_host_objects.h"
-#include "host/win32/com_ptr.h"
+#include "com/com_ptr.h"
+#include "com/owners.h"
 #include "kestrune.h"
 
 namespace kestrune::test {

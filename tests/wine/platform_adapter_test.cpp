@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "host/win32/text_conversion.h"
+#include "com/text_conversion.h"
 #include "host/win32/win32_code_page.h"
 #include "host/win32/win32_file_system.h"
 

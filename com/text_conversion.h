@@ -2,6 +2,9 @@
 // ANSI code page inside. Conversions use CP_ACP without flags, so characters the code
 // page lacks are replaced the platform's way; lengths are always explicit, so NULs
 // inside a string survive in both directions.
+//
+//   std::string name = NarrowFromBstr(argument);
+//   *result = BstrFromNarrow(text);   // throws std::bad_alloc
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "host/win32/text_conversion.h"
+#include "com/text_conversion.h"
 
 #include <climits>
 #include <new>

@@ -1,0 +1,74 @@
+// IDispatch through one type description: the object's dual interface is described by an
+// ITypeInfo (from the module's type library, loaded once and cached by its owner), and
+// every IDispatch call goes to it: names through DispGetIDsOfNames, calls through
+// ITypeInfo::Invoke, which converts the arguments and calls the vtable member.
+//
+//   class Widget final : public DispatchObject<Uncounted, IWidget> {
+//   public:
+//       explicit Widget(ITypeInfo* info) : DispatchObject(info) {}
+//       // IWidget's own members
+//   };
+//
+// The dispatch interface is the first listed one (Chain<IWidget2, IWidget> dispatches
+// through IWidget2, whose type information must then be the one passed).
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+#include <oleauto.h>
+
+#include <tuple>
+
+#include "com/com_object.h"
+
+namespace kestrune {
+
+template <typename Counter, typename... Entries>
+class DispatchObject : public ComObject<Counter, Entries...> {
+    using Dual = com_detail::InterfaceOf<std::tuple_element_t<0, std::tuple<Entries...>>>;
+    static_assert(std::is_base_of_v<IDispatch, Dual>, "the first interface must be a dual one");
+
+public:
+    // info describes the first interface; the object keeps a reference to it.
+    explicit DispatchObject(ITypeInfo* info) : info_(ComPtr<ITypeInfo>::Borrow(info)) {}
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        if (count == nullptr) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+        if (info == nullptr) return E_POINTER;
+        *info = nullptr;
+        if (index != 0) return DISP_E_BADINDEX;
+        return info_.CopyTo(info);
+    }
+
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        return DispGetIDsOfNames(info_.Get(), names, count, ids);
+    }
+
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                     EXCEPINFO* exception, UINT* argumentError) override {
+        // A put may arrive as put or as put-by-reference; both find the put accessor.
+        if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+            flags = DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF;
+        }
+        return info_->Invoke(static_cast<Dual*>(this), id, flags, params, result, exception, argumentError);
+    }
+
+protected:
+    ITypeInfo* TypeInfo() const noexcept { return info_.Get(); }
+
+private:
+    ComPtr<ITypeInfo> info_;
+};
+
+// The type information of guid in library, or an error code.
+inline HRESULT TypeInfoOf(ITypeLib* library, REFGUID guid, ComPtr<ITypeInfo>& info) {
+    if (library == nullptr) return E_POINTER;
+    return library->GetTypeInfoOfGuid(guid, info.Out());
+}
+
+}  // namespace kestrune
