@@ -14,7 +14,8 @@
 
 #include "pagehost/command_line.h"
 #include "pagehost/console/script_run.h"
-#include "pagehost/mtxex/context_interfaces.h"
+#include "pagehost/intrinsics/intrinsic_object.h"
+#include "com/object_context_interfaces.h"
 
 namespace kestrune {
 namespace {
@@ -67,6 +68,11 @@ int Main(const std::vector<std::wstring>& arguments) {
     _setmode(_fileno(stderr), _O_BINARY);
     if (!setHost) {
         Complain(L"cannot load mtxex.dll from the host's folder");
+        return 2;
+    }
+    // The intrinsic objects dispatch through it; without it no page could run.
+    if (!IntrinsicTypeInfo(__uuidof(IScriptRequest))) {
+        Complain(L"cannot load the type library of the intrinsic objects from kestrune-host.exe");
         return 2;
     }
     if (!arguments.empty() && arguments[0] == L"serve")

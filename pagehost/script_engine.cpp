@@ -8,26 +8,14 @@
 
 #include <atomic>
 
-#include "host/win32/com_ptr.h"
+#include "com/com_object.h"
 
 namespace kestrune {
 namespace {
 
-class ScriptSite final : public IActiveScriptSite {
+class ScriptSite final : public ComObject<Uncounted, IActiveScriptSite> {
 public:
     explicit ScriptSite(const std::vector<NamedItem>& items) : items_(items) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IActiveScriptSite)) return E_NOINTERFACE;
-        *object = static_cast<IActiveScriptSite*>(this);
-        AddRef();
-        return S_OK;
-    }
-    // Lives on the stack of RunVBScript, which outlasts the engine.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
     HRESULT STDMETHODCALLTYPE GetLCID(LCID* lcid) override {
         if (lcid) *lcid = LOCALE_USER_DEFAULT;
@@ -39,11 +27,8 @@ public:
         if (typeInfo) *typeInfo = nullptr;
         if (mask & SCRIPTINFO_ITYPEINFO) return TYPE_E_ELEMENTNOTFOUND;
         for (const NamedItem& item : items_) {
-            if (_wcsicmp(item.name.c_str(), name) == 0 && object) {
-                item.object->AddRef();
-                *object = item.object;
-                return S_OK;
-            }
+            if (_wcsicmp(item.name.c_str(), name) == 0 && object)
+                return Hand(item.object, reinterpret_cast<void**>(object));
         }
         return TYPE_E_ELEMENTNOTFOUND;
     }
@@ -60,7 +45,7 @@ public:
     std::optional<ScriptError> error;
 
 private:
-    const std::vector<NamedItem>& items_;
+    std::vector<NamedItem> items_;  // the objects stay the caller's
 };
 
 std::wstring TakeString(BSTR& text) {
@@ -112,7 +97,7 @@ HRESULT Run(IActiveScript* engine, IActiveScriptParse* parser, ScriptSite& site,
 
 ScriptOutcome RunVBScript(const std::wstring& code, const std::vector<NamedItem>& items) {
     ScriptOutcome outcome;
-    ScriptSite site(items);
+    ComPtr<ScriptSite> site = MakeComObject<ScriptSite>(items);
     CLSID clsid;
     ComPtr<IActiveScript> engine;
     ComPtr<IActiveScriptParse> parser;
@@ -121,8 +106,8 @@ ScriptOutcome RunVBScript(const std::wstring& code, const std::vector<NamedItem>
         outcome.engine =
             CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript, engine.OutVoid());
     if (SUCCEEDED(outcome.engine)) outcome.engine = engine.As(IID_IActiveScriptParse, parser);
-    if (SUCCEEDED(outcome.engine)) outcome.engine = Run(engine.Get(), parser.Get(), site, code, items);
-    outcome.error = std::move(site.error);
+    if (SUCCEEDED(outcome.engine)) outcome.engine = Run(engine.Get(), parser.Get(), *site.Get(), code, items);
+    outcome.error = std::move(site->error);
     return outcome;
 }
 

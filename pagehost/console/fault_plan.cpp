@@ -1,6 +1,6 @@
 #include "pagehost/console/fault_plan.h"
 
-#include "pagehost/intrinsics/publish_error.h"
+#include "com/error_info.h"
 
 namespace kestrune {
 namespace {
@@ -23,7 +23,8 @@ void FaultPlan::Add(HostCall call, long occurrence) { failures_.emplace(call, oc
 HRESULT FaultPlan::Enter(HostCall call) {
     long occurrence = ++calls_[static_cast<int>(call)];
     if (failures_.count({call, occurrence}) == 0) return S_OK;
-    PublishError(L"kestrune-host", std::wstring(L"Simulated host failure in ") + HostCallName(call) + L". ");
+    PublishError({GUID_NULL, L"kestrune-host",
+                  (std::wstring(L"Simulated host failure in ") + HostCallName(call) + L". ").c_str()});
     return E_FAIL;
 }
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "host/win32/com_ptr.h"
+#include "com/com_ptr.h"
 #include "pagehost/command_line.h"
 #include "pagehost/console/console_channels.h"
 #include "pagehost/console/memory_report.h"
@@ -52,9 +52,9 @@ void ReportMemory(const MemorySnapshot& before) {
 ScriptOutcome RunWithIntrinsics(const std::wstring& code, std::shared_ptr<RequestSource> source,
                                 std::shared_ptr<ResponseSink> sink, std::shared_ptr<FaultPlan> faults,
                                 SetHostObjectsFunction setHost) {
-    ComPtr<RequestObject> request(new RequestObject(std::move(source), faults));
-    ComPtr<ResponseObject> response(new ResponseObject(std::move(sink), faults));
-    ComPtr<AspServerObject> server(new AspServerObject());
+    ComPtr<RequestObject> request = MakeComObject<RequestObject>(std::move(source), faults);
+    ComPtr<ResponseObject> response = MakeComObject<ResponseObject>(std::move(sink), faults);
+    ComPtr<AspServerObject> server = MakeComObject<AspServerObject>();
     setHost(static_cast<IRequest*>(request.Get()), static_cast<IResponse*>(response.Get()));
     ScriptOutcome outcome = RunVBScript(code, {{L"Request", static_cast<IScriptRequest*>(request.Get())},
                                                {L"Response", static_cast<IScriptResponse*>(response.Get())},

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "pagehost/console/script_options.h"
-#include "pagehost/mtxex/context_interfaces.h"
+#include "com/object_context_interfaces.h"
 
 namespace kestrune {
 

@@ -1,10 +1,11 @@
 #include "pagehost/intrinsics/asp_server_object.h"
 
-#include "host/win32/com_ptr.h"
+#include "com/com_ptr.h"
+#include "com/owners.h"
 #include "pagehost/asp/include_path.h"
 #include "pagehost/http/text_encoders.h"
 #include "pagehost/http/url_path.h"
-#include "pagehost/intrinsics/publish_error.h"
+#include "com/error_info.h"
 #include "pagehost/text.h"
 
 #include <cwchar>
@@ -19,8 +20,9 @@ namespace {
 HRESULT Failed(HRESULT hr, const wchar_t* progId) {
     wchar_t code[16];
     std::swprintf(code, 16, L"%08lX", static_cast<unsigned long>(hr));
-    PublishError(L"Server.CreateObject",
-                 std::wstring(L"Cannot create an object of '") + progId + L"' (0x" + code + L").");
+    PublishError(
+        {GUID_NULL, L"Server.CreateObject",
+         (std::wstring(L"Cannot create an object of '") + progId + L"' (0x" + code + L").").c_str()});
     return hr;
 }
 
@@ -59,8 +61,7 @@ std::optional<std::string> SitePathOf(const PageSite& site, const std::string& w
 
 }  // namespace
 
-AspServerObject::AspServerObject(std::shared_ptr<const PageSite> site)
-    : IntrinsicObject(IID_IScriptServer), site_(std::move(site)) {}
+AspServerObject::AspServerObject(std::shared_ptr<const PageSite> site) : site_(std::move(site)) {}
 
 HRESULT STDMETHODCALLTYPE AspServerObject::CreateObject(BSTR progId, IDispatch** object) {
     if (!object) return E_POINTER;
@@ -80,12 +81,14 @@ HRESULT STDMETHODCALLTYPE AspServerObject::MapPath(VARIANT path, BSTR* mapped) {
     std::wstring text;
     if (HRESULT hr = TextArgument(&path, &text); FAILED(hr)) return hr;
     if (!site_) {
-        PublishError(L"Server.MapPath", L"This host runs no web site, so there is nothing to map.");
+        PublishError(
+            {GUID_NULL, L"Server.MapPath", L"This host runs no web site, so there is nothing to map."});
         return E_FAIL;
     }
     std::optional<std::string> sitePath = SitePathOf(*site_, ToUtf8(text));
     if (!sitePath) {
-        PublishError(L"Server.MapPath", L"The path '" + text + L"' leaves the web site or is not a path.");
+        PublishError({GUID_NULL, L"Server.MapPath",
+                      (L"The path '" + text + L"' leaves the web site or is not a path.").c_str()});
         return E_INVALIDARG;
     }
     return ReturnText(FromUtf8(MapSitePath(site_->root, *sitePath, '\\')), mapped);

@@ -1,8 +1,9 @@
 #include "pagehost/intrinsics/request_collection.h"
 
 #include "base/ascii.h"
-#include "host/win32/com_ptr.h"
-#include "pagehost/intrinsics/publish_error.h"
+#include "com/com_ptr.h"
+#include "com/owners.h"
+#include "com/error_info.h"
 #include "pagehost/text.h"
 
 namespace kestrune {
@@ -25,14 +26,14 @@ HRESULT ReturnText(const std::string& text, VARIANT* value) {
 }
 
 HRESULT OutOfRange() {
-    PublishError(L"Request", L"The index is out of range.");
+    PublishError({GUID_NULL, L"Request", L"The index is out of range."});
     return DISP_E_BADINDEX;
 }
 
 }  // namespace
 
 RequestCollection::RequestCollection(NamedValues values, std::string whole)
-    : IntrinsicObject(IID_IRequestValues), values_(std::move(values)), whole_(std::move(whole)) {
+    : values_(std::move(values)), whole_(std::move(whole)) {
     for (const auto& pair : values_) {
         bool seen = false;
         for (const std::string& key : keys_) seen = seen || EqualsNoCase(key, pair.first);
@@ -88,7 +89,7 @@ HRESULT LookUpRequestValue(const NamedValues& values, const std::string& whole, 
                            VARIANT* value) {
     if (!value) return E_POINTER;
     VariantInit(value);
-    ComPtr<RequestCollection> collection(new RequestCollection(values, whole));
+    ComPtr<RequestCollection> collection = MakeComObject<RequestCollection>(values, whole);
     if (!IsMissing(name)) return collection->get_Item(name, value);
     V_VT(value) = VT_DISPATCH;
     V_DISPATCH(value) = collection.Detach();

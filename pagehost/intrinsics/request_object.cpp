@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <climits>
 #include <exception>
-#include <memory>
 #include <utility>
 
-#include "host/win32/com_ptr.h"
-#include "pagehost/intrinsics/array_data_lock.h"
-#include "pagehost/intrinsics/publish_error.h"
+#include "com/com_ptr.h"
+#include "com/owners.h"
+#include "com/error_info.h"
 #include "pagehost/intrinsics/request_collection.h"
 
 namespace kestrune {
@@ -16,20 +15,15 @@ namespace {
 
 const PageRequestInfo kNoRequestInfo;
 
-struct ArrayDestroyer {
-    void operator()(SAFEARRAY* array) const { SafeArrayDestroy(array); }
-};
-using UniqueArray = std::unique_ptr<SAFEARRAY, ArrayDestroyer>;
-
 // Fills the array from the source and gives the count of bytes read.
 HRESULT ReadInto(SAFEARRAY* bytes, ULONG size, RequestSource& source, std::size_t* got) {
-    ArrayDataLock data(bytes);
+    SafeArrayData data(bytes);
     if (FAILED(data.Result())) return data.Result();
     try {
-        *got = size ? source.Read(data.Data(), size) : 0;
+        *got = size ? source.Read(static_cast<char*>(data.Data()), size) : 0;
         return S_OK;
     } catch (const std::exception&) {
-        PublishError(L"kestrune-host", L"The request body cannot be read.");
+        PublishError({GUID_NULL, L"kestrune-host", L"The request body cannot be read."});
         return E_FAIL;
     }
 }
@@ -38,10 +32,7 @@ HRESULT ReadInto(SAFEARRAY* bytes, ULONG size, RequestSource& source, std::size_
 
 RequestObject::RequestObject(std::shared_ptr<RequestSource> source, std::shared_ptr<FaultPlan> faults,
                              std::shared_ptr<const PageRequestInfo> info)
-    : IntrinsicObject(IID_IScriptRequest, {IID_IRequest}),
-      source_(std::move(source)),
-      faults_(std::move(faults)),
-      info_(std::move(info)) {}
+    : IntrinsicObject(), source_(std::move(source)), faults_(std::move(faults)), info_(std::move(info)) {}
 
 const PageRequestInfo& RequestObject::Info() const { return info_ ? *info_ : kNoRequestInfo; }
 
@@ -63,20 +54,20 @@ HRESULT STDMETHODCALLTYPE RequestObject::BinaryRead(VARIANT* count, VARIANT* dat
     // Never more than the body still holds, whatever a caller asks for.
     std::int64_t left = std::max<std::int64_t>(source_->TotalBytes() - delivered_, 0);
     ULONG size = static_cast<ULONG>(std::min<std::int64_t>(V_I4(wanted.Get()), left));
-    UniqueArray bytes(SafeArrayCreateVector(VT_UI1, 0, size));
+    UniqueSafeArray bytes(SafeArrayCreateVector(VT_UI1, 0, size));
     if (!bytes) return E_OUTOFMEMORY;
     std::size_t got = 0;
-    if (HRESULT hr = ReadInto(bytes.get(), size, *source_, &got); FAILED(hr)) return hr;
+    if (HRESULT hr = ReadInto(bytes.Get(), size, *source_, &got); FAILED(hr)) return hr;
     if (got < size) {
         SAFEARRAYBOUND bound{static_cast<ULONG>(got), 0};
-        if (HRESULT hr = SafeArrayRedim(bytes.get(), &bound); FAILED(hr)) return hr;
+        if (HRESULT hr = SafeArrayRedim(bytes.Get(), &bound); FAILED(hr)) return hr;
     }
     delivered_ += static_cast<std::int64_t>(got);
     VariantClear(count);
     V_VT(count) = VT_I4;
     V_I4(count) = static_cast<LONG>(got);
     V_VT(data) = VT_ARRAY | VT_UI1;
-    V_ARRAY(data) = bytes.release();
+    V_ARRAY(data) = bytes.Release();
     return S_OK;
 }
 

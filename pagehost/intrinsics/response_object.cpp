@@ -1,9 +1,9 @@
 #include "pagehost/intrinsics/response_object.h"
 
-#include "host/win32/com_ptr.h"
+#include "com/com_ptr.h"
+#include "com/owners.h"
 #include "pagehost/http/page_response.h"
-#include "pagehost/intrinsics/array_data_lock.h"
-#include "pagehost/intrinsics/publish_error.h"
+#include "com/error_info.h"
 #include "pagehost/text.h"
 
 #include <exception>
@@ -21,7 +21,7 @@ HRESULT ReturnBstr(const std::string& text, BSTR* out) {
 }
 
 HRESULT HeadAlreadySent() {
-    PublishError(L"Response", L"The HTTP headers are already written to the client browser.");
+    PublishError({GUID_NULL, L"Response", L"The HTTP headers are already written to the client browser."});
     return E_FAIL;
 }
 
@@ -30,22 +30,20 @@ HRESULT WriteOut(ResponseSink& sink, std::string_view bytes) {
         sink.Write(bytes);
         return S_OK;
     } catch (const std::exception&) {
-        PublishError(L"kestrune-host", L"The page output cannot be written.");
+        PublishError({GUID_NULL, L"kestrune-host", L"The page output cannot be written."});
         return E_FAIL;
     }
 }
 
 HRESULT Ended() {
-    PublishError(L"Response", L"Response.End");
+    PublishError({GUID_NULL, L"Response", L"Response.End"});
     return kResponseEnded;
 }
 
 }  // namespace
 
 ResponseObject::ResponseObject(std::shared_ptr<ResponseSink> sink, std::shared_ptr<FaultPlan> faults)
-    : IntrinsicObject(IID_IScriptResponse, {IID_IResponse}),
-      sink_(std::move(sink)),
-      faults_(std::move(faults)) {}
+    : IntrinsicObject(), sink_(std::move(sink)), faults_(std::move(faults)) {}
 
 HRESULT STDMETHODCALLTYPE ResponseObject::Write(VARIANT text) {
     if (HRESULT hr = faults_ ? faults_->Enter(HostCall::Write) : S_OK; FAILED(hr)) return hr;
@@ -92,9 +90,8 @@ HRESULT STDMETHODCALLTYPE ResponseObject::put_Status(BSTR status) {
     int code = 0;
     std::string reason;
     if (!ParseStatusLine(Narrow(status), code, reason)) {
-        PublishError(L"Response",
-                     L"Invalid status: give three digits, a space and a reason, "
-                     L"as in \"404 Not Found\".");
+        PublishError({GUID_NULL, L"Response",
+                      L"Invalid status: give three digits, a space and a reason, as in \"404 Not Found\"."});
         return E_INVALIDARG;
     }
     return sink_->SetStatus(code, reason) ? S_OK : HeadAlreadySent();
@@ -110,9 +107,9 @@ HRESULT STDMETHODCALLTYPE ResponseObject::put_CharSet(BSTR charset) {
 
 HRESULT STDMETHODCALLTYPE ResponseObject::AddHeader(BSTR name, BSTR value) {
     if (sink_->AddHeader(Narrow(name), Narrow(value))) return S_OK;
-    PublishError(L"Response",
-                 L"The header cannot be added: the head is sent, or the name or "
-                 L"value is not allowed.");
+    PublishError({GUID_NULL, L"Response",
+                  L"The header cannot be added: the head is sent, or the name or "
+                  L"value is not allowed."});
     return E_FAIL;
 }
 
@@ -126,9 +123,9 @@ HRESULT STDMETHODCALLTYPE ResponseObject::BinaryWrite(VARIANT bytes) {
     SafeArrayGetLBound(array, 1, &lower);
     SafeArrayGetUBound(array, 1, &upper);
     std::size_t size = upper >= lower ? static_cast<std::size_t>(upper - lower + 1) : 0;
-    ArrayDataLock data(array);
+    SafeArrayData data(array);
     if (FAILED(data.Result())) return data.Result();
-    return WriteOut(*sink_, {data.Data(), size});
+    return WriteOut(*sink_, {static_cast<const char*>(data.Data()), size});
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::Clear() {

@@ -5,7 +5,7 @@
 
 #include "pagehost/network/socket.h"  // first: Winsock before windows.h
 
-#include "pagehost/mtxex/context_interfaces.h"
+#include "com/object_context_interfaces.h"
 #include "pagehost/http/server_variables.h"
 
 #include <cstdint>

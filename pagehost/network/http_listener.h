@@ -2,7 +2,7 @@
 // the multithreaded apartment, and stops on Ctrl+C or when the console closes.
 #pragma once
 
-#include "pagehost/mtxex/context_interfaces.h"
+#include "com/object_context_interfaces.h"
 #include "pagehost/network/serve_options.h"
 
 namespace kestrune {

@@ -3,7 +3,7 @@
 #include "pagehost/asp/page_translator.h"
 #include "pagehost/http/error_page.h"
 #include "pagehost/http/url_path.h"
-#include "host/win32/com_ptr.h"
+#include "com/com_ptr.h"
 #include "pagehost/intrinsics/asp_server_object.h"
 #include "pagehost/intrinsics/request_object.h"
 #include "pagehost/intrinsics/response_object.h"
@@ -67,9 +67,9 @@ void RunAspPage(const PageRun& run, std::shared_ptr<RequestSource> body,
     std::optional<TranslatedPage> page = Translate(run, *response);
     if (!page) return;
     auto site = std::make_shared<PageSite>(PageSite{run.siteRoot, run.sitePath});
-    ComPtr<RequestObject> request(new RequestObject(std::move(body), nullptr, run.request));
-    ComPtr<ResponseObject> intrinsicResponse(new ResponseObject(response, nullptr));
-    ComPtr<AspServerObject> server(new AspServerObject(site));
+    ComPtr<RequestObject> request = MakeComObject<RequestObject>(std::move(body), nullptr, run.request);
+    ComPtr<ResponseObject> intrinsicResponse = MakeComObject<ResponseObject>(response, nullptr);
+    ComPtr<AspServerObject> server = MakeComObject<AspServerObject>(site);
     setHost(static_cast<IRequest*>(request.Get()), static_cast<IResponse*>(intrinsicResponse.Get()));
     ScriptOutcome outcome = RunVBScript(
         FromUtf8(page->program), {{L"Request", static_cast<IScriptRequest*>(request.Get())},

@@ -3,7 +3,7 @@
 // naming file, line, number, source and description when the page fails.
 #pragma once
 
-#include "pagehost/mtxex/context_interfaces.h"
+#include "com/object_context_interfaces.h"
 #include "pagehost/http/page_response.h"
 #include "pagehost/http/server_variables.h"
 
