@@ -16,7 +16,7 @@
 namespace kestrune {
 
 // What Response.End and Response.Redirect return to stop the script: an error no
-// trap of the page's is meant to see. The page runner takes it as a normal end.
+// trap of the page's is meant to see. Both modes take it as the page's normal end.
 constexpr HRESULT kResponseEnded = static_cast<HRESULT>(0x800A7E0DL);
 
 class ResponseObject final : public IntrinsicObject<IScriptResponse, IResponse> {
