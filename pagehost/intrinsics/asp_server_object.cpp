@@ -26,11 +26,6 @@ HRESULT Failed(HRESULT hr, const wchar_t* progId) {
     return hr;
 }
 
-HRESULT ReturnText(std::wstring_view text, BSTR* out) {
-    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
-}
-
 // The argument as text; Empty and Null are "".
 HRESULT TextArgument(VARIANT* argument, std::wstring* text) {
     UniqueVariant value;
@@ -91,7 +86,7 @@ HRESULT STDMETHODCALLTYPE AspServerObject::MapPath(VARIANT path, BSTR* mapped) {
                       (L"The path '" + text + L"' leaves the web site or is not a path.").c_str()});
         return E_INVALIDARG;
     }
-    return ReturnText(FromUtf8(MapSitePath(site_->root, *sitePath, '\\')), mapped);
+    return ReturnBstr(MapSitePath(site_->root, *sitePath, '\\'), mapped);
 }
 
 HRESULT STDMETHODCALLTYPE AspServerObject::HTMLEncode(VARIANT text, BSTR* encoded) {
@@ -100,7 +95,7 @@ HRESULT STDMETHODCALLTYPE AspServerObject::HTMLEncode(VARIANT text, BSTR* encode
     std::wstring plain;
     if (HRESULT hr = TextArgument(&text, &plain); FAILED(hr)) return hr;
     std::u16string html = HtmlEncode(AsUtf16(plain));
-    return ReturnText({reinterpret_cast<const wchar_t*>(html.data()), html.size()}, encoded);
+    return ReturnBstr(std::wstring_view(reinterpret_cast<const wchar_t*>(html.data()), html.size()), encoded);
 }
 
 HRESULT STDMETHODCALLTYPE AspServerObject::URLEncode(VARIANT text, BSTR* encoded) {
@@ -108,7 +103,7 @@ HRESULT STDMETHODCALLTYPE AspServerObject::URLEncode(VARIANT text, BSTR* encoded
     *encoded = nullptr;
     std::wstring plain;
     if (HRESULT hr = TextArgument(&text, &plain); FAILED(hr)) return hr;
-    return ReturnText(FromUtf8(UrlEncode(AsUtf16(plain))), encoded);
+    return ReturnBstr(UrlEncode(AsUtf16(plain)), encoded);
 }
 
 }  // namespace kestrune

@@ -13,14 +13,8 @@ bool IsMissing(const VARIANT& argument) {
     return V_VT(&argument) == VT_ERROR && V_ERROR(&argument) == DISP_E_PARAMNOTFOUND;
 }
 
-HRESULT ReturnText(const std::string& text, BSTR* out) {
-    std::wstring wide = FromUtf8(text);
-    *out = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
-}
-
 HRESULT ReturnText(const std::string& text, VARIANT* value) {
-    HRESULT hr = ReturnText(text, &V_BSTR(value));
+    HRESULT hr = ReturnBstr(text, &V_BSTR(value));
     if (SUCCEEDED(hr)) V_VT(value) = VT_BSTR;
     return hr;
 }
@@ -82,7 +76,7 @@ HRESULT STDMETHODCALLTYPE RequestCollection::get_Key(LONG index, BSTR* name) {
     if (!name) return E_POINTER;
     *name = nullptr;
     if (index < 1 || static_cast<std::size_t>(index) > keys_.size()) return OutOfRange();
-    return ReturnText(keys_[static_cast<std::size_t>(index - 1)], name);
+    return ReturnBstr(keys_[static_cast<std::size_t>(index - 1)], name);
 }
 
 HRESULT LookUpRequestValue(const NamedValues& values, const std::string& whole, VARIANT name,

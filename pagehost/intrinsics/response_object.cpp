@@ -14,12 +14,6 @@ namespace {
 
 std::string Narrow(BSTR text) { return text ? ToUtf8({text, SysStringLen(text)}) : std::string(); }
 
-HRESULT ReturnBstr(const std::string& text, BSTR* out) {
-    std::wstring wide = FromUtf8(text);
-    *out = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
-    return *out ? S_OK : E_OUTOFMEMORY;
-}
-
 HRESULT HeadAlreadySent() {
     PublishError({GUID_NULL, L"Response", L"The HTTP headers are already written to the client browser."});
     return E_FAIL;
