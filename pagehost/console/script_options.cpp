@@ -32,21 +32,21 @@ std::optional<ScriptOptions> ParseScriptOptions(const std::vector<std::wstring>&
     ScriptOptions options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::wstring& argument = arguments[i];
-        bool has_value = i + 1 < arguments.size();
+        bool hasValue = i + 1 < arguments.size();
         if (argument == L"--mta") {
             options.multithreaded = true;
         } else if (argument == L"--report-memory") {
             options.reportMemory = true;
-        } else if (argument == L"--body" && has_value) {
+        } else if (argument == L"--body" && hasValue) {
             options.body = arguments[++i];
-        } else if (argument == L"--disconnect-after" && has_value) {
+        } else if (argument == L"--disconnect-after" && hasValue) {
             std::optional<std::uint64_t> count = ParseDecimal(arguments[++i], 0, LONG_MAX);
             if (!count) {
                 *error = L"--disconnect-after needs a count of 0 or more";
                 return std::nullopt;
             }
             options.disconnectAfter = static_cast<long>(*count);
-        } else if (argument == L"--fail" && has_value) {
+        } else if (argument == L"--fail" && hasValue) {
             auto failure = ParseFailure(arguments[++i]);
             if (!failure) {
                 *error = L"--fail needs CALL:K, e.g. BinaryRead:2, not " + arguments[i];
