@@ -1,4 +1,4 @@
-#include "channels.h"
+#include "pagehost/channels.h"
 
 #include <utility>
 
@@ -14,19 +14,21 @@ public:
 class DisconnectingSink final : public ResponseSink {
 public:
     DisconnectingSink(std::shared_ptr<ResponseSink> inner, std::int64_t answers)
-        : inner_(std::move(inner)), answers_left_(answers) {}
+        : inner_(std::move(inner)), answersLeft_(answers) {}
 
     void Write(std::string_view text) override { inner_->Write(text); }
 
     bool IsConnected() override {
-        if (answers_left_ <= 0) return false;
-        --answers_left_;
+        if (answersLeft_ <= 0) return false;
+        --answersLeft_;
         return inner_->IsConnected();
     }
+    void End() override { inner_->End(); }
+    bool Ended() const override { return inner_->Ended(); }
 
 private:
     std::shared_ptr<ResponseSink> inner_;
-    std::int64_t answers_left_;
+    std::int64_t answersLeft_;
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Where a page's request body comes from and where its output goes. The intrinsic
 // Request and Response objects sit on these two channels, so the same objects serve a
-// body file and stdout here and a socket in an HTTP server.
+// body file and stdout in script mode and a socket in serve mode.
 #pragma once
 
 #include <cstddef>

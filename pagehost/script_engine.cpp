@@ -1,47 +1,34 @@
 // The engine's calling pattern: SetScriptSite, InitNew, AddNamedItem for each host
 // object, ParseScriptText, then SetScriptState(CONNECTED), which runs the global code.
 // Untrapped errors arrive at the site's OnScriptError while that call is in progress.
-#include "script_engine.h"
+#include "pagehost/script_engine.h"
 
 #include <initguid.h>
 #include <activscp.h>
 
 #include <atomic>
 
+#include "com/com_object.h"
+
 namespace kestrune {
 namespace {
 
-class ScriptSite final : public IActiveScriptSite {
+class ScriptSite final : public ComObject<Uncounted, IActiveScriptSite> {
 public:
     explicit ScriptSite(const std::vector<NamedItem>& items) : items_(items) {}
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IActiveScriptSite)) return E_NOINTERFACE;
-        *object = static_cast<IActiveScriptSite*>(this);
-        AddRef();
-        return S_OK;
-    }
-    // Lives on the stack of RunVBScript, which outlasts the engine.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
     HRESULT STDMETHODCALLTYPE GetLCID(LCID* lcid) override {
         if (lcid) *lcid = LOCALE_USER_DEFAULT;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR name, DWORD mask, IUnknown** object,
-                                          ITypeInfo** type_info) override {
+                                          ITypeInfo** typeInfo) override {
         if (object) *object = nullptr;
-        if (type_info) *type_info = nullptr;
+        if (typeInfo) *typeInfo = nullptr;
         if (mask & SCRIPTINFO_ITYPEINFO) return TYPE_E_ELEMENTNOTFOUND;
         for (const NamedItem& item : items_) {
-            if (_wcsicmp(item.name.c_str(), name) == 0 && object) {
-                item.object->AddRef();
-                *object = item.object;
-                return S_OK;
-            }
+            if (_wcsicmp(item.name.c_str(), name) == 0 && object)
+                return Hand(item.object, reinterpret_cast<void**>(object));
         }
         return TYPE_E_ELEMENTNOTFOUND;
     }
@@ -58,7 +45,7 @@ public:
     std::optional<ScriptError> error;
 
 private:
-    const std::vector<NamedItem>& items_;
+    std::vector<NamedItem> items_;  // the objects stay the caller's
 };
 
 std::wstring TakeString(BSTR& text) {
@@ -88,12 +75,6 @@ HRESULT STDMETHODCALLTYPE ScriptSite::OnScriptError(IActiveScriptError* failure)
     return S_OK;
 }
 
-template <class T>
-void ReleaseIfSet(T*& object) {
-    if (object) object->Release();
-    object = nullptr;
-}
-
 HRESULT Run(IActiveScript* engine, IActiveScriptParse* parser, ScriptSite& site, const std::wstring& code,
             const std::vector<NamedItem>& items) {
     HRESULT hr = engine->SetScriptSite(&site);
@@ -116,20 +97,17 @@ HRESULT Run(IActiveScript* engine, IActiveScriptParse* parser, ScriptSite& site,
 
 ScriptOutcome RunVBScript(const std::wstring& code, const std::vector<NamedItem>& items) {
     ScriptOutcome outcome;
-    ScriptSite site(items);
+    ComPtr<ScriptSite> site = MakeComObject<ScriptSite>(items);
     CLSID clsid;
-    IActiveScript* engine = nullptr;
-    IActiveScriptParse* parser = nullptr;
+    ComPtr<IActiveScript> engine;
+    ComPtr<IActiveScriptParse> parser;
     outcome.engine = CLSIDFromProgID(L"VBScript", &clsid);
     if (SUCCEEDED(outcome.engine))
-        outcome.engine = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
-                                          reinterpret_cast<void**>(&engine));
-    if (SUCCEEDED(outcome.engine))
-        outcome.engine = engine->QueryInterface(IID_IActiveScriptParse, reinterpret_cast<void**>(&parser));
-    if (SUCCEEDED(outcome.engine)) outcome.engine = Run(engine, parser, site, code, items);
-    ReleaseIfSet(parser);
-    ReleaseIfSet(engine);
-    outcome.error = std::move(site.error);
+        outcome.engine =
+            CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript, engine.OutVoid());
+    if (SUCCEEDED(outcome.engine)) outcome.engine = engine.As(IID_IActiveScriptParse, parser);
+    if (SUCCEEDED(outcome.engine)) outcome.engine = Run(engine.Get(), parser.Get(), *site.Get(), code, items);
+    outcome.error = std::move(site->error);
     return outcome;
 }
 

@@ -1,6 +1,4 @@
-#include "text.h"
-
-#include <windows.h>
+#include "pagehost/text.h"
 
 namespace kestrune {
 
@@ -21,5 +19,12 @@ std::wstring FromUtf8(std::string_view text) {
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
     return result;
 }
+
+HRESULT ReturnBstr(std::wstring_view text, BSTR* out) {
+    *out = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT ReturnBstr(std::string_view utf8, BSTR* out) { return ReturnBstr(FromUtf8(utf8), out); }
 
 }  // namespace kestrune

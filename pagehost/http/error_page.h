@@ -1,5 +1,5 @@
 #pragma once
-// The small HTML pages the server answers with when a request or a page fails.
+// The small HTML pages the page host answers with when a request or a page fails.
 
 #include <string>
 #include <string_view>

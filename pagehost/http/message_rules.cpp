@@ -1,5 +1,7 @@
 #include "pagehost/http/message_rules.h"
 
+#include "base/ascii.h"
+
 #include <optional>
 
 namespace kestrune {

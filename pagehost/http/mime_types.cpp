@@ -1,6 +1,6 @@
 #include "pagehost/http/mime_types.h"
 
-#include "pagehost/http/request_head.h"
+#include "base/ascii.h"
 
 namespace kestrune {
 namespace {

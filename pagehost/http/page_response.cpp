@@ -1,18 +1,12 @@
 #include "pagehost/http/page_response.h"
 
-#include <cstring>
-
+#include "base/ascii.h"
 #include "pagehost/http/error_page.h"
 #include "pagehost/http/request_head.h"
 #include "pagehost/http/response_head.h"
 
 namespace kestrune {
 namespace {
-
-bool IsTokenChar(char c) {
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-    return c != '\0' && std::strchr("!#$%&'*+-.^_`|~", c) != nullptr;
-}
 
 bool HasControl(std::string_view text) {
     for (char c : text) {

@@ -1,6 +1,6 @@
 #include "pagehost/http/query_string.h"
 
-#include "pagehost/http/request_head.h"
+#include "base/ascii.h"
 
 namespace kestrune {
 

@@ -1,9 +1,9 @@
 #include "pagehost/http/request_head.h"
 
+#include "base/ascii.h"
+
 namespace kestrune {
 namespace {
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -12,14 +12,6 @@ std::string_view Trim(std::string_view text) {
 }
 
 }  // namespace
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    }
-    return true;
-}
 
 std::string_view RequestHead::Header(std::string_view name) const {
     for (const auto& header : headers) {

@@ -30,14 +30,4 @@ struct RequestHead {
     std::string_view Query() const;
 };
 
-bool EqualsNoCase(std::string_view a, std::string_view b);
-
-// The value of a hexadecimal digit, or -1 (percent-decoding of paths and queries).
-inline int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 }  // namespace kestrune

@@ -1,15 +1,9 @@
 #include "pagehost/http/request_head_parser.h"
 
-#include <cstring>
+#include "base/ascii.h"
 
 namespace kestrune {
 namespace {
-
-// tchar of RFC 9110 section 5.6.2.
-bool IsTokenChar(char c) {
-    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
-    return c != '\0' && std::strchr("!#$%&'*+-.^_`|~", c) != nullptr;
-}
 
 bool IsToken(std::string_view text) {
     if (text.empty()) return false;

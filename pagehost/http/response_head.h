@@ -18,7 +18,7 @@ struct ResponseHead {
     // adds Date, Server, the framing headers and Connection itself.
     std::vector<std::pair<std::string, std::string>> headers;
     std::optional<std::uint64_t> contentLength;  // known size of the body
-    bool keepAlive = true;                       // the server's wish; the writer may clear it
+    bool keepAlive = true;                       // the host's wish; the writer may clear it
     bool chunked = false;                        // out: the body must be sent chunked
 };
 

@@ -1,5 +1,7 @@
 #include "pagehost/http/server_variables.h"
 
+#include "base/ascii.h"
+
 namespace kestrune {
 namespace {
 
@@ -23,7 +25,7 @@ std::optional<std::string> PageRequestInfo::ServerVariable(std::string_view name
 }
 
 PageRequestInfo MakePageRequestInfo(const RequestHead& head, const std::string& scriptName,
-                                    const std::string& physicalPath, const ServerAddress& address) {
+                                    const std::string& physicalPath, const ConnectionAddress& address) {
     PageRequestInfo info;
     info.query = std::string(head.Query());
     info.queryPairs = ParseQueryString(info.query);

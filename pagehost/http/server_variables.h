@@ -12,7 +12,7 @@
 
 namespace kestrune {
 
-struct ServerAddress {
+struct ConnectionAddress {
     std::string host = "127.0.0.1";
     int port = 0;
     std::string remoteHost = "127.0.0.1";
@@ -33,6 +33,6 @@ struct PageRequestInfo {
 // URL, PATH_TRANSLATED, SERVER_*, REMOTE_*, and HTTP_NAME for every request header
 // (dashes become underscores; repeated headers joined with ", ").
 PageRequestInfo MakePageRequestInfo(const RequestHead& head, const std::string& scriptName,
-                                    const std::string& physicalPath, const ServerAddress& address);
+                                    const std::string& physicalPath, const ConnectionAddress& address);
 
 }  // namespace kestrune

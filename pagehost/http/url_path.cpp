@@ -1,6 +1,7 @@
 #include "pagehost/http/url_path.h"
 
-#include "pagehost/http/request_head.h"
+#include "base/ascii.h"
+#include "base/device_name.h"
 
 namespace kestrune {
 namespace {
@@ -12,22 +13,11 @@ DecodedPath Refuse(int status, std::string reason) {
     return result;
 }
 
-// CON, PRN, AUX, NUL, COM1-9, LPT1-9, also with an extension ("nul.txt").
-bool IsDeviceName(std::string_view segment) {
-    std::string_view stem = segment.substr(0, segment.find('.'));
-    while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
-    for (std::string_view name : {"con", "prn", "aux", "nul"}) {
-        if (EqualsNoCase(stem, name)) return true;
-    }
-    if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9')
-        return EqualsNoCase(stem.substr(0, 3), "com") || EqualsNoCase(stem.substr(0, 3), "lpt");
-    return false;
-}
-
 std::string CheckSegment(std::string_view segment) {
     if (segment == "." || segment == "..") return "dot segment in path";
     if (segment.back() == '.' || segment.back() == ' ') return "path segment ends in '.' or ' '";
-    if (IsDeviceName(segment)) return "path names a device";
+    // Decoded segments are UTF-8, the spelling the host maps to Windows names.
+    if (IsWindowsDeviceName(segment, SuperscriptDigits::kUtf8)) return "path names a device";
     return {};
 }
 

@@ -45,6 +45,8 @@ TEST(TargetPath, RefusedAndAcceptedTargets) {
         {"CONIN$", false},
         {"conout$.log", false},
         {"CONIN$ .x", false},
+        {"CONOUT$", false},
+        {"LPT0", false},
         {"CONIN", true},
         {"CONOUT$x", true},
         {"LPT10", true},

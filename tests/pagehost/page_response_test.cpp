@@ -226,7 +226,7 @@ TEST(ServerVariables, FromTheRequestHead) {
                     {"User-Agent", "test"},
                     {"X-Two", "a"},
                     {"x-two", "b"}};
-    ServerAddress address;
+    ConnectionAddress address;
     address.port = 8080;
     address.remotePort = 5555;
     PageRequestInfo info = MakePageRequestInfo(head, "/dir/page.asp", "C:\\site\\dir\\page.asp", address);
@@ -261,7 +261,7 @@ TEST(ServerVariables, NoBodyMeansLengthZero) {
     head.method = "GET";
     head.target = "/";
     PageRequestInfo info =
-        MakePageRequestInfo(head, "/default.asp", "C:\\site\\default.asp", ServerAddress{});
+        MakePageRequestInfo(head, "/default.asp", "C:\\site\\default.asp", ConnectionAddress{});
     EXPECT_EQ(info.ServerVariable("CONTENT_LENGTH"), std::optional<std::string>("0"));
     EXPECT_EQ(info.ServerVariable("CONTENT_TYPE"), std::optional<std::string>(""));
     EXPECT_EQ(info.ServerVariable("QUERY_STRING"), std::optional<std::string>(""));

@@ -1,5 +1,5 @@
 #include "pagehost/http/query_string.h"
-#include "pagehost/http/server_encode.h"
+#include "pagehost/http/text_encoders.h"
 
 #include <gtest/gtest.h>
 

@@ -24,6 +24,9 @@ TEST(DecodeUrlPath, AcceptsAndDecodes) {
         {"/a..b", "/a..b"},
         {"/console.asp", "/console.asp"},
         {"/com10", "/com10"},
+        {"/conin", "/conin"},
+        {"/com%C2%B4", "/com\xc2\xb4"},
+        {"/com%C2%B9%C2%B9", "/com\xc2\xb9\xc2\xb9"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
@@ -64,6 +67,13 @@ TEST(DecodeUrlPath, RefusesAttacks) {
         {"/a/Com1.asp", 403},
         {"/lpt9", 403},
         {"/aux%20.x", 403},
+        {"/COM0", 403},
+        {"/lpt0.asp", 403},
+        {"/CONIN$", 403},
+        {"/conout$.txt", 403},
+        {"/com%C2%B9", 403},
+        {"/LPT%C2%B2.asp", 403},
+        {"/com%C2%B3%20.x", 403},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);

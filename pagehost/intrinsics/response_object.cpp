@@ -1,0 +1,145 @@
+#include "pagehost/intrinsics/response_object.h"
+
+#include "com/com_ptr.h"
+#include "com/owners.h"
+#include "pagehost/http/page_response.h"
+#include "com/error_info.h"
+#include "pagehost/text.h"
+
+#include <exception>
+#include <utility>
+
+namespace kestrune {
+namespace {
+
+std::string Narrow(BSTR text) { return text ? ToUtf8({text, SysStringLen(text)}) : std::string(); }
+
+HRESULT HeadAlreadySent() {
+    PublishError({GUID_NULL, L"Response", L"The HTTP headers are already written to the client browser."});
+    return E_FAIL;
+}
+
+HRESULT WriteOut(ResponseSink& sink, std::string_view bytes) {
+    try {
+        sink.Write(bytes);
+        return S_OK;
+    } catch (const std::exception&) {
+        PublishError({GUID_NULL, L"kestrune-host", L"The page output cannot be written."});
+        return E_FAIL;
+    }
+}
+
+HRESULT Ended() {
+    PublishError({GUID_NULL, L"Response", L"Response.End"});
+    return kResponseEnded;
+}
+
+}  // namespace
+
+ResponseObject::ResponseObject(std::shared_ptr<ResponseSink> sink, std::shared_ptr<FaultPlan> faults)
+    : IntrinsicObject(), sink_(std::move(sink)), faults_(std::move(faults)) {}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::Write(VARIANT text) {
+    if (HRESULT hr = faults_ ? faults_->Enter(HostCall::Write) : S_OK; FAILED(hr)) return hr;
+    UniqueVariant value;
+    HRESULT hr = VariantCopyInd(value.Get(), &text);
+    if (SUCCEEDED(hr) && V_VT(value.Get()) != VT_EMPTY && V_VT(value.Get()) != VT_NULL)
+        hr = VariantChangeType(value.Get(), value.Get(), VARIANT_ALPHABOOL, VT_BSTR);
+    if (FAILED(hr) || V_VT(value.Get()) != VT_BSTR) return hr;
+    BSTR written = V_BSTR(value.Get());
+    return WriteOut(*sink_, ToUtf8({written, SysStringLen(written)}));
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::IsClientConnected(VARIANT_BOOL* connected) {
+    if (!connected) return E_POINTER;
+    *connected = VARIANT_FALSE;
+    if (HRESULT hr = faults_ ? faults_->Enter(HostCall::IsClientConnected) : S_OK; FAILED(hr)) return hr;
+    *connected = sink_->IsConnected() ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::get_Buffer(VARIANT_BOOL* on) {
+    if (!on) return E_POINTER;
+    *on = sink_->Buffer() ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::put_Buffer(VARIANT_BOOL on) {
+    return sink_->SetBuffer(on != VARIANT_FALSE) ? S_OK : HeadAlreadySent();
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::get_ContentType(BSTR* type) {
+    return type ? ReturnBstr(sink_->ContentType(), type) : E_POINTER;
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::put_ContentType(BSTR type) {
+    return sink_->SetContentType(Narrow(type)) ? S_OK : HeadAlreadySent();
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::get_Status(BSTR* status) {
+    return status ? ReturnBstr(sink_->StatusLine(), status) : E_POINTER;
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::put_Status(BSTR status) {
+    int code = 0;
+    std::string reason;
+    if (!ParseStatusLine(Narrow(status), code, reason)) {
+        PublishError({GUID_NULL, L"Response",
+                      L"Invalid status: give three digits, a space and a reason, as in \"404 Not Found\"."});
+        return E_INVALIDARG;
+    }
+    return sink_->SetStatus(code, reason) ? S_OK : HeadAlreadySent();
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::get_CharSet(BSTR* charset) {
+    return charset ? ReturnBstr(sink_->CharSet(), charset) : E_POINTER;
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::put_CharSet(BSTR charset) {
+    return sink_->SetCharSet(Narrow(charset)) ? S_OK : HeadAlreadySent();
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::AddHeader(BSTR name, BSTR value) {
+    if (sink_->AddHeader(Narrow(name), Narrow(value))) return S_OK;
+    PublishError({GUID_NULL, L"Response",
+                  L"The header cannot be added: the head is sent, or the name or "
+                  L"value is not allowed."});
+    return E_FAIL;
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::BinaryWrite(VARIANT bytes) {
+    UniqueVariant value;
+    if (HRESULT hr = VariantCopyInd(value.Get(), &bytes); FAILED(hr)) return hr;
+    SAFEARRAY* array = V_ARRAY(value.Get());
+    if (V_VT(value.Get()) != (VT_ARRAY | VT_UI1) || !array || SafeArrayGetDim(array) != 1)
+        return DISP_E_TYPEMISMATCH;
+    LONG lower = 0, upper = -1;
+    SafeArrayGetLBound(array, 1, &lower);
+    SafeArrayGetUBound(array, 1, &upper);
+    std::size_t size = upper >= lower ? static_cast<std::size_t>(upper - lower + 1) : 0;
+    SafeArrayData data(array);
+    if (FAILED(data.Result())) return data.Result();
+    return WriteOut(*sink_, {static_cast<const char*>(data.Data()), size});
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::Clear() {
+    sink_->Clear();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::End() {
+    sink_->End();
+    return Ended();
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::Flush() {
+    sink_->Flush();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::Redirect(BSTR location) {
+    if (!sink_->Redirect(Narrow(location))) return HeadAlreadySent();
+    return Ended();
+}
+
+}  // namespace kestrune

@@ -1,0 +1,53 @@
+#include "pagehost/network/serve_options.h"
+
+#include "pagehost/command_line.h"
+
+namespace kestrune {
+
+const char kServeUsage[] =
+    "usage: kestrune-host.exe serve --root DIR [--port N] [--max-request-bytes N]"
+    " [--root-label TEXT]\n"
+    "  Serves DIR at http://127.0.0.1:N/ (default 8080; 0 picks a free port).\n"
+    "  Requests larger than --max-request-bytes (default 2147483647) get 413.\n";
+
+std::optional<ServeOptions> ParseServeOptions(const std::vector<std::wstring>& arguments,
+                                              std::wstring* error) {
+    ServeOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::wstring& name = arguments[i];
+        if (i + 1 >= arguments.size()) {
+            *error = L"unknown option or missing value: " + name;
+            return std::nullopt;
+        }
+        const std::wstring& value = arguments[++i];
+        if (name == L"--port") {
+            auto port = ParseDecimal(value, 0, 65535);
+            if (!port) {
+                *error = L"--port needs a number from 0 to 65535, not " + value;
+                return std::nullopt;
+            }
+            options.port = static_cast<std::uint16_t>(*port);
+        } else if (name == L"--root") {
+            options.root = value;
+        } else if (name == L"--root-label") {
+            options.rootLabel = value;
+        } else if (name == L"--max-request-bytes") {
+            auto limit = ParseDecimal(value, 0, 2147483647);
+            if (!limit) {
+                *error = L"--max-request-bytes needs a number from 0 to 2147483647, not " + value;
+                return std::nullopt;
+            }
+            options.maxRequestBytes = *limit;
+        } else {
+            *error = L"unknown option: " + name;
+            return std::nullopt;
+        }
+    }
+    if (options.root.empty()) {
+        *error = L"serve needs --root DIR";
+        return std::nullopt;
+    }
+    return options;
+}
+
+}  // namespace kestrune
