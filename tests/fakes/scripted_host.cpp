@@ -3,20 +3,19 @@
 #include <algorithm>
 #include <cstring>
 
-#include <gtest/gtest.h>
+#include "fakes/breach.h"
 
 namespace kestrune::testing {
 
 namespace {
 
-constexpr std::int32_t kMaxRequest = 102400;
-
-// One fetched object: answers a single call, then any further call fails the test.
+// One fetched object: answers a single call; a second one breaks the host's rules,
+// which say fetch afresh before every call.
 class SingleUse {
 protected:
     explicit SingleUse(ScriptedHost& host) : host_(host) {}
     void Use(HostCall call, std::string record) {
-        if (used_) ADD_FAILURE() << "host object reused for " << record << "; fetch afresh";
+        if (used_) ReportBreach("host object reused for " + record + "; fetch afresh");
         used_ = true;
         host_.Enter(call, std::move(record));
     }
@@ -35,7 +34,6 @@ public:
     }
     std::int32_t BinaryRead(std::int32_t count, char* destination) override {
         Use(HostCall::BinaryRead, "BinaryRead(" + std::to_string(count) + ")");
-        if (count < 1 || count > kMaxRequest) ADD_FAILURE() << "BinaryRead asked for " << count;
         return host_.Read(count, destination);
     }
 };
@@ -67,13 +65,23 @@ int ScriptedHost::Count(HostCall call) const {
     return found == counts_.end() ? 0 : found->second;
 }
 
+bool ScriptedHost::FailsNow(HostCall call, int occurrence) const {
+    const int index = static_cast<int>(calls_.size());
+    if (failAtCall_ != 0 && (index == failAtCall_ || (failSticky_ && index > failAtCall_))) return true;
+    return failures_.count({call, occurrence}) != 0;
+}
+
 void ScriptedHost::Enter(HostCall call, std::string record) {
     calls_.push_back(std::move(record));
     const int occurrence = ++counts_[call];
+    const bool fails = FailsNow(call, occurrence);
+    records_.push_back({call, fails});
+    if (!fails) return;
     const auto failure = failures_.find({call, occurrence});
     if (failure != failures_.end()) {
         throw EOleException(failure->second.second, failure->second.first, "ScriptedHost", "", 0);
     }
+    throw EOleException("Unspecified error", static_cast<HResult>(0x80004005u), "ScriptedHost", "", 0);
 }
 
 std::unique_ptr<HostRequest> ScriptedHost::FetchHostRequest() {
@@ -87,6 +95,12 @@ std::unique_ptr<HostResponse> ScriptedHost::FetchHostResponse() {
 }
 
 std::int32_t ScriptedHost::Read(std::int32_t count, char* destination) {
+    const std::int64_t rest = std::min<std::int64_t>(kPassSize, std::int64_t{total_} - requested_);
+    if (count != rest) {
+        ReportBreach("BinaryRead asked for " + std::to_string(count) + ", not the rest capped at 102400 (" +
+                     std::to_string(rest) + ")");
+    }
+    requested_ += std::max(count, 0);
     std::size_t size =
         std::min<std::size_t>(static_cast<std::size_t>(std::max(count, 0)), body_.size() - served_);
     if (cap_ > 0) size = std::min<std::size_t>(size, static_cast<std::size_t>(cap_));
@@ -100,8 +114,10 @@ std::int32_t ScriptedHost::Read(std::int32_t count, char* destination) {
     return report != reports_.end() ? report->second : static_cast<std::int32_t>(size);
 }
 
-bool ScriptedHost::Connected() const {
-    return disconnectAt_ == 0 || Count(HostCall::IsClientConnected) < disconnectAt_;
+bool ScriptedHost::Connected() {
+    const bool connected = disconnectAt_ == 0 || Count(HostCall::IsClientConnected) < disconnectAt_;
+    if (!connected && readsBeforeDisconnect_ < 0) readsBeforeDisconnect_ = Count(HostCall::BinaryRead);
+    return connected;
 }
 
 }  // namespace kestrune::testing

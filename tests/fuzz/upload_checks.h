@@ -2,7 +2,7 @@
 #pragma once
 
 #include "host/code_page.h"
-#include "reference_model.h"
+#include "support/parse_outcome.h"
 #include "upload/tessock.h"
 
 namespace kestrune::fuzz {
@@ -12,10 +12,10 @@ namespace kestrune::fuzz {
 // each answers what a plain walk of the object's own list gives.
 void CheckObject(const TTessock& upload, const CodePage& codePage);
 
-// The object holds exactly what the model makes of its body.
-void CheckAgainstModel(const TTessock& upload, const ModelUpload& model);
+// The object holds exactly what the reference parser makes of its body.
+void CheckAgainstReference(const TTessock& upload, const ParseOutcome& reference);
 
-// The object's file, if it has one, is the one the model keeps.
-void CheckFileAgainstModel(const TTessock& upload, const ModelUpload& model);
+// The object's file, if it has one, is the one the reference parser keeps.
+void CheckFileAgainstReference(const TTessock& upload, const ParseOutcome& reference);
 
 }  // namespace kestrune::fuzz

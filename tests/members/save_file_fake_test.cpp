@@ -1,15 +1,12 @@
 // SaveFile through the in-memory file system: faults at every step of a save.
 #include <gtest/gtest.h>
 
-#include "fakes/fake_file_system.h"
-#include "host/posix/single_byte_code_page.h"
-#include "members/member_fixture.h"
+#include "support/upload_fixture.h"
 #include "support/expect_throw_msg.h"
 
 namespace kestrune::testing {
 namespace {
 
-using Upload = Member<FakeFileSystem, SingleByteCodePage>;
 const std::string kSaveError = "Error saving file. Check the user permissions.";
 
 bool IsTemporary(const std::string& path, const std::string& target) {
@@ -19,6 +16,7 @@ bool IsTemporary(const std::string& path, const std::string& target) {
 
 TEST(SaveFileFaults, ReplaceGoesThroughATemporaryFileBesideTheTarget) {
     Upload upload(FileBody("a.txt", "new"));
+    upload.Receive();
     upload.files.AddFile("d/t.txt", "old");
     upload.object.SaveFile("d/t.txt");
     const auto& calls = upload.files.Calls();
@@ -47,6 +45,7 @@ TEST(SaveFileFaults, AFailingStepLeavesNoPartialFileAndTheOldTargetIntact) {
         for (const int mode : {0, 1, 2}) {
             SCOPED_TRACE(std::string(c.label) + ", mode " + std::to_string(mode));
             Upload upload(FileBody("a.txt", "new contents"));
+            upload.Receive();
             upload.object.SetOverwriteMode(mode);
             upload.files.AddFile("t.txt", "old");
             c.inject(upload.files);
@@ -66,12 +65,14 @@ TEST(SaveFileFaults, AFailingStepLeavesNoPartialFileAndTheOldTargetIntact) {
 
 TEST(SaveFileFaults, AFileAppearingBeforeTheCreateIsNeverReplaced) {
     Upload keep(FileBody("a.txt", "mine"));
+    keep.Receive();
     keep.object.SetOverwriteMode(1);
     keep.files.AppearBeforeCreate([](const std::string& path) { return path == "t.txt"; });
     keep.object.SaveFile("t.txt");
     EXPECT_EQ((std::map<std::string, std::string>{{"t.txt", "intruder"}}), keep.files.Files());
 
     Upload number(FileBody("a.txt", "mine"));
+    number.Receive();
     number.object.SetOverwriteMode(2);
     number.files.AppearBeforeCreate(
         [](const std::string& path) { return path == "t.txt" || path == "t~1.txt"; });
@@ -90,6 +91,7 @@ TEST(SaveFileFaults, AFileAppearingBeforeTheCreateIsNeverReplaced) {
 
 TEST(SaveFileFaults, ATemporaryNameTakenMeanwhileIsSkipped) {
     Upload upload(FileBody("a.txt", "mine"));
+    upload.Receive();
     int appeared = 0;
     upload.files.AppearBeforeCreate(
         [&appeared](const std::string& path) { return path != "t.txt" && appeared++ == 0; });
@@ -100,6 +102,7 @@ TEST(SaveFileFaults, ATemporaryNameTakenMeanwhileIsSkipped) {
 
 TEST(SaveFileFaults, NumberingEndsAtACandidateThatCannotBeCreated) {
     Upload upload(FileBody("a.txt", "mine"));
+    upload.Receive();
     upload.object.SetOverwriteMode(2);
     upload.object.SetOverwriteChr("*");
     upload.files.AddFile("p.jpg", "old");
