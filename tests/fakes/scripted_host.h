@@ -6,6 +6,7 @@
 // through ReportBreach (fakes/breach.h).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -20,9 +21,11 @@ namespace kestrune::testing {
 
 enum class HostCall { FetchRequest, FetchResponse, TotalBytes, BinaryRead, IsClientConnected, Write };
 
+// Small, since a long body makes two calls a line: the text of a Write is kept apart.
 struct HostCallRecord {
     HostCall kind;
-    bool failed;
+    bool failed = false;
+    std::int32_t argument = 0;  // what a BinaryRead asked for; for a Write, its text's index
 };
 
 class ScriptedHost : public HostContext {
@@ -58,10 +61,10 @@ public:
         failSticky_ = sticky;
     }
 
-    // Every call so far: "FetchRequest", "TotalBytes", "BinaryRead(102400)", "Write(text)"...
-    const std::vector<std::string>& Calls() const { return calls_; }
-    // The same calls by kind, and whether each threw.
+    // Every call so far, in order and whether it threw.
     const std::vector<HostCallRecord>& Records() const { return records_; }
+    // The same calls as text: "FetchRequest", "TotalBytes", "BinaryRead(102400)", "Write(text)"...
+    std::vector<std::string> Calls() const;
     int Count(HostCall call) const;
     // The text written to the page, all Write calls joined.
     const std::string& Output() const { return output_; }
@@ -74,7 +77,8 @@ public:
     std::unique_ptr<HostResponse> FetchHostResponse() override;
 
     // Used by the fetched objects.
-    void Enter(HostCall call, std::string record);
+    void Enter(HostCall kind, std::int32_t argument = 0);
+    std::int32_t KeepWriteText(std::string_view text);
     std::int32_t Total() const { return total_; }
     std::int32_t Read(std::int32_t count, char* destination);
     bool Connected();
@@ -95,9 +99,9 @@ private:
     std::map<std::pair<HostCall, int>, std::pair<HResult, std::string>> failures_;
     int failAtCall_ = 0;
     bool failSticky_ = false;
-    std::map<HostCall, int> counts_;
-    std::vector<std::string> calls_;
+    std::array<int, 6> counts_{};  // by HostCall
     std::vector<HostCallRecord> records_;
+    std::vector<std::string> writeTexts_;
     std::string output_;
 };
 

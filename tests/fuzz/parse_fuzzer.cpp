@@ -1,7 +1,8 @@
 // Fuzz target: the whole input is a request body. It goes through intake and the parser
-// under the single-byte and the double-byte code page, and once more cut short; each
-// time the object must hold exactly what the reference parser makes of it, and every
-// script-facing read must answer what a plain walk of the list gives.
+// under the single-byte and (when it holds a lead byte) the double-byte code page, and
+// once more cut short; each time the object must hold exactly what the reference parser
+// makes of it, and every script-facing read must answer what a plain walk of the list
+// gives.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -28,6 +29,13 @@ void CheckBody(std::string_view body, const CodePage& codePage) {
     FUZZ_CHECK(fixture.files.Calls().empty(), "reading touched the file system");
 }
 
+bool HasLeadByte(std::string_view body, const CodePage& codePage) {
+    for (const char byte : body) {
+        if (codePage.IsLeadByte(static_cast<unsigned char>(byte))) return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -35,7 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const DbcsCodePage doubleByte;
     const std::string_view body(reinterpret_cast<const char*>(data), size);
     CheckBody(body, singleByte);
-    CheckBody(body, doubleByte);
+    // Without a lead byte both code pages read a body alike, and the second pass would
+    // repeat the first.
+    if (HasLeadByte(body, doubleByte)) CheckBody(body, doubleByte);
     if (size > 1) {
         // A cut at an offset that the input itself picks: any prefix of a body is a body.
         std::size_t cut = 0;

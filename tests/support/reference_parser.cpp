@@ -1,5 +1,6 @@
 #include "support/reference_parser.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 #include "base/ascii.h"
@@ -13,12 +14,17 @@ struct Line {
 };
 
 // The line at start: CRs dropped, up to and without the first LF, and the bytes it used.
+// The bytes between CRs go over in runs, so that a long line costs one copy.
 Line ReadLineAt(std::string_view body, std::size_t start) {
     Line line;
-    for (std::size_t i = start; i < body.size(); ++i) {
-        ++line.consumed;
-        if (body[i] == '\n') break;
-        if (body[i] != '\r') line.text += body[i];
+    if (start >= body.size()) return line;
+    const std::size_t end = std::min(body.find('\n', start), body.size());
+    line.consumed = end - start + (end < body.size() ? 1 : 0);
+    line.text.reserve(end - start);
+    for (std::size_t run = start; run < end;) {
+        const std::size_t cr = std::min(body.find('\r', run), end);
+        line.text.append(body.substr(run, cr - run));
+        run = cr + 1;
     }
     return line;
 }
