@@ -2,8 +2,9 @@
 // first 8 bytes are the host's plan, the rest is the body:
 //   0     total: low 3 bits 0-3 the body's size, 4 zero, 5 negative, 6 larger, 7 smaller
 //   1, 2  operands of the total; a larger total is larger by byte 1 + byte 2, or, from
-//         byte 1 = 0xF0 on, by (byte 1 - 0xEF) * 16384 + byte 2: a second or third pass.
-//         Passes past the first are kept rare because each costs a 100 KB body.
+//         byte 1 = 0xF0 on, 102401 + (byte 1 - 0xF0) * 1024 + byte 2: a second pass.
+//         That costs a 100 KB body, so it is kept rare, and under the size at which the
+//         sanitizer maps every allocation afresh; read_request_test has a third pass.
 //   3     most bytes one pass delivers: low 7 bits, times 512 when the top bit is set
 //   4     IsClientConnected answers false from this call on (0: never)
 //   5, 6  the host call that fails: byte 5 plus the low 4 bits of byte 6 times 256
@@ -46,7 +47,7 @@ std::int32_t TotalFrom(const unsigned char* plan, std::size_t bodySize) {
         case 5:
             return plan[1] == 255 ? INT32_MIN : -(plan[1] + 1);
         case 6:
-            return size + plan[2] + (plan[1] < 0xF0 ? plan[1] : (plan[1] - 0xEF) * 16384);
+            return plan[1] < 0xF0 ? size + plan[1] + plan[2] : 102401 + (plan[1] - 0xF0) * 1024 + plan[2];
         case 7:
             return static_cast<std::int32_t>(std::int64_t{size} * plan[1] / 256);
         default:

@@ -83,7 +83,7 @@ def intake_seeds(bodies):
         "whole": plan() + basic,
         "one-byte-passes": plan(cap=1) + basic,
         "short-passes": plan(cap=7) + files,
-        "big-total-three-passes": plan(6, 0xFC, 0) + basic,
+        "big-total-two-passes": plan(6, 0xFC, 0) + basic,
         "big-total-short": plan(6, 0xFC, 0, cap=0x81) + files,
         "small-total": plan(7, 128) + basic,
         "total-zero": plan(4) + basic,

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/ascii.h"
@@ -121,12 +122,13 @@ void CheckObject(const TTessock& upload, const CodePage& codePage) {
     for (std::int32_t i = 0; i < count; ++i) lines.push_back(list.Line(i));
     CheckNameKeys(lines, codePage);
 
-    ReferenceReads reference(lines, codePage);
+    const std::set<std::string> names = NamesToRead(lines, codePage);
+    ReferenceReads reference(std::move(lines), codePage);
     for (std::int64_t index : IndexesToRead(count)) {
         FUZZ_CHECK(ActualByIndex(upload, index) == reference.FormVariableByIndex(index),
                    "FormVariableByIndex differs from a plain walk of the list");
     }
-    for (const std::string& name : NamesToRead(lines, codePage)) {
+    for (const std::string& name : names) {
         FUZZ_CHECK(upload.FormVariable(name) == reference.FormVariable(name),
                    "FormVariable differs from a plain walk of the list");
     }
