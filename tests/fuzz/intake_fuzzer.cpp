@@ -227,7 +227,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         threw = true;
     }
     CheckIntake(fixture.object, fixture.host, total, threw, codePage);
-    CheckObject(fixture.object, codePage);
+    CheckObject(fixture.object, codePage, true);
     CheckSaves(fixture.object, fixture.files, plan[7]);
     return 0;
 }
