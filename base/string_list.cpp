@@ -13,9 +13,9 @@
 
 namespace kestrune {
 
-TStringList::TStringList(const CodePage& codePage) : codePage_(codePage) {
+TStringList::TStringList(const NameCollation& collation) : collation_(collation) {
     for (int byte = 0; byte < 256; ++byte) {
-        leadBytes_[byte] = codePage_.IsLeadByte(static_cast<unsigned char>(byte));
+        leadBytes_[byte] = collation_.IsLeadByte(static_cast<unsigned char>(byte));
         anyLeadByte_ = anyLeadByte_ || leadBytes_[byte];
     }
 }
@@ -59,7 +59,7 @@ const std::string& TStringList::Line(std::int32_t index) const {
 std::string_view TStringList::Name(std::int32_t index) const { return NameOf(Line(index)).text; }
 
 std::int32_t TStringList::IndexOfName(std::string_view name) const {
-    auto found = firstByKey_.find(codePage_.NameKey(name));
+    auto found = firstByKey_.find(collation_.NameKey(name));
     return found == firstByKey_.end() ? -1 : found->second;
 }
 
@@ -116,7 +116,7 @@ void TStringList::Append(std::string line) {
     try {
         previousSameUpper_.push_back(-1);
         LineName name = NameOf(lines_.back());
-        if (name.hasEquals) firstByKey_.try_emplace(codePage_.NameKey(name.text), index);
+        if (name.hasEquals) firstByKey_.try_emplace(collation_.NameKey(name.text), index);
         LinkUpperName(index, AsciiUpperCase(name.text));
     } catch (...) {
         lines_.pop_back();
@@ -129,7 +129,7 @@ void TStringList::Append(std::string line) {
 TStringList::IndexedName TStringList::IndexedNameOf(std::string_view line) const {
     LineName name = NameOf(line);
     return {AsciiUpperCase(name.text), name.hasEquals,
-            name.hasEquals ? codePage_.NameKey(name.text) : std::string()};
+            name.hasEquals ? collation_.NameKey(name.text) : std::string()};
 }
 
 void TStringList::Reindex(std::int32_t index, const IndexedName& before) {
@@ -174,7 +174,7 @@ void TStringList::RebuildKeyIndex() {
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         LineName name = NameOf(lines_[i]);
         if (name.hasEquals)
-            firstByKey_.try_emplace(codePage_.NameKey(name.text), static_cast<std::int32_t>(i));
+            firstByKey_.try_emplace(collation_.NameKey(name.text), static_cast<std::int32_t>(i));
     }
 }
 

@@ -1,5 +1,6 @@
 // TStringList: the form-field list. An ordered, never sorted list of narrow lines of the
-// form name=value, with lookups by name under the code page's list name comparison.
+// form name=value, with lookups by name under the code page's list name comparison
+// (base/name_collation.h).
 //
 // The name of a line is the text before its first "="; the search for "=" steps over
 // double-byte characters and stops at a NUL byte, so a line with a NUL before any "="
@@ -16,13 +17,13 @@
 #include <vector>
 
 #include "base/ascii.h"
-#include "host/code_page.h"
+#include "base/name_collation.h"
 
 namespace kestrune {
 
 class TStringList {
 public:
-    explicit TStringList(const CodePage& codePage);
+    explicit TStringList(const NameCollation& collation);
 
     std::int32_t Count() const { return static_cast<std::int32_t>(lines_.size()); }
 
@@ -74,11 +75,11 @@ private:
     void UnlinkUpperName(std::int32_t index, const std::string& upperName);
     void RebuildKeyIndex();
 
-    const CodePage& codePage_;
+    const NameCollation& collation_;
     std::array<bool, 256> leadBytes_{};
     bool anyLeadByte_ = false;
     std::vector<std::string> lines_;
-    // Name key (CodePage::NameKey) -> first line with that name; lines with "=" only.
+    // Name key (NameCollation::NameKey) -> first line with that name; lines with "=" only.
     std::unordered_map<std::string, std::int32_t> firstByKey_;
     // ASCII upper-cased name -> last line with that name; every line.
     std::unordered_map<std::string, std::int32_t> lastByUpperName_;

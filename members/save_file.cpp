@@ -87,7 +87,7 @@ public:
     }
 
     // Returns the file name under which the file was stored.
-    std::string Number(const std::string& target, const std::string& marker) {
+    std::string CreateNumbered(const std::string& target, const std::string& marker) {
         CheckTarget(target);
         if (!fileSystem_.IsFile(target) && CreateExclusive(target)) {
             return PathFileName(target, codePage_);
@@ -156,13 +156,13 @@ void TTessock::SaveFile(std::string_view Filename) {
         const std::string target(Filename);
         FileSaver saver(fileSystem_, codePage_, File.FileData);
         switch (OverwriteModeValue) {
-            case 1:
+            case Overwrite::Keep:
                 saver.Keep(target);
                 break;
-            case 2:
-                File.SavedNameText = saver.Number(target, OverwriteMarker);
+            case Overwrite::Number:
+                File.SavedNameText = saver.CreateNumbered(target, OverwriteMarker);
                 break;
-            default:
+            case Overwrite::Replace:
                 saver.Replace(target);
                 break;
         }

@@ -1,3 +1,4 @@
+// Construction, the defaults and the members that hold no logic of their own.
 #include "upload/tessock.h"
 
 namespace kestrune {
@@ -6,13 +7,15 @@ TTessock::TTessock(HostContext& host, const CodePage& codePage, FileSystem& file
     : host_(host), codePage_(codePage), fileSystem_(fileSystem) {}
 
 void TTessock::Initialize() {
-    OverwriteModeValue = 0;
+    OverwriteModeValue = Overwrite::Replace;
     OverwriteMarker = "~";
     ReadRequest();
 }
 
 void TTessock::SetOverwriteMode(std::int32_t mode) {
-    OverwriteModeValue = (mode == 1 || mode == 2) ? static_cast<std::uint8_t>(mode) : 0;
+    const bool known = mode == static_cast<std::int32_t>(Overwrite::Keep) ||
+                       mode == static_cast<std::int32_t>(Overwrite::Number);
+    OverwriteModeValue = known ? static_cast<Overwrite>(mode) : Overwrite::Replace;
 }
 
 const std::string& TTessock::Version() {

@@ -5,6 +5,10 @@
 // Life of an object: construct, Initialize() once (defaults, then request intake, which
 // reads and parses the whole body), then any number of member calls. Errors are thrown
 // as members of the Exception family (base/exceptions.h).
+//
+// Where the members are defined: construction, Initialize, the overwrite settings and
+// Version in upload/tessock.cpp; ReadRequest (intake) in upload/read_request.cpp; the
+// form-field reads in members/form_fields.cpp; SaveFile in members/save_file.cpp.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +23,14 @@
 #include "host/host_objects.h"
 
 namespace kestrune {
+
+// What SaveFile does when a file already exists at the target. The numbers are those a
+// page sets OverwriteMode to; any other number means Replace.
+enum class Overwrite : std::uint8_t {
+    Replace = 0,  // the new file takes the existing one's place
+    Keep = 1,     // the existing file stays and the new one is not written
+    Number = 2,   // the new file goes under the first free name with OverwriteChr and a number
+};
 
 class TTessock {
 public:
@@ -47,7 +59,7 @@ public:
 
     // Saving.
     void SaveFile(std::string_view Filename);
-    std::int32_t OverwriteMode() const { return OverwriteModeValue; }
+    std::int32_t OverwriteMode() const { return static_cast<std::int32_t>(OverwriteModeValue); }
     void SetOverwriteMode(std::int32_t mode);
     const std::string& OverwriteChr() const { return OverwriteMarker; }
     void SetOverwriteChr(std::string marker) { OverwriteMarker = std::move(marker); }
@@ -68,7 +80,7 @@ private:
     TFileRecord File;
     TStringList FormFields{codePage_};
     TMemoryStream RequestBody;
-    std::uint8_t OverwriteModeValue = 0;
+    Overwrite OverwriteModeValue = Overwrite::Replace;
     std::string OverwriteMarker = "~";
 };
 

@@ -1,5 +1,7 @@
 #include "fakes/dbcs_code_page.h"
 
+#include "base/ascii.h"
+
 namespace kestrune {
 namespace {
 
@@ -30,7 +32,7 @@ std::string DbcsCodePage::NameKey(std::string_view name) const {
             }
             i += 2;
         } else {
-            if (byte >= 'a' && byte <= 'z') key[i] = static_cast<char>(byte - 'a' + 'A');
+            key[i] = AsciiUpper(key[i]);
             ++i;
         }
     }

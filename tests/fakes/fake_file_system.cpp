@@ -1,6 +1,6 @@
 #include "fakes/fake_file_system.h"
 
-#include <gtest/gtest.h>
+#include "fakes/breach.h"
 
 namespace kestrune::testing {
 
@@ -11,12 +11,12 @@ public:
     FakeOutputFile(FakeFileSystem& system, std::string path) : system_(system), path_(std::move(path)) {}
 
     bool WriteAll(const char* data, std::size_t size) override {
-        if (closed_) ADD_FAILURE() << "write to closed file " << path_;
+        if (closed_) ReportBreach("write to closed file " + path_);
         return system_.Write(path_, data, size);
     }
 
     bool Close() override {
-        if (closed_) ADD_FAILURE() << "file closed twice: " << path_;
+        if (closed_) ReportBreach("file closed twice: " + path_);
         closed_ = true;
         return system_.Close(path_);
     }
@@ -30,7 +30,7 @@ private:
 }  // namespace
 
 FakeFileSystem::~FakeFileSystem() {
-    for (const auto& path : open_) ADD_FAILURE() << "file left open: " << path;
+    for (const auto& path : open_) ReportBreach("file left open: " + path);
 }
 
 void FakeFileSystem::AppearBeforeCreate(PathMatch match, std::string content) {
@@ -75,7 +75,8 @@ bool FakeFileSystem::Close(const std::string& path) {
 
 bool FakeFileSystem::Replace(const std::string& from, const std::string& to) {
     calls_.push_back("Replace(" + from + "," + to + ")");
-    if (open_.count(from) != 0) ADD_FAILURE() << "replace from an open file: " << from;
+    if (open_.count(from) != 0) ReportBreach("replace from an open file: " + from);
+    if (open_.count(to) != 0) ReportBreach("replace onto an open file: " + to);
     if (failReplace_ || files_.count(from) == 0 || directories_.count(to) != 0) return false;
     files_[to] = files_[from];
     files_.erase(from);
@@ -84,7 +85,7 @@ bool FakeFileSystem::Replace(const std::string& from, const std::string& to) {
 
 void FakeFileSystem::Remove(const std::string& path) {
     calls_.push_back("Remove(" + path + ")");
-    if (open_.count(path) != 0) ADD_FAILURE() << "remove of an open file: " << path;
+    if (open_.count(path) != 0) ReportBreach("remove of an open file: " + path);
     files_.erase(path);
 }
 

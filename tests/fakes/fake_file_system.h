@@ -1,7 +1,8 @@
-// FakeFileSystem: an in-memory FileSystem with fault injection at every call. Files are
-// path -> bytes; directories are a set of paths. Records every call in order. Strict:
-// writing to a closed file, closing twice, replacing from an open file or leaving a file
-// open fails the test.
+// FakeFileSystem: an in-memory FileSystem with fault injection at every call, for the unit
+// tests and the fuzz targets alike. Files are path -> bytes; directories are a set of
+// paths. Records every call in order. Strict: writing to a closed file, closing twice,
+// replacing or removing an open file, or leaving a file open is reported through
+// ReportBreach (fakes/breach.h).
 #pragma once
 
 #include <functional>

@@ -3,19 +3,31 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/ascii.h"
 #include "base/exceptions.h"
 #include "fuzz_check.h"
+#include "support/reference_parser.h"
 
 namespace kestrune::fuzz {
 namespace {
 
-// Beyond this many lines the reads are checked on a sample, to keep one input cheap.
-constexpr std::int32_t kFullWalkLines = 256;
+// Reads by name walk every line, so their count sets the cost of an input: beyond this
+// many lines they are checked on an even sample (and the last line), as are reads by
+// index beyond twice as many, and the name keys on the first few names. The list's
+// indexes themselves are held to a walk line by line in string_list_test.
+constexpr std::size_t kSampledLines = 16;
+constexpr std::size_t kKeyedNames = 12;
+
+// Steps through count items so that at most about sample of them are visited.
+std::size_t SampleStep(std::size_t count, std::size_t sample) {
+    return count <= sample ? 1 : (count + sample - 1) / sample;
+}
 
 bool HasSingleByteSeparator(const std::string& text, const CodePage& codePage) {
-    return ModelPathFileName(text, codePage) != text;
+    return ReferencePathFileName(text, codePage) != text;
 }
 
 void CheckFile(const TTessock& upload, const CodePage& codePage) {
@@ -46,19 +58,21 @@ void CheckFile(const TTessock& upload, const CodePage& codePage) {
     }
 }
 
-ModelRead ActualByIndex(const TTessock& upload, std::int64_t index) {
+ReferenceRead ActualByIndex(const TTessock& upload, std::int64_t index) {
     try {
-        return {ModelRead::Value, upload.FormVariableByIndex(static_cast<std::int32_t>(index))};
+        return {ReferenceRead::Value, upload.FormVariableByIndex(static_cast<std::int32_t>(index))};
     } catch (const EUploadError& error) {
-        return {ModelRead::UploadError, error.Message()};
+        return {ReferenceRead::UploadError, error.Message()};
     } catch (const EListError& error) {
-        return {ModelRead::ListError, error.Message()};
+        return {ReferenceRead::ListError, error.Message()};
     }
 }
 
-std::vector<std::int64_t> IndexesToRead(std::int32_t count) {
-    std::vector<std::int64_t> indexes{-1, count, count + 1, INT32_MIN, INT32_MAX};
-    const std::int32_t step = count <= kFullWalkLines ? 1 : count / (kFullWalkLines / 2);
+std::vector<std::int64_t> IndexesToRead(std::int32_t count, bool alsoOutside) {
+    std::vector<std::int64_t> indexes;
+    if (alsoOutside) indexes = {-1, count};
+    const auto step =
+        static_cast<std::int32_t>(SampleStep(static_cast<std::size_t>(count), 2 * kSampledLines));
     for (std::int32_t i = 0; i < count; i += step) indexes.push_back(i);
     if (count > 0) indexes.push_back(count - 1);
     return indexes;
@@ -68,25 +82,29 @@ std::set<std::string> NamesToRead(const std::vector<std::string>& lines, const C
     std::set<std::string> names{
         "",     "a",        "A",       "name", "NAME", "file", "upload", "=", std::string(1, '\0'),
         "\xE9", "\x81\x5C", "\x82\x60"};
-    const std::size_t step = lines.size() <= kFullWalkLines ? 1 : lines.size() / (kFullWalkLines / 2);
-    for (std::size_t i = 0; i < lines.size(); i += step) {
-        const std::string name(ModelNameOf(lines[i], codePage).text);
+    const auto add = [&](const std::string& line) {
+        const std::string name(ReferenceNameOf(line, codePage).text);
         names.insert(name);
-        names.insert(ModelAsciiUpper(name));
-    }
+        names.insert(AsciiUpperCase(name));
+    };
+    const std::size_t step = SampleStep(lines.size(), kSampledLines);
+    for (std::size_t i = 0; i < lines.size(); i += step) add(lines[i]);
+    if (!lines.empty()) add(lines.back());
     return names;
 }
 
 // The list finds names through NameKey; the rules speak of NamesEqual. They must agree.
 void CheckNameKeys(const std::vector<std::string>& lines, const CodePage& codePage) {
     std::vector<std::string> names;
-    for (std::size_t i = 0; i < lines.size() && names.size() < 48; ++i) {
-        names.emplace_back(ModelNameOf(lines[i], codePage).text);
-        names.push_back(ModelAsciiUpper(names.back()));
+    for (std::size_t i = 0; i < lines.size() && names.size() < kKeyedNames; ++i) {
+        names.emplace_back(ReferenceNameOf(lines[i], codePage).text);
+        names.push_back(AsciiUpperCase(names.back()));
     }
-    for (const std::string& a : names) {
-        for (const std::string& b : names) {
-            FUZZ_CHECK(codePage.NamesEqual(a, b) == (codePage.NameKey(a) == codePage.NameKey(b)),
+    std::vector<std::string> keys;
+    for (const std::string& name : names) keys.push_back(codePage.NameKey(name));
+    for (std::size_t a = 0; a < names.size(); ++a) {
+        for (std::size_t b = 0; b < names.size(); ++b) {
+            FUZZ_CHECK(codePage.NamesEqual(names[a], names[b]) == (keys[a] == keys[b]),
                        "NameKey and NamesEqual disagree");
         }
     }
@@ -94,48 +112,51 @@ void CheckNameKeys(const std::vector<std::string>& lines, const CodePage& codePa
 
 }  // namespace
 
-void CheckObject(const TTessock& upload, const CodePage& codePage) {
+void CheckObject(const TTessock& upload, const CodePage& codePage, bool alsoOutside) {
     CheckFile(upload, codePage);
     const TStringList& list = upload.FieldList();
     const std::int32_t count = upload.FormVariableCount();
     FUZZ_CHECK(count == list.Count(), "FormVariableCount is not the number of lines");
     std::vector<std::string> lines;
     for (std::int32_t i = 0; i < count; ++i) lines.push_back(list.Line(i));
+    CheckNameKeys(lines, codePage);
 
-    ModelReads model(lines, codePage);
-    for (std::int64_t index : IndexesToRead(count)) {
-        FUZZ_CHECK(ActualByIndex(upload, index) == model.FormVariableByIndex(index),
+    const std::set<std::string> names = NamesToRead(lines, codePage);
+    ReferenceReads reference(std::move(lines), codePage);
+    for (std::int64_t index : IndexesToRead(count, alsoOutside)) {
+        FUZZ_CHECK(ActualByIndex(upload, index) == reference.FormVariableByIndex(index),
                    "FormVariableByIndex differs from a plain walk of the list");
     }
-    for (const std::string& name : NamesToRead(lines, codePage)) {
-        FUZZ_CHECK(upload.FormVariable(name) == model.FormVariable(name),
+    for (const std::string& name : names) {
+        FUZZ_CHECK(upload.FormVariable(name) == reference.FormVariable(name),
                    "FormVariable differs from a plain walk of the list");
     }
-    CheckNameKeys(lines, codePage);
     FUZZ_CHECK(TTessock::Version().rfind("Kestrune 1.0.1.0", 0) == 0, "Version banner");
 }
 
-void CheckAgainstModel(const TTessock& upload, const ModelUpload& model) {
+void CheckAgainstReference(const TTessock& upload, const ParseOutcome& reference) {
     const TStringList& list = upload.FieldList();
-    FUZZ_CHECK(static_cast<std::size_t>(list.Count()) == model.lines.size(),
+    FUZZ_CHECK(static_cast<std::size_t>(list.Count()) == reference.lines.size(),
                "FormVariableCount is not the number of recorded parts");
     for (std::int32_t i = 0; i < list.Count(); ++i) {
-        FUZZ_CHECK(list.Line(i) == model.lines[static_cast<std::size_t>(i)], "a list line differs");
+        FUZZ_CHECK(list.Line(i) == reference.lines[static_cast<std::size_t>(i)], "a list line differs");
     }
-    FUZZ_CHECK(upload.FileBytes().empty() != model.stored, "a file was stored or not against the rules");
-    CheckFileAgainstModel(upload, model);
+    FUZZ_CHECK(upload.FileBytes().empty() == reference.fileData.empty(),
+               "a file was stored or not against the rules");
+    CheckFileAgainstReference(upload, reference);
 }
 
-void CheckFileAgainstModel(const TTessock& upload, const ModelUpload& model) {
+void CheckFileAgainstReference(const TTessock& upload, const ParseOutcome& reference) {
     const std::string_view file = upload.FileBytes();
     if (file.empty()) return;
-    FUZZ_CHECK(model.stored, "a file was stored against the rules");
-    FUZZ_CHECK(file.data() == upload.Body().View().data() + model.fileOffset && file.size() == model.fileSize,
+    FUZZ_CHECK(!reference.fileData.empty(), "a file was stored against the rules");
+    FUZZ_CHECK(file.data() == upload.Body().View().data() + reference.fileOffset &&
+                   file.size() == reference.fileData.size(),
                "the stored file is another stretch of the body");
-    FUZZ_CHECK(upload.Filename() == model.fileName, "Filename differs");
-    FUZZ_CHECK(upload.FileExtension() == model.fileExt, "FileExtension differs");
-    FUZZ_CHECK(upload.FileNameNoExtension() == model.baseName, "FileNameNoExtension differs");
-    FUZZ_CHECK(upload.ContentType() == model.contentType, "ContentType differs");
+    FUZZ_CHECK(upload.Filename() == reference.fileName, "Filename differs");
+    FUZZ_CHECK(upload.FileExtension() == reference.fileExt, "FileExtension differs");
+    FUZZ_CHECK(upload.FileNameNoExtension() == reference.baseName, "FileNameNoExtension differs");
+    FUZZ_CHECK(upload.ContentType() == reference.contentType, "ContentType differs");
 }
 
 }  // namespace kestrune::fuzz

@@ -9,10 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "fakes/dbcs_code_page.h"
-#include "fakes/fake_file_system.h"
-#include "hardening_upload.h"
 #include "host/posix/single_byte_code_page.h"
 #include "support/body_builder.h"
+#include "support/upload_fixture.h"
 
 namespace kestrune::testing {
 namespace {
@@ -219,9 +218,8 @@ TEST(BadInput, EachClassHasItsExactOutcome) {
     }
     for (const BadInput& input : cases) {
         SCOPED_TRACE(input.label);
-        FakeFileSystem files;
-        HostedUpload upload(input.body(), *input.codePage, files);
-        const TTessock& object = upload.object;
+        Upload upload(input.body(), *input.codePage);
+        const TTessock& object = upload.Receive();
         const Expected& expected = input.expected;
         EXPECT_EQ(upload.host.Output(), "");
         ExpectLines(object.FieldList(), expected.lines);
@@ -235,7 +233,7 @@ TEST(BadInput, EachClassHasItsExactOutcome) {
             EXPECT_EQ(object.FormVariable(name), value)
                 << "FormVariable of a " << name.size() << "-byte name";
         }
-        EXPECT_TRUE(files.Calls().empty());
+        EXPECT_TRUE(upload.files.Calls().empty());
     }
 }
 

@@ -14,11 +14,11 @@
 
 #include "base/exceptions.h"
 #include "fakes/dbcs_code_page.h"
-#include "hardening_upload.h"
 #include "host/posix/posix_file_system.h"
 #include "host/posix/single_byte_code_page.h"
 #include "support/body_builder.h"
 #include "support/expect_throw_msg.h"
+#include "support/upload_fixture.h"
 
 namespace kestrune::testing {
 namespace {
@@ -90,8 +90,8 @@ TEST(HostileNames, SavesStayInTheFolderOrAreRefused) {
             PosixFileSystem files;
             const std::string body =
                 BodyBuilder().File("f", name.sent, "application/octet-stream", "data").Close().Build();
-            HostedUpload upload(body, *name.codePage, files);
-            TTessock& object = upload.object;
+            Upload upload(body, *name.codePage, &files);
+            TTessock& object = upload.Receive();
             ASSERT_EQ(object.FileSize(), 4);
             object.SetOverwriteMode(mode);
             const std::string target = folder.string() + "/" + object.Filename();

@@ -7,12 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "base/exceptions.h"
-#include "fakes/fake_file_system.h"
-#include "fakes/scripted_host.h"
-#include "host/posix/single_byte_code_page.h"
 #include "support/body_builder.h"
 #include "support/expect_throw_msg.h"
-#include "upload/tessock.h"
+#include "support/upload_fixture.h"
 
 namespace kestrune::testing {
 namespace {
@@ -38,14 +35,12 @@ TEST(IntakeLimits, ClaimedSizesEndCleanlyAndLeaveAUsableObject) {
     };
     for (const ClaimedSize& claim : cases) {
         SCOPED_TRACE(claim.label);
-        SingleByteCodePage codePage;
-        FakeFileSystem files;
-        ScriptedHost host(body);
-        host.SetTotalBytes(claim.total);
-        TTessock object(host, codePage, files);
-        ASSERT_NO_THROW(object.Initialize());
-        EXPECT_EQ(host.Calls(), claim.calls);
-        EXPECT_EQ(host.Output(), claim.output);
+        Upload upload(body);
+        upload.host.SetTotalBytes(claim.total);
+        ASSERT_NO_THROW(upload.Receive());
+        TTessock& object = upload.object;
+        EXPECT_EQ(upload.host.Calls(), claim.calls);
+        EXPECT_EQ(upload.host.Output(), claim.output);
         EXPECT_EQ(object.FormVariableCount(), 0);
         EXPECT_EQ(object.FormVariable("f"), "");
         EXPECT_THROW_MSG(object.FormVariableByIndex(0), EUploadError, "Index out of range.");
@@ -53,7 +48,7 @@ TEST(IntakeLimits, ClaimedSizesEndCleanlyAndLeaveAUsableObject) {
         EXPECT_EQ(object.FileSize(), 0);
         EXPECT_EQ(object.Filename(), "");
         EXPECT_THROW_MSG(object.SaveFile("up/a.txt"), EUploadError, "Error. No file received.");
-        EXPECT_TRUE(files.Files().empty());
+        EXPECT_TRUE(upload.files.Files().empty());
     }
 }
 

@@ -1,18 +1,15 @@
-#include <optional>
 #include <random>
 
 #include <gtest/gtest.h>
 
 #include "fakes/dbcs_code_page.h"
-#include "fakes/fake_file_system.h"
-#include "host/posix/single_byte_code_page.h"
-#include "members/member_fixture.h"
+#include "support/upload_fixture.h"
 #include "support/expect_throw_msg.h"
+#include "support/reference_parser.h"
 
 namespace kestrune::testing {
 namespace {
 
-using Upload = Member<FakeFileSystem, SingleByteCodePage>;
 using namespace std::string_literals;
 
 TEST(FormFields, ByName) {
@@ -46,6 +43,7 @@ TEST(FormFields, ByName) {
     for (const auto& c : cases) {
         SCOPED_TRACE("query [" + c.query + "] over " + std::to_string(c.lines.size()) + " lines");
         Upload upload(LinesBody(c.lines));
+        upload.Receive();
         ASSERT_EQ(static_cast<std::int32_t>(c.lines.size()), upload.object.FormVariableCount());
         EXPECT_EQ(c.expected, upload.object.FormVariable(c.query));
     }
@@ -53,11 +51,13 @@ TEST(FormFields, ByName) {
 
 TEST(FormFields, ByIndex) {
     Upload empty(LinesBody({}));
+    empty.Receive();
     EXPECT_EQ(0, empty.object.FormVariableCount());
     EXPECT_THROW_MSG(empty.object.FormVariableByIndex(0), EUploadError, "Index out of range.");
     EXPECT_THROW_MSG(empty.object.FormVariableByIndex(-1), EListError, "List index out of bounds (-1)");
 
     Upload three(LinesBody({"a=1", "b=2", "c=3=4"}));
+    three.Receive();
     struct Case {
         std::int32_t index;
         std::string expected;
@@ -73,48 +73,9 @@ TEST(FormFields, ByIndex) {
                      "List index out of bounds (-2147483648)");
 
     Upload repeated(LinesBody({"a=1", "A=2"}));
+    repeated.Receive();
     EXPECT_EQ("1", repeated.object.FormVariableByIndex(1));  // by the line's name, not its text
 }
-
-// The lookups as a walk over every line, written from the rules, not from the list.
-struct ReferenceWalk {
-    const CodePage& codePage;
-    const TStringList& list;
-
-    // Text before the first "=", stepping over double-byte characters; none past a NUL.
-    std::optional<std::string> NameOf(const std::string& line) const {
-        for (std::size_t i = 0; i < line.size(); ++i) {
-            if (line[i] == '\0') return std::nullopt;
-            if (line[i] == '=') return line.substr(0, i);
-            if (codePage.IsLeadByte(static_cast<unsigned char>(line[i]))) ++i;
-        }
-        return std::nullopt;
-    }
-    static std::string Upper(std::string text) {
-        for (char& c : text) {
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        }
-        return text;
-    }
-    std::string ValueOf(const std::string& name) const {
-        for (std::int32_t i = 0; i < list.Count(); ++i) {
-            const auto lineName = NameOf(list.Line(i));
-            if (lineName && codePage.NamesEqual(*lineName, name)) {
-                return name.size() + 1 <= list.Line(i).size() ? list.Line(i).substr(name.size() + 1) : "";
-            }
-        }
-        return "";
-    }
-    std::string FormVariable(const std::string& query) const {
-        std::string result;
-        for (std::int32_t i = 0; i < list.Count(); ++i) {
-            const std::string name = NameOf(list.Line(i)).value_or("");
-            if (Upper(name) == Upper(query)) result = ValueOf(name);
-        }
-        return result;
-    }
-    std::string ByIndex(std::int32_t index) const { return ValueOf(NameOf(list.Line(index)).value_or("")); }
-};
 
 template <typename CodePageType>
 void CompareWithWalk(const std::vector<std::string>& atoms, unsigned seed) {
@@ -129,8 +90,10 @@ void CompareWithWalk(const std::vector<std::string>& atoms, unsigned seed) {
             names.push_back(name);
             lines.push_back(name + "=v" + std::to_string(i));
         }
-        Member<FakeFileSystem, CodePageType> upload(LinesBody(lines));
-        const ReferenceWalk walk{upload.codePage, upload.object.FieldList()};
+        const CodePageType codePage{};
+        Upload upload(LinesBody(lines), codePage);
+        upload.Receive();
+        ReferenceReads walk(lines, codePage);
         SCOPED_TRACE("seed " + std::to_string(seed) + " round " + std::to_string(round));
         ASSERT_EQ(count, upload.object.FormVariableCount());
         names.insert(names.end(), atoms.begin(), atoms.end());
@@ -139,7 +102,7 @@ void CompareWithWalk(const std::vector<std::string>& atoms, unsigned seed) {
             EXPECT_EQ(walk.FormVariable(query), upload.object.FormVariable(query)) << "[" << query << "]";
         }
         for (std::int32_t i = 0; i < count; ++i)
-            EXPECT_EQ(walk.ByIndex(i), upload.object.FormVariableByIndex(i));
+            EXPECT_EQ(walk.FormVariableByIndex(i).text, upload.object.FormVariableByIndex(i));
     }
 }
 

@@ -1,15 +1,12 @@
 // SaveFile through the in-memory file system: faults at every step of a save.
 #include <gtest/gtest.h>
 
-#include "fakes/fake_file_system.h"
-#include "host/posix/single_byte_code_page.h"
-#include "members/member_fixture.h"
+#include "support/upload_fixture.h"
 #include "support/expect_throw_msg.h"
 
 namespace kestrune::testing {
 namespace {
 
-using Upload = Member<FakeFileSystem, SingleByteCodePage>;
 const std::string kSaveError = "Error saving file. Check the user permissions.";
 
 // A name of one fixed length in the target's folder, whatever the target's name.
@@ -28,6 +25,7 @@ TEST(SaveFileFaults, ReplaceGoesThroughATemporaryFileBesideTheTarget) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
         Upload upload(FileBody("a.txt", "new"));
+        upload.Receive();
         upload.files.AddFile(c.target, "old");
         upload.object.SaveFile(c.target);
         const auto& calls = upload.files.Calls();
@@ -47,6 +45,7 @@ TEST(SaveFileFaults, ReplaceGoesThroughATemporaryFileBesideTheTarget) {
 // appears just before is replaced all the same.
 TEST(SaveFileFaults, ReplaceCreatesAnAbsentTargetInPlace) {
     Upload upload(FileBody("a.txt", "new"));
+    upload.Receive();
     upload.object.SaveFile("d/t.txt");
     EXPECT_EQ((std::vector<std::string>{"IsFile(d/t.txt)", "CreateNew(d/t.txt)", "Write(d/t.txt,3)",
                                         "Close(d/t.txt)"}),
@@ -54,6 +53,7 @@ TEST(SaveFileFaults, ReplaceCreatesAnAbsentTargetInPlace) {
     EXPECT_EQ((std::map<std::string, std::string>{{"d/t.txt", "new"}}), upload.files.Files());
 
     Upload raced(FileBody("a.txt", "new"));
+    raced.Receive();
     raced.files.AppearBeforeCreate([](const std::string& path) { return path == "t.txt"; });
     raced.object.SaveFile("t.txt");
     EXPECT_EQ((std::map<std::string, std::string>{{"t.txt", "new"}}), raced.files.Files());
@@ -75,6 +75,7 @@ TEST(SaveFileFaults, AFailingStepLeavesNoPartialFileAndTheOldTargetIntact) {
         for (const int mode : {0, 1, 2}) {
             SCOPED_TRACE(std::string(c.label) + ", mode " + std::to_string(mode));
             Upload upload(FileBody("a.txt", "new contents"));
+            upload.Receive();
             upload.object.SetOverwriteMode(mode);
             upload.files.AddFile("t.txt", "old");
             c.inject(upload.files);
@@ -95,12 +96,14 @@ TEST(SaveFileFaults, AFailingStepLeavesNoPartialFileAndTheOldTargetIntact) {
 
 TEST(SaveFileFaults, AFileAppearingBeforeTheCreateIsNeverReplaced) {
     Upload keep(FileBody("a.txt", "mine"));
+    keep.Receive();
     keep.object.SetOverwriteMode(1);
     keep.files.AppearBeforeCreate([](const std::string& path) { return path == "t.txt"; });
     keep.object.SaveFile("t.txt");
     EXPECT_EQ((std::map<std::string, std::string>{{"t.txt", "intruder"}}), keep.files.Files());
 
     Upload number(FileBody("a.txt", "mine"));
+    number.Receive();
     number.object.SetOverwriteMode(2);
     number.files.AppearBeforeCreate(
         [](const std::string& path) { return path == "t.txt" || path == "t~1.txt"; });
@@ -119,6 +122,7 @@ TEST(SaveFileFaults, AFileAppearingBeforeTheCreateIsNeverReplaced) {
 
 TEST(SaveFileFaults, ATemporaryNameTakenMeanwhileIsSkipped) {
     Upload upload(FileBody("a.txt", "mine"));
+    upload.Receive();
     upload.files.AddFile("t.txt", "old");
     int appeared = 0;
     upload.files.AppearBeforeCreate(
@@ -130,6 +134,7 @@ TEST(SaveFileFaults, ATemporaryNameTakenMeanwhileIsSkipped) {
 
 TEST(SaveFileFaults, NumberingEndsAtACandidateThatCannotBeCreated) {
     Upload upload(FileBody("a.txt", "mine"));
+    upload.Receive();
     upload.object.SetOverwriteMode(2);
     upload.object.SetOverwriteChr("*");
     upload.files.AddFile("p.jpg", "old");

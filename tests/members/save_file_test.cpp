@@ -11,15 +11,13 @@
 #include <gtest/gtest.h>
 
 #include "host/posix/posix_file_system.h"
-#include "host/posix/single_byte_code_page.h"
-#include "members/member_fixture.h"
+#include "support/upload_fixture.h"
 #include "support/expect_throw_msg.h"
 
 namespace kestrune::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using Upload = Member<PosixFileSystem, SingleByteCodePage>;
 using namespace std::string_literals;
 
 const std::string kSaveError = "Error saving file. Check the user permissions.";
@@ -31,6 +29,7 @@ protected:
         char pattern[] = "/tmp/kestrune-save-XXXXXX";
         ASSERT_NE(nullptr, ::mkdtemp(pattern));
         dir_ = pattern;
+        upload_.Receive();
     }
     void TearDown() override {
         for (const auto& entry : fs::recursive_directory_iterator(dir_)) {
@@ -53,7 +52,8 @@ protected:
     }
 
     std::string dir_;
-    Upload upload_{FileBody("photo.jpg", kContent)};
+    PosixFileSystem disk_;
+    Upload upload_{FileBody("photo.jpg", kContent), SingleByte(), &disk_};
 };
 
 TEST_F(SaveFileOnDisk, ReplaceWritesAndReplacesWithoutLeftovers) {
@@ -209,6 +209,7 @@ TEST_F(SaveFileOnDisk, NoFileReceived) {
     Put("there.txt", "x");
     for (const auto& body : {LinesBody({"a=b"}), FileBody("empty.txt", "")}) {
         Upload empty(body);
+        empty.Receive();
         for (const int mode : {0, 1, 2}) {
             SCOPED_TRACE(mode);
             empty.object.SetOverwriteMode(mode);

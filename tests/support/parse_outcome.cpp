@@ -27,9 +27,9 @@ void PrintBytes(std::ostream& out, std::string_view bytes) {
 }  // namespace
 
 bool ParseOutcome::operator==(const ParseOutcome& other) const {
-    return lines == other.lines && fileData == other.fileData && fileName == other.fileName &&
-           fileExt == other.fileExt && baseName == other.baseName && contentType == other.contentType &&
-           clientChecks == other.clientChecks;
+    return lines == other.lines && fileData == other.fileData && fileOffset == other.fileOffset &&
+           fileName == other.fileName && fileExt == other.fileExt && baseName == other.baseName &&
+           contentType == other.contentType && clientChecks == other.clientChecks;
 }
 
 std::ostream& operator<<(std::ostream& out, const ParseOutcome& outcome) {
@@ -40,6 +40,7 @@ std::ostream& operator<<(std::ostream& out, const ParseOutcome& outcome) {
     }
     out << "], file: ";
     PrintBytes(out, outcome.fileData);
+    out << " at " << outcome.fileOffset;
     out << ", name: ";
     PrintBytes(out, outcome.fileName);
     out << ", ext: ";
@@ -67,6 +68,8 @@ ParseOutcome ParseWithParser(std::string_view body, const CodePage& codePage, in
         EXPECT_LE(file.FileData.data() + file.FileData.size(), buffer.View().data() + buffer.View().size());
     }
     outcome.fileData = std::string(file.FileData);
+    if (!file.FileData.empty())
+        outcome.fileOffset = static_cast<std::size_t>(file.FileData.data() - buffer.View().data());
     outcome.fileName = file.FileNameText;
     outcome.fileExt = file.FileExtText;
     outcome.baseName = file.BaseNameText;

@@ -2,6 +2,7 @@
 // get it from ParseMultipart with the body placed in a GuardedBuffer.
 #pragma once
 
+#include <cstddef>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@ namespace kestrune {
 struct ParseOutcome {
     std::vector<std::string> lines;
     std::string fileData;
+    std::size_t fileOffset = 0;  // where fileData starts in the body (0 without a file)
     std::string fileName;
     std::string fileExt;
     std::string baseName;

@@ -1,93 +1,200 @@
 #include "support/reference_parser.h"
 
-#include <optional>
-#include <string>
+#include <algorithm>
+#include <unordered_map>
+
+#include "base/ascii.h"
 
 namespace kestrune {
 namespace {
 
-int ReadLineByBytes(std::string_view body, int start, std::string& line) {
-    line.clear();
-    const int size = static_cast<int>(body.size());
-    if (start >= size) return 0;
-    int count = 0;
-    for (;;) {
-        char byte = body[static_cast<std::size_t>(start + count)];
-        ++count;
-        if (byte != '\r' && byte != '\n') line += byte;
-        if (byte == '\n' || start + count >= size) return count;
+struct Line {
+    std::string text;
+    std::size_t consumed = 0;
+};
+
+// The line at start: CRs dropped, up to and without the first LF, and the bytes it used.
+// The bytes between CRs go over in runs, so that a long line costs one copy.
+Line ReadLineAt(std::string_view body, std::size_t start) {
+    Line line;
+    if (start >= body.size()) return line;
+    const std::size_t end = std::min(body.find('\n', start), body.size());
+    line.consumed = end - start + (end < body.size() ? 1 : 0);
+    line.text.reserve(end - start);
+    for (std::size_t run = start; run < end;) {
+        const std::size_t cr = std::min(body.find('\r', run), end);
+        line.text.append(body.substr(run, cr - run));
+        run = cr + 1;
     }
+    return line;
 }
 
-bool IsTrailByte(std::string_view text, std::size_t index, const CodePage& codePage) {
-    std::size_t i = 0;
-    while (i < index) {
-        if (codePage.IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
-            text[i + 1] != '\0') {
-            if (i + 1 == index) return true;
+bool Swallows(std::string_view text, std::size_t i, const CodePage& codePage) {
+    return codePage.IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
+           text[i + 1] != '\0';
+}
+
+// Calls visit(offset) for each single-byte character of text, in order.
+template <typename Visit>
+void ForEachSingleByte(std::string_view text, const CodePage& codePage, Visit visit) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (Swallows(text, i, codePage)) {
             i += 2;
         } else {
-            ++i;
+            visit(i++);
         }
     }
-    return false;
 }
 
-// The rightmost byte of path that is one of marks and counts (no NUL, no trail byte).
-std::optional<std::size_t> RightmostOf(const std::string& path, std::string_view marks,
-                                       const CodePage& codePage) {
-    for (std::size_t i = path.size(); i-- > 0;) {
-        if (path[i] != '\0' && marks.find(path[i]) != std::string_view::npos &&
-            !IsTrailByte(path, i, codePage))
-            return i;
-    }
-    return std::nullopt;
+bool IsSeparator(char byte) { return byte == '\\' || byte == '/' || byte == ':'; }
+
+std::string After(std::string_view text, std::size_t count) {
+    return count >= text.size() ? std::string() : std::string(text.substr(count));
 }
 
-std::optional<std::string> NameOfLine(const std::string& line, const CodePage& codePage) {
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        if (line[i] == '\0') return std::nullopt;
-        if (line[i] == '=') return line.substr(0, i);
-        if (codePage.IsLeadByte(static_cast<unsigned char>(line[i]))) {
-            if (i + 1 < line.size() && line[i + 1] == '\0') return std::nullopt;
-            ++i;
+std::string PathExtension(std::string_view path, const CodePage& codePage) {
+    std::size_t dot = path.size();
+    ForEachSingleByte(path, codePage, [&](std::size_t i) {
+        if (IsSeparator(path[i])) dot = path.size();
+        if (path[i] == '.') dot = i;
+    });
+    return std::string(path.substr(dot));
+}
+
+struct Part {
+    std::string header1, header2, header3;
+    std::string fieldName, fileName, value;
+};
+
+class Parser {
+public:
+    Parser(std::string_view body, const CodePage& codePage, int connectedChecks)
+        : body_(body), codePage_(codePage), connectedChecks_(connectedChecks) {}
+
+    ParseOutcome Run() {
+        boundary_ = ReadLineAt(body_, 0).text;
+        while (!done_) {
+            ++outcome_.clientChecks;
+            if (connectedChecks_ >= 0 && outcome_.clientChecks > connectedChecks_) break;
+            Cycle();
         }
+        return std::move(outcome_);
     }
-    return std::nullopt;
-}
 
-void StoreFile(ParseOutcome& out, std::string_view data, const std::string& second,
-               const std::string& fileName, const CodePage& codePage) {
-    out.fileData = std::string(data);
-    std::size_t type = second.find("Content-Type:");
-    out.contentType = type + 14 <= second.size() ? second.substr(type + 14) : "";
-    auto separator = RightmostOf(fileName, "\\:/", codePage);
-    out.fileName = separator ? fileName.substr(*separator + 1) : fileName;
-    auto mark = RightmostOf(out.fileName, ".\\:/", codePage);
-    out.fileExt = mark && out.fileName[*mark] == '.' ? out.fileName.substr(*mark + 1) : "";
-    bool hasExt = !out.fileExt.empty();
-    out.baseName =
-        hasExt ? out.fileName.substr(0, out.fileName.size() - out.fileExt.size() - 1) : out.fileName;
-}
-
-void Record(ParseOutcome& out, const std::string& fieldName, const std::string& fileName,
-            const std::string& value, const CodePage& codePage) {
-    if (!fileName.empty()) {
-        out.lines.push_back(fieldName + "=" + fileName);
-        return;
+private:
+    std::string Next() {
+        Line line = ReadLineAt(body_, offset_);
+        offset_ += line.consumed;
+        return line.text;
     }
-    for (std::string& line : out.lines) {
-        auto name = NameOfLine(line, codePage);
-        if (name && codePage.NamesEqual(*name, fieldName)) {
-            std::string earlier = line.size() > fieldName.size() ? line.substr(fieldName.size() + 1) : "";
-            line = fieldName + "=" + earlier + ", " + value;
+
+    void Cycle() {
+        std::string line = Next();
+        if (offset_ >= body_.size()) done_ = true;
+        if (line != boundary_) return;
+        Part part;
+        part.header1 = Next();
+        part.header2 = Next();
+        part.header3 = Next();
+        if (offset_ >= body_.size()) {
+            done_ = true;
             return;
         }
+        TakeNames(part);
+        if (part.header2.find("Content-Type:") != std::string::npos) {
+            FilePart(part);
+        } else {
+            OrdinaryField(part);
+        }
+        Record(part);
     }
-    out.lines.push_back(fieldName + "=" + value);
-}
+
+    static void TakeNames(Part& part) {
+        std::string rest = part.header1;
+        std::size_t at = rest.find("name=\"");
+        if (at == std::string::npos) return;
+        rest.erase(0, at + 6);
+        std::size_t quote = rest.find('"');
+        if (quote != std::string::npos) {
+            part.fieldName = rest.substr(0, quote);
+            rest.erase(0, quote + 1);
+        }
+        at = rest.find("filename=\"");
+        if (at == std::string::npos) return;
+        rest.erase(0, at + 10);
+        quote = rest.find('"');
+        if (quote != std::string::npos) part.fileName = rest.substr(0, quote);
+    }
+
+    void FilePart(const Part& part) {
+        if (!part.header3.empty()) {
+            for (;;) {
+                std::string line = Next();
+                if (offset_ >= body_.size()) done_ = true;
+                if (line.empty()) break;
+            }
+        }
+        const std::size_t dataStart = offset_;
+        const long found = ReferenceScan(body_, static_cast<long>(dataStart), boundary_);
+        if (found < 0) return;
+        const auto start = static_cast<std::size_t>(found);
+        offset_ = start - 1;
+        if (start >= dataStart + 3 && !stored_) Store(part, dataStart, start - 2 - dataStart);
+    }
+
+    void Store(const Part& part, std::size_t start, std::size_t size) {
+        stored_ = true;
+        outcome_.fileOffset = start;
+        outcome_.fileData = std::string(body_.substr(start, size));
+        outcome_.contentType = After(part.header2, part.header2.find("Content-Type:") + 14);
+        outcome_.fileName = ReferencePathFileName(part.fileName, codePage_);
+        outcome_.fileExt = After(PathExtension(outcome_.fileName, codePage_), 1);
+        outcome_.baseName =
+            outcome_.fileExt.empty()
+                ? outcome_.fileName
+                : outcome_.fileName.substr(0, outcome_.fileName.size() - outcome_.fileExt.size() - 1);
+    }
+
+    void OrdinaryField(Part& part) {
+        part.value = part.header3;
+        for (;;) {
+            Line line = ReadLineAt(body_, offset_);
+            if (line.text == boundary_ || offset_ + line.consumed >= body_.size()) return;
+            part.value += "\r\n" + line.text;
+            offset_ += line.consumed;
+        }
+    }
+
+    void Record(const Part& part) {
+        std::vector<std::string>& lines = outcome_.lines;
+        const auto first =
+            part.fileName.empty() ? firstByKey_.find(codePage_.NameKey(part.fieldName)) : firstByKey_.end();
+        if (first == firstByKey_.end()) {
+            lines.push_back(part.fieldName + "=" + (part.fileName.empty() ? part.value : part.fileName));
+            const ReferenceName name = ReferenceNameOf(lines.back(), codePage_);
+            if (name.hasEquals) firstByKey_.emplace(codePage_.NameKey(name.text), lines.size() - 1);
+            return;
+        }
+        std::string& line = lines[first->second];
+        line = part.fieldName + "=" + After(line, part.fieldName.size() + 1) + ", " + part.value;
+    }
+
+    std::string_view body_;
+    const CodePage& codePage_;
+    const int connectedChecks_;
+    std::string boundary_;
+    std::size_t offset_ = 0;
+    bool done_ = false;
+    bool stored_ = false;
+    ParseOutcome outcome_;
+    std::unordered_map<std::string, std::size_t> firstByKey_;
+};
 
 }  // namespace
+
+ParseOutcome ReferenceParse(std::string_view body, const CodePage& codePage, int connectedChecks) {
+    return Parser(body, codePage, connectedChecks).Run();
+}
 
 long ReferenceScan(std::string_view body, long start, std::string_view boundaryLine) {
     const long length = static_cast<long>(boundaryLine.size());
@@ -103,75 +210,62 @@ long ReferenceScan(std::string_view body, long start, std::string_view boundaryL
     return -1;
 }
 
-ParseOutcome ReferenceParse(std::string_view body, const CodePage& codePage, int connectedChecks) {
-    ParseOutcome out;
-    const int size = static_cast<int>(body.size());
-    std::string boundary, line, first, second, third;
-    ReadLineByBytes(body, 0, boundary);
-    int offset = 0;
-    bool done = false;
-    bool stored = false;
-    while (!done) {
-        ++out.clientChecks;
-        if (connectedChecks >= 0 && out.clientChecks > connectedChecks) break;
-        offset += ReadLineByBytes(body, offset, line);
-        if (offset >= size) done = true;
-        if (line != boundary) continue;
-        offset += ReadLineByBytes(body, offset, first);
-        offset += ReadLineByBytes(body, offset, second);
-        offset += ReadLineByBytes(body, offset, third);
-        if (offset >= size) {
-            done = true;
-            continue;
-        }
-        std::string fieldName, fileName, value;
-        std::size_t name = first.find("name=\"");
-        if (name != std::string::npos) {
-            std::string rest = first.substr(name + 6);
-            std::size_t quote = rest.find('"');
-            if (quote != std::string::npos) {
-                fieldName = rest.substr(0, quote);
-                rest = rest.substr(quote + 1);
-            }
-            std::size_t file = rest.find("filename=\"");
-            if (file != std::string::npos) {
-                rest = rest.substr(file + 10);
-                quote = rest.find('"');
-                if (quote != std::string::npos) fileName = rest.substr(0, quote);
-            }
-        }
-        if (second.find("Content-Type:") != std::string::npos) {
-            if (!third.empty()) {
-                do {
-                    offset += ReadLineByBytes(body, offset, line);
-                    if (offset >= size) done = true;
-                } while (!line.empty());
-            }
-            const int dataStart = offset;
-            long found = ReferenceScan(body, dataStart, boundary);
-            if (found >= 0) {
-                offset = static_cast<int>(found) - 1;
-                int count = offset - dataStart - 1;
-                if (count >= 1 && !stored) {
-                    stored = true;
-                    StoreFile(
-                        out,
-                        body.substr(static_cast<std::size_t>(dataStart), static_cast<std::size_t>(count)),
-                        second, fileName, codePage);
-                }
-            }
-        } else {
-            value = third;
-            for (;;) {
-                int count = ReadLineByBytes(body, offset, line);
-                if (line == boundary || offset + count >= size) break;
-                value += "\r\n" + line;
-                offset += count;
-            }
-        }
-        Record(out, fieldName, fileName, value, codePage);
+ReferenceName ReferenceNameOf(std::string_view line, const CodePage& codePage) {
+    for (std::size_t i = 0; i < line.size();) {
+        if (line[i] == '\0') return {};
+        if (line[i] == '=') return {line.substr(0, i), true};
+        i += Swallows(line, i, codePage) ? 2 : 1;
     }
-    return out;
+    return {};
+}
+
+std::string ReferencePathFileName(std::string_view path, const CodePage& codePage) {
+    std::size_t start = 0;
+    ForEachSingleByte(path, codePage, [&](std::size_t i) {
+        if (IsSeparator(path[i])) start = i + 1;
+    });
+    return std::string(path.substr(start));
+}
+
+ReferenceReads::ReferenceReads(std::vector<std::string> lines, const CodePage& codePage)
+    : lines_(std::move(lines)), codePage_(codePage) {
+    for (const std::string& line : lines_) {
+        names_.push_back(ReferenceNameOf(line, codePage_));
+        upperNames_.push_back(AsciiUpperCase(names_.back().text));
+    }
+}
+
+std::string ReferenceReads::ValueOf(std::string_view name) {
+    auto known = values_.find(name);
+    if (known != values_.end()) return known->second;
+    std::string value;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (names_[i].hasEquals && codePage_.NamesEqual(names_[i].text, name)) {
+            value = After(lines_[i], name.size() + 1);
+            break;
+        }
+    }
+    values_.emplace(std::string(name), value);
+    return value;
+}
+
+std::string ReferenceReads::FormVariable(std::string_view name) {
+    const std::string wanted = AsciiUpperCase(name);
+    std::string result;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (upperNames_[i] == wanted) result = ValueOf(names_[i].text);
+    }
+    return result;
+}
+
+ReferenceRead ReferenceReads::FormVariableByIndex(std::int64_t index) {
+    const auto count = static_cast<std::int64_t>(lines_.size());
+    if (index > count - 1) return {ReferenceRead::UploadError, "Index out of range."};
+    if (index < 0) {
+        return {ReferenceRead::ListError, "List index out of bounds (" + std::to_string(index) + ")"};
+    }
+    return {ReferenceRead::Value,
+            ValueOf(ReferenceNameOf(lines_[static_cast<std::size_t>(index)], codePage_).text)};
 }
 
 }  // namespace kestrune

@@ -10,11 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_file_system.h"
-#include "fakes/scripted_host.h"
 #include "host/posix/single_byte_code_page.h"
 #include "multipart/multipart_parser.h"
-#include "upload/tessock.h"
+#include "support/upload_fixture.h"
 #include "upload/upload_state.h"
 
 namespace kestrune::testing {
@@ -94,14 +92,11 @@ TEST(Feeders, EveryFeederGivesWhatItsDeliveredBytesParseTo) {
         const UploadState direct = ParsedDirectly(body);
         for (const auto& feeder : kFeeders) {
             SCOPED_TRACE(label + " / " + feeder.label);
-            SingleByteCodePage codePage;
-            FakeFileSystem files;
-            ScriptedHost host(body);
-            host.SetPassCap(feeder.cap);
-            for (const auto& [pass, bytes] : feeder.passes) host.SetDelivery(pass, bytes);
-            TTessock object(host, codePage, files);
-            object.Initialize();
-            EXPECT_EQ("", host.Output());
+            Upload upload(body);
+            upload.host.SetPassCap(feeder.cap);
+            for (const auto& [pass, bytes] : feeder.passes) upload.host.SetDelivery(pass, bytes);
+            const TTessock& object = upload.Receive();
+            EXPECT_EQ("", upload.host.Output());
             const std::string buffer = DeliveredBuffer(body, feeder);
             EXPECT_EQ(buffer, std::string(object.Body().View()));
             EXPECT_EQ(ParsedDirectly(buffer), StateOf(object));

@@ -2,11 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "fakes/fake_file_system.h"
-#include "fakes/scripted_host.h"
-#include "host/posix/single_byte_code_page.h"
 #include "support/expect_throw_msg.h"
-#include "upload/tessock.h"
+#include "support/upload_fixture.h"
 #include "upload/upload_state.h"
 
 namespace kestrune::testing {
@@ -34,14 +31,6 @@ std::string Filler(std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) body[i] = static_cast<char>('a' + i % 26);
     return body;
 }
-
-struct Upload {
-    explicit Upload(std::string body) : host(std::move(body)) {}
-    SingleByteCodePage codePage;
-    FakeFileSystem files;
-    ScriptedHost host;
-    TTessock object{host, codePage, files};
-};
 
 TEST(ReadRequest, PassesFollowFromTheTotalAlone) {
     struct Case {

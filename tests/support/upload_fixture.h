@@ -1,13 +1,43 @@
-// Upload objects built the way pages get them: through intake of a body.
+// Upload: an upload object built the way a page gets one, for the unit tests, the
+// hardening tests and the fuzz targets alike. A scripted host serves the body; the code
+// page is the single-byte one and the file system the fixture's own fake unless the test
+// passes others. Intake runs at Receive(), so a test can script the host before it.
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "fakes/fake_file_system.h"
 #include "fakes/scripted_host.h"
+#include "host/posix/single_byte_code_page.h"
 #include "upload/tessock.h"
 
 namespace kestrune::testing {
+
+inline const CodePage& SingleByte() {
+    static const SingleByteCodePage codePage;
+    return codePage;
+}
+
+struct Upload {
+    explicit Upload(std::string body, const CodePage& codePage = SingleByte(),
+                    FileSystem* fileSystem = nullptr)
+        : codePage(codePage),
+          host(std::move(body)),
+          object(host, codePage, fileSystem ? *fileSystem : files) {}
+
+    // Intake, as the creation of the object on a page runs it.
+    TTessock& Receive() {
+        object.Initialize();
+        return object;
+    }
+
+    const CodePage& codePage;
+    FakeFileSystem files;  // unused when the test passed a file system of its own
+    ScriptedHost host;
+    TTessock object;
+};
 
 // A body whose form-field list is exactly lines: each line becomes a file part whose name
 // is the text before its first "=" and whose file name is the rest, with no content, so
@@ -28,14 +58,5 @@ inline std::string FileBody(const std::string& fileName, const std::string& cont
     return "--XyZ\r\nContent-Disposition: form-data; name=\"upload\"; filename=\"" + fileName +
            "\"\r\nContent-Type: application/octet-stream\r\n\r\n" + content + "\r\n--XyZ--\r\n";
 }
-
-template <typename Files, typename CodePageType>
-struct Member {
-    explicit Member(const std::string& body) : host(body) { object.Initialize(); }
-    CodePageType codePage;
-    Files files;
-    ScriptedHost host;
-    TTessock object{host, codePage, files};
-};
 
 }  // namespace kestrune::testing
