@@ -1,4 +1,4 @@
-// TFileRecord: the uploaded file of one upload, its describing texts and its bytes.
+// TFileRecord: one uploaded file, its describing texts and its bytes.
 #pragma once
 
 #include <string>
@@ -9,6 +9,7 @@ namespace kestrune {
 // FileData is a view into the request body, which never changes after intake, so the
 // file is never copied. The four describing texts are set together or not at all.
 struct TFileRecord {
+    std::string FieldNameText;
     std::string FileNameText;
     std::string FileExtText;
     std::string ContentTypeText;

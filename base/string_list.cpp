@@ -45,10 +45,12 @@ TStringList::LineName TStringList::NameOf(std::string_view line) const {
     return none;
 }
 
+void TStringList::RaiseBoundsError(std::int32_t index) {
+    throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+}
+
 void TStringList::CheckIndex(std::int32_t index) const {
-    if (index < 0 || index >= Count()) {
-        throw EListError("List index out of bounds (" + std::to_string(index) + ")");
-    }
+    if (index < 0 || index >= Count()) RaiseBoundsError(index);
 }
 
 const std::string& TStringList::Line(std::int32_t index) const {

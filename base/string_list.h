@@ -30,6 +30,9 @@ public:
     // The line at index; throws EListError "List index out of bounds (%d)" outside 0..Count-1.
     const std::string& Line(std::int32_t index) const;
 
+    // Throws the bounds error of Line for index.
+    [[noreturn]] static void RaiseBoundsError(std::int32_t index);
+
     // The name of the line at index (empty when it has no "="); same bounds error as Line.
     std::string_view Name(std::int32_t index) const;
 

@@ -17,7 +17,7 @@ std::int32_t TTessock::FormVariableCount() const { return FormFields.Count(); }
 
 std::string TTessock::FormVariableByIndex(std::int32_t Index) const {
     // Signed on purpose: a negative index passes here and meets the list's own bounds error.
-    if (Index > FormFields.Count() - 1) throw EUploadError("Index out of range.");
+    if (Index > FormFields.Count() - 1) throw EUploadError(kIndexOutOfRange);
     return FormFields.Value(FormFields.Name(Index));
 }
 

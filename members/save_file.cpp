@@ -150,17 +150,17 @@ private:
 
 }  // namespace
 
-void TTessock::SaveFile(std::string_view Filename) {
-    if (File.FileData.empty()) throw EUploadError(kNoFileMessage);
+void TTessock::SaveRecord(TFileRecord& Record, std::string_view Filename) {
+    if (Record.FileData.empty()) throw EUploadError(kNoFileMessage);
     try {
         const std::string target(Filename);
-        FileSaver saver(fileSystem_, codePage_, File.FileData);
+        FileSaver saver(fileSystem_, codePage_, Record.FileData);
         switch (OverwriteModeValue) {
             case Overwrite::Keep:
                 saver.Keep(target);
                 break;
             case Overwrite::Number:
-                File.SavedNameText = saver.CreateNumbered(target, OverwriteMarker);
+                Record.SavedNameText = saver.CreateNumbered(target, OverwriteMarker);
                 break;
             case Overwrite::Replace:
                 saver.Replace(target);

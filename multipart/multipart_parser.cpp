@@ -21,12 +21,14 @@ namespace {
 
 class Parser {
 public:
-    Parser(std::string_view body, const CodePage& codePage, TStringList& formFields, TFileRecord& file)
+    Parser(std::string_view body, const CodePage& codePage, TStringList& formFields, TFileRecord& file,
+           std::vector<TFileRecord>* files)
         : body_(body),
           size_(static_cast<std::int32_t>(body.size())),
           codePage_(codePage),
           formFields_(formFields),
-          file_(file) {}
+          file_(file),
+          files_(files) {}
 
     void Run(const std::function<bool()>& isClientConnected);
 
@@ -35,9 +37,9 @@ private:
     bool AtEnd() const { return offset_ >= size_; }
 
     void ReadPart(const std::string& first, const std::string& second, const std::string& third);
-    void ReadFileContent(std::string_view second, const std::string& third, std::string_view fileName);
+    void ReadFileContent(std::string_view second, const std::string& third, const PartNames& names);
     void StoreFile(std::int32_t dataStart, std::int32_t size, std::string_view second,
-                   std::string_view fileName);
+                   const PartNames& names);
     std::string ReadFieldValue(const std::string& third);
     void Record(std::string_view fieldName, std::string_view fileName, std::string_view value);
 
@@ -46,6 +48,7 @@ private:
     const CodePage& codePage_;
     TStringList& formFields_;
     TFileRecord& file_;
+    std::vector<TFileRecord>* files_;
     std::string boundary_;
     std::int32_t offset_ = 0;
     bool done_ = false;
@@ -75,14 +78,14 @@ void Parser::Run(const std::function<bool()>& isClientConnected) {
 void Parser::ReadPart(const std::string& first, const std::string& second, const std::string& third) {
     PartNames names = ParsePartNames(first);
     if (IsFilePartHeader(second)) {
-        ReadFileContent(second, third, names.fileName);
+        ReadFileContent(second, third, names);
         Record(names.fieldName, names.fileName, std::string_view());
     } else {
         Record(names.fieldName, names.fileName, ReadFieldValue(third));
     }
 }
 
-void Parser::ReadFileContent(std::string_view second, const std::string& third, std::string_view fileName) {
+void Parser::ReadFileContent(std::string_view second, const std::string& third, const PartNames& names) {
     // Any number of further header lines may follow the second; the content starts
     // after the first empty line.
     if (!third.empty()) {
@@ -100,23 +103,28 @@ void Parser::ReadFileContent(std::string_view second, const std::string& third, 
     const auto delimiterStart = static_cast<std::int32_t>(found);
     offset_ = delimiterStart - 1;
     const std::int32_t size = delimiterStart - 2 - dataStart;
-    if (size >= 1 && !fileStored_) StoreFile(dataStart, size, second, fileName);
+    if (size >= 1 && (!fileStored_ || files_ != nullptr)) StoreFile(dataStart, size, second, names);
 }
 
 void Parser::StoreFile(std::int32_t dataStart, std::int32_t size, std::string_view second,
-                       std::string_view fileName) {
-    std::string contentType(ContentTypeOf(second));
-    std::string name = PathFileName(fileName, codePage_);
-    std::string extension = PathExtension(name, codePage_);
+                       const PartNames& names) {
+    TFileRecord record;
+    record.FieldNameText = names.fieldName;
+    record.ContentTypeText = ContentTypeOf(second);
+    record.FileNameText = PathFileName(names.fileName, codePage_);
+    std::string extension = PathExtension(record.FileNameText, codePage_);
     if (!extension.empty()) extension.erase(0, 1);
-    std::string baseName = extension.empty() ? name : name.substr(0, name.size() - extension.size() - 1);
-    // Everything that can throw is done: the describing texts change together.
+    record.BaseNameText =
+        extension.empty() ? record.FileNameText
+                          : record.FileNameText.substr(0, record.FileNameText.size() - extension.size() - 1);
+    record.FileExtText = std::move(extension);
+    record.FileData = body_.substr(static_cast<std::size_t>(dataStart), static_cast<std::size_t>(size));
+    // The list grows first: a failure leaves the file and the list as they were, and
+    // File stays the list's first entry.
+    if (files_ != nullptr) files_->push_back(record);
+    if (fileStored_) return;
+    file_ = std::move(record);
     fileStored_ = true;
-    file_.FileData = body_.substr(static_cast<std::size_t>(dataStart), static_cast<std::size_t>(size));
-    file_.ContentTypeText = std::move(contentType);
-    file_.FileNameText = std::move(name);
-    file_.FileExtText = std::move(extension);
-    file_.BaseNameText = std::move(baseName);
 }
 
 std::string Parser::ReadFieldValue(const std::string& third) {
@@ -151,10 +159,10 @@ void Parser::Record(std::string_view fieldName, std::string_view fileName, std::
 
 void ParseMultipart(std::string_view body, const CodePage& codePage,
                     const std::function<bool()>& isClientConnected, TStringList& FormFields,
-                    TFileRecord& File) {
+                    TFileRecord& File, std::vector<TFileRecord>* Files) {
     // Offsets are signed 32-bit; bytes beyond that range are never reached.
     constexpr auto kMaxSize = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
-    Parser parser(body.substr(0, std::min(body.size(), kMaxSize)), codePage, FormFields, File);
+    Parser parser(body.substr(0, std::min(body.size(), kMaxSize)), codePage, FormFields, File, Files);
     parser.Run(isClientConnected);
 }
 

@@ -42,7 +42,8 @@ void TTessock::ReadRequest() {
         if (!ReadPasses(host_, total, RequestBody)) return;
         RequestBody.SetPosition(0);
         ParseMultipart(
-            RequestBody.View(), codePage_, [this] { return ClientConnected(host_); }, FormFields, File);
+            RequestBody.View(), codePage_, [this] { return ClientConnected(host_); }, FormFields, File,
+            &FileList);
     } catch (...) {
         // Every failure of reading or parsing ends here, whatever its type; a failure to
         // report it leaves intake and fails the creation of the object.

@@ -8,12 +8,14 @@
 //
 // Where the members are defined: construction, Initialize, the overwrite settings and
 // Version in upload/tessock.cpp; ReadRequest (intake) in upload/read_request.cpp; the
-// form-field reads in members/form_fields.cpp; SaveFile in members/save_file.cpp.
+// form-field reads in members/form_fields.cpp; SaveFile in members/save_file.cpp; the
+// file list in members/file_list.cpp.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/file_record.h"
 #include "base/memory_stream.h"
@@ -57,8 +59,19 @@ public:
     std::string_view FileBytes() const { return File.FileData; }
     static const std::string& Version();
 
+    // Every uploaded file, in body order; the first is the file above. A position outside
+    // the list raises FormVariableByIndex's error for that position.
+    std::int32_t FileCount() const { return static_cast<std::int32_t>(FileList.size()); }
+    const TFileRecord& FileAt(std::int32_t Index) const;
+    // Position of the first file whose field name equals name under the list name
+    // comparison; -1 when there is none.
+    std::int32_t FileIndexOf(std::string_view FieldName) const;
+    // SaveFile and NewName for the file at Index, by the rules and settings of the object.
+    void SaveFileAt(std::int32_t Index, std::string_view Filename);
+    const std::string& NewNameAt(std::int32_t Index) const { return FileAt(Index).SavedNameText; }
+
     // Saving.
-    void SaveFile(std::string_view Filename);
+    void SaveFile(std::string_view Filename) { SaveRecord(File, Filename); }
     std::int32_t OverwriteMode() const { return static_cast<std::int32_t>(OverwriteModeValue); }
     void SetOverwriteMode(std::int32_t mode);
     const std::string& OverwriteChr() const { return OverwriteMarker; }
@@ -71,13 +84,18 @@ public:
     const TMemoryStream& Body() const { return RequestBody; }
 
 private:
+    static constexpr const char* kIndexOutOfRange = "Index out of range.";
+
     void ReadRequest();
+    void CheckFileIndex(std::int32_t Index) const;
+    void SaveRecord(TFileRecord& Record, std::string_view Filename);
 
     HostContext& host_;
     const CodePage& codePage_;
     FileSystem& fileSystem_;
 
     TFileRecord File;
+    std::vector<TFileRecord> FileList;
     TStringList FormFields{codePage_};
     TMemoryStream RequestBody;
     Overwrite OverwriteModeValue = Overwrite::Replace;

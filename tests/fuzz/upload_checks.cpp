@@ -144,6 +144,19 @@ void CheckAgainstReference(const TTessock& upload, const ParseOutcome& reference
     FUZZ_CHECK(upload.FileBytes().empty() == reference.fileData.empty(),
                "a file was stored or not against the rules");
     CheckFileAgainstReference(upload, reference);
+    FUZZ_CHECK(static_cast<std::size_t>(upload.FileCount()) == reference.files.size(),
+               "the list of files is not the files the rules store");
+    for (std::int32_t i = 0; i < upload.FileCount(); ++i) {
+        const TFileRecord& file = upload.FileAt(i);
+        const FileOutcome& expected = reference.files[static_cast<std::size_t>(i)];
+        FUZZ_CHECK(file.FileData.data() == upload.Body().View().data() + expected.offset &&
+                       file.FileData.size() == expected.data.size(),
+                   "a listed file is another stretch of the body");
+        FUZZ_CHECK(file.FieldNameText == expected.field && file.FileNameText == expected.name &&
+                       file.FileExtText == expected.ext && file.BaseNameText == expected.base &&
+                       file.ContentTypeText == expected.type,
+                   "a listed file's texts differ");
+    }
 }
 
 void CheckFileAgainstReference(const TTessock& upload, const ParseOutcome& reference) {

@@ -158,6 +158,31 @@ TEST_F(SaveFileOnDisk, NumberedNames) {
     EXPECT_EQ("photo~2.jpg", upload_.object.NewName());
 }
 
+// Catches a list that saves the first file's bytes for every file, a NewName shared
+// between files, and positions that fail unlike FormVariableByIndex's.
+TEST_F(SaveFileOnDisk, EveryListedFileSavesItsOwnBytesWithItsOwnNewName) {
+    const std::string body =
+        "--XyZ\r\nContent-Disposition: form-data; name=\"a\"; filename=\"x.txt\"\r\n"
+        "Content-Type: text/plain\r\n\r\nfirst\r\n"
+        "--XyZ\r\nContent-Disposition: form-data; name=\"B\"; filename=\"y.txt\"\r\n"
+        "Content-Type: text/plain\r\n\r\nsecond\r\n--XyZ--\r\n";
+    Upload two(body, SingleByte(), &disk_);
+    TTessock& object = two.Receive();
+    ASSERT_EQ(2, object.FileCount());
+    EXPECT_EQ(1, object.FileIndexOf("b"));
+    EXPECT_EQ(-1, object.FileIndexOf("c"));
+    object.SetOverwriteMode(2);
+    object.SaveFileAt(0, At("same.txt"));
+    object.SaveFileAt(1, At("same.txt"));
+    EXPECT_EQ("first", Read("same.txt"));
+    EXPECT_EQ("second", Read("same~1.txt"));
+    EXPECT_EQ("same.txt", object.NewNameAt(0));
+    EXPECT_EQ("same~1.txt", object.NewNameAt(1));
+    EXPECT_EQ("", object.NewName());
+    EXPECT_THROW_MSG(object.SaveFileAt(2, At("z.txt")), EUploadError, "Index out of range.");
+    EXPECT_THROW_MSG(object.FileAt(-1), EListError, "List index out of bounds (-1)");
+}
+
 TEST_F(SaveFileOnDisk, RefusedTargetsFailInEveryModeAndWriteNothing) {
     fs::create_directory(At("folder"));
     Put("readonly.txt", "keep me");

@@ -28,6 +28,8 @@ struct ParseCase {
     std::string ext{};
     std::string base{};
     std::string type{};
+    // Every file as "field=data"; when not given, the list holds the file above alone.
+    std::vector<std::string> files{};
 };
 
 std::string Pdf() { return "%PDF-1.4\r\n\x00\xff\r\n-- binary --\r\n%%EOF"s; }
@@ -71,7 +73,34 @@ const std::vector<ParseCase>& Cases() {
          "a.txt",
          "txt",
          "a",
-         "text/plain"},
+         "text/plain",
+         {"f=AAA", "f=BBB"}},
+        {"several files: empty input, zero bytes and a field skipped",
+         B().File("a", "1.txt", "text/plain", "1")
+             .File("b", "", "application/octet-stream", "")
+             .File("c", "zero.txt", "text/plain", "")
+             .Field("t", "v")
+             .File("D", "2.bin", "x/y", "\r\n2\r\n")
+             .File("a", "3.txt", "text/plain", "3")
+             .Close()
+             .Build(),
+         {"a=1.txt", "b=", "c=zero.txt", "t=v", "D=2.bin", "a=3.txt"},
+         "1",
+         "1.txt",
+         "txt",
+         "1",
+         "text/plain",
+         {"a=1", "D=\r\n2\r\n", "a=3"}},
+        {"file without its closing delimiter is not listed",
+         B().File("a", "1.txt", "text/plain", "1").Build() + "--XyZ\r\n" + kCd +
+             "name=\"b\"; filename=\"2.txt\"\r\nContent-Type: text/plain\r\n\r\nDATA\r\n",
+         {"a=1.txt", "b=2.txt"},
+         "1",
+         "1.txt",
+         "txt",
+         "1",
+         "text/plain",
+         {"a=1"}},
         {"value over two lines", B().Field("v", "line1\r\nline2").Close().Build(), {"v=line1\r\nline2"}},
         {"value ending in a line break", B().Field("a", "a\r\n").Close().Build(), {"a=a\r\n"}},
         {"bare LF inside a value joins with CR LF",
@@ -381,7 +410,22 @@ ParseOutcome Expected(const ParseCase& c, const ParseOutcome& parsed) {
     expected.contentType = c.type;
     expected.clientChecks = parsed.clientChecks;
     expected.fileOffset = parsed.fileOffset;
+    expected.files = parsed.files;
     return expected;
+}
+
+// The list as the case writes it: "field=data" each, or the data alone where the case
+// gives only the file.
+std::vector<std::string> FilesOf(const ParseCase& c, const ParseOutcome& parsed) {
+    std::vector<std::string> files;
+    for (const FileOutcome& file : parsed.files)
+        files.push_back(c.files.empty() ? file.data : file.field + "=" + file.data);
+    return files;
+}
+
+std::vector<std::string> ExpectedFiles(const ParseCase& c) {
+    if (!c.files.empty()) return c.files;
+    return c.file.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.file};
 }
 
 TEST(MultipartParserTest, EdgeCases) {
@@ -391,6 +435,7 @@ TEST(MultipartParserTest, EdgeCases) {
         SCOPED_TRACE(c.label);
         ParseOutcome outcome = ParseWithParser(c.body, singleByte);
         EXPECT_EQ(Expected(c, outcome), outcome);
+        EXPECT_EQ(ExpectedFiles(c), FilesOf(c, outcome));
         EXPECT_EQ(outcome, ParseWithParser(c.body, dbcs));
         EXPECT_EQ(outcome, ReferenceParse(c.body, singleByte));
     }

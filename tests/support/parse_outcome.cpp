@@ -24,12 +24,30 @@ void PrintBytes(std::ostream& out, std::string_view bytes) {
     out << '\'';
 }
 
+// Also checks that the bytes are a slice of the body.
+FileOutcome OutcomeOf(const TFileRecord& file, std::string_view body) {
+    FileOutcome outcome{file.FieldNameText,         0,
+                        std::string(file.FileData), file.FileNameText,
+                        file.FileExtText,           file.BaseNameText,
+                        file.ContentTypeText};
+    EXPECT_GE(file.FileData.data(), body.data()) << "file bytes are not a slice of the body";
+    EXPECT_LE(file.FileData.data() + file.FileData.size(), body.data() + body.size());
+    outcome.offset = static_cast<std::size_t>(file.FileData.data() - body.data());
+    EXPECT_TRUE(file.SavedNameText.empty());
+    return outcome;
+}
+
 }  // namespace
+
+bool FileOutcome::operator==(const FileOutcome& other) const {
+    return field == other.field && offset == other.offset && data == other.data && name == other.name &&
+           ext == other.ext && base == other.base && type == other.type;
+}
 
 bool ParseOutcome::operator==(const ParseOutcome& other) const {
     return lines == other.lines && fileData == other.fileData && fileOffset == other.fileOffset &&
            fileName == other.fileName && fileExt == other.fileExt && baseName == other.baseName &&
-           contentType == other.contentType && clientChecks == other.clientChecks;
+           contentType == other.contentType && files == other.files && clientChecks == other.clientChecks;
 }
 
 std::ostream& operator<<(std::ostream& out, const ParseOutcome& outcome) {
@@ -49,6 +67,19 @@ std::ostream& operator<<(std::ostream& out, const ParseOutcome& outcome) {
     PrintBytes(out, outcome.baseName);
     out << ", type: ";
     PrintBytes(out, outcome.contentType);
+    out << ", files: [";
+    for (const FileOutcome& file : outcome.files) {
+        out << '{';
+        PrintBytes(out, file.field);
+        out << " at " << file.offset << ' ';
+        PrintBytes(out, file.data);
+        for (const std::string* text : {&file.name, &file.ext, &file.base, &file.type}) {
+            out << ' ';
+            PrintBytes(out, *text);
+        }
+        out << "} ";
+    }
+    out << ']';
     return out << ", checks: " << outcome.clientChecks << '}';
 }
 
@@ -61,7 +92,15 @@ ParseOutcome ParseWithParser(std::string_view body, const CodePage& codePage, in
         ++outcome.clientChecks;
         return connectedChecks < 0 || outcome.clientChecks <= connectedChecks;
     };
-    ParseMultipart(buffer.View(), codePage, isClientConnected, fields, file);
+    std::vector<TFileRecord> files;
+    ParseMultipart(buffer.View(), codePage, isClientConnected, fields, file, &files);
+    for (const TFileRecord& each : files) outcome.files.push_back(OutcomeOf(each, buffer.View()));
+    if (files.empty()) {
+        EXPECT_TRUE(file.FileData.empty()) << "a file is stored, but the list is empty";
+    } else {
+        EXPECT_TRUE(OutcomeOf(file, buffer.View()) == outcome.files.front())
+            << "the file is not the list's first";
+    }
     for (std::int32_t i = 0; i < fields.Count(); ++i) outcome.lines.push_back(fields.Line(i));
     if (!file.FileData.empty()) {
         EXPECT_GE(file.FileData.data(), buffer.View().data()) << "file bytes are not a slice of the body";

@@ -12,6 +12,15 @@
 
 namespace kestrune {
 
+// One entry of the list of every file.
+struct FileOutcome {
+    std::string field;
+    std::size_t offset = 0;
+    std::string data, name, ext, base, type;
+
+    bool operator==(const FileOutcome& other) const;
+};
+
 struct ParseOutcome {
     std::vector<std::string> lines;
     std::string fileData;
@@ -20,6 +29,7 @@ struct ParseOutcome {
     std::string fileExt;
     std::string baseName;
     std::string contentType;
+    std::vector<FileOutcome> files;
     int clientChecks = 0;
 
     bool operator==(const ParseOutcome& other) const;
@@ -31,8 +41,9 @@ std::ostream& operator<<(std::ostream& out, const ParseOutcome& outcome);
 // The client check answers "connected" this many times, then "gone"; -1: always connected.
 constexpr int kAlwaysConnected = -1;
 
-// Runs ParseMultipart over a guarded copy of body. Also checks that the file bytes are a
-// slice of that copy.
+// Runs ParseMultipart over a guarded copy of body, with the list of every file. Also
+// checks that each file's bytes are a slice of that copy and that the file is the list's
+// first entry.
 ParseOutcome ParseWithParser(std::string_view body, const CodePage& codePage,
                              int connectedChecks = kAlwaysConnected);
 

@@ -139,20 +139,28 @@ private:
         if (found < 0) return;
         const auto start = static_cast<std::size_t>(found);
         offset_ = start - 1;
-        if (start >= dataStart + 3 && !stored_) Store(part, dataStart, start - 2 - dataStart);
+        if (start >= dataStart + 3) Store(part, dataStart, start - 2 - dataStart);
     }
 
     void Store(const Part& part, std::size_t start, std::size_t size) {
+        FileOutcome file;
+        file.field = part.fieldName;
+        file.offset = start;
+        file.data = std::string(body_.substr(start, size));
+        file.type = After(part.header2, part.header2.find("Content-Type:") + 14);
+        file.name = ReferencePathFileName(part.fileName, codePage_);
+        file.ext = After(PathExtension(file.name, codePage_), 1);
+        file.base =
+            file.ext.empty() ? file.name : file.name.substr(0, file.name.size() - file.ext.size() - 1);
+        outcome_.files.push_back(file);
+        if (stored_) return;
         stored_ = true;
-        outcome_.fileOffset = start;
-        outcome_.fileData = std::string(body_.substr(start, size));
-        outcome_.contentType = After(part.header2, part.header2.find("Content-Type:") + 14);
-        outcome_.fileName = ReferencePathFileName(part.fileName, codePage_);
-        outcome_.fileExt = After(PathExtension(outcome_.fileName, codePage_), 1);
-        outcome_.baseName =
-            outcome_.fileExt.empty()
-                ? outcome_.fileName
-                : outcome_.fileName.substr(0, outcome_.fileName.size() - outcome_.fileExt.size() - 1);
+        outcome_.fileOffset = file.offset;
+        outcome_.fileData = file.data;
+        outcome_.contentType = file.type;
+        outcome_.fileName = file.name;
+        outcome_.fileExt = file.ext;
+        outcome_.baseName = file.base;
     }
 
     void OrdinaryField(Part& part) {
