@@ -1,6 +1,7 @@
 #include "server/class_factory.h"
 
 #include "base/exceptions.h"
+#include "com/dispatch.h"
 #include "com/text_conversion.h"
 #include "host/win32/win32_host_failure.h"
 #include "kestrune.h"
@@ -84,8 +85,11 @@ void TAutoObjectFactory::ReadTypeInformation() {
         dispatchIid = attr->guid;
     }
     if (!TTessockComObject::Answers(dispatchIid)) RaiseClassError("Dispatch interface missing from class %s");
-    origin_.guid = dispatchIid;
+    // Errors go on naming the interface they always named, whichever interface is the default.
+    origin_.guid = IID_ITessock;
     origin_.source = WideFromNarrow(ProgId());
+    CheckPlatformResult(TypeInfoOf(typeLib, IID_ITessockFiles, filesInfo_));
+    CheckPlatformResult(TypeInfoOf(typeLib, IID_ITessockFile, fileInfo_));
 }
 
 REFCLSID TAutoObjectFactory::ClassId() const { return CLSID_Tessock; }

@@ -41,6 +41,9 @@ public:
     const ErrorOrigin& Origin() const { return origin_; }
     ITypeInfo* ClassInfo() const { return classInfo_.Get(); }
     ITypeInfo* DispatchInfo() const { return dispatchInfo_.Get(); }
+    // The dual interfaces of the file list and of one file.
+    ITypeInfo* FilesInfo() const { return filesInfo_.Get(); }
+    ITypeInfo* FileInfo() const { return fileInfo_.Get(); }
 
     // IClassFactory
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
@@ -57,6 +60,8 @@ private:
     ErrorOrigin origin_;
     ComPtr<ITypeInfo> classInfo_;
     ComPtr<ITypeInfo> dispatchInfo_;
+    ComPtr<ITypeInfo> filesInfo_;
+    ComPtr<ITypeInfo> fileInfo_;
 };
 
 }  // namespace kestrune

@@ -1,5 +1,5 @@
 // TTessockComObject: the COM face of one TTessock. It answers IUnknown, IDispatch,
-// ITessock, IProvideClassInfo and ISupportErrorInfo, converts arguments and results at
+// ITessock2 and ITessock, IProvideClassInfo and ISupportErrorInfo, converts arguments and results at
 // the boundary, and runs every member under the one exception boundary. It can be
 // aggregated (see MakeAggregable in com/com_object.h).
 #pragma once
@@ -19,13 +19,17 @@ namespace kestrune {
 
 class TAutoObjectFactory;
 
-class TTessockComObject final
-    : public DispatchObject<ServerObjectCount, ITessock, IProvideClassInfo, ISupportErrorInfo> {
+class TTessockComObject final : public DispatchObject<ServerObjectCount, Chain<ITessock2, ITessock>,
+                                                      IProvideClassInfo, ISupportErrorInfo> {
 public:
     explicit TTessockComObject(TAutoObjectFactory& factory);
 
     // The initialisation hook: defaults, then request intake. Throws when creation fails.
     void Initialize() { tessock_.Initialize(); }
+
+    // For the file objects, which keep this object alive while they use these.
+    TTessock& Core() { return tessock_; }
+    TAutoObjectFactory& Factory() const { return factory_; }
 
     // ITessock
     HRESULT STDMETHODCALLTYPE get_FormVariable(BSTR VariableName, BSTR* Value) override;
@@ -44,6 +48,9 @@ public:
     HRESULT STDMETHODCALLTYPE get_OverwriteChr(BSTR* Value) override;
     HRESULT STDMETHODCALLTYPE put_OverwriteChr(BSTR Value) override;
     HRESULT STDMETHODCALLTYPE get_NewName(BSTR* Value) override;
+
+    // ITessock2
+    HRESULT STDMETHODCALLTYPE get_Files(ITessockFiles** Value) override;
 
     // IProvideClassInfo
     HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override;

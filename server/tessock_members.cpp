@@ -1,10 +1,9 @@
-// The ITessock members: each resets its out parameter, then converts the arguments,
+// The ITessock and ITessock2 members: each resets its out parameter, then converts the arguments,
 // calls the core and converts the result back, under the one exception boundary.
-#include "base/exceptions.h"
-#include "com/owners.h"
 #include "com/text_conversion.h"
 #include "server/class_factory.h"
-#include "server/error_boundary.h"
+#include "server/file_com_objects.h"
+#include "server/member_results.h"
 #include "server/tessock_com_object.h"
 
 namespace kestrune {
@@ -16,16 +15,12 @@ HRESULT TTessockComObject::Run(Body&& body) {
 
 template <typename Produce>
 HRESULT TTessockComObject::Text(BSTR* Value, Produce&& produce) {
-    if (Value == nullptr) return E_POINTER;
-    *Value = nullptr;
-    return Run([&] { *Value = BstrFromNarrow(produce()); });
+    return GuardedText(factory_.Origin(), Value, std::forward<Produce>(produce));
 }
 
 template <typename Produce>
 HRESULT TTessockComObject::Number(LONG* Value, Produce&& produce) {
-    if (Value == nullptr) return E_POINTER;
-    *Value = 0;
-    return Run([&] { *Value = static_cast<LONG>(produce()); });
+    return GuardedNumber(factory_.Origin(), Value, std::forward<Produce>(produce));
 }
 
 HRESULT TTessockComObject::get_FormVariable(BSTR VariableName, BSTR* Value) {
@@ -65,14 +60,7 @@ HRESULT TTessockComObject::get_Version(BSTR* Value) {
 }
 
 HRESULT TTessockComObject::get_FileAsVariant(VARIANT* Value) {
-    if (Value == nullptr) return E_POINTER;
-    VariantInit(Value);
-    return Run([&] {
-        UniqueSafeArray array = ByteArray(tessock_.FileBytes(), 1);
-        if (!array) throw EVariantError("Error creating variant array");
-        V_ARRAY(Value) = array.Release();
-        V_VT(Value) = VT_ARRAY | VT_UI1;
-    });
+    return GuardedBytes(factory_.Origin(), Value, [&] { return tessock_.FileBytes(); });
 }
 
 HRESULT TTessockComObject::get_FileSize(LONG* Value) {
@@ -97,6 +85,16 @@ HRESULT TTessockComObject::put_OverwriteChr(BSTR Value) {
 
 HRESULT TTessockComObject::get_NewName(BSTR* Value) {
     return Text(Value, [&] { return tessock_.NewName(); });
+}
+
+HRESULT TTessockComObject::get_Files(ITessockFiles** Value) {
+    if (Value == nullptr) return E_POINTER;
+    *Value = nullptr;
+    return Run([&] {
+        ComPtr<ITessockFiles> files =
+            MakeComObject<TTessockFilesObject>(ComPtr<TTessockComObject>::Borrow(this));
+        *Value = files.Detach();
+    });
 }
 
 }  // namespace kestrune

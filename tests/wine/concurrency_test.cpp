@@ -1,6 +1,7 @@
 // Many objects made, read and released at once: 8 threads in the multithreaded apartment,
 // then 8 single-threaded apartments, each thread going through 2,000 objects over bodies
-// with fields, with a file, with nothing, and over a host whose read fails. Every result
+// with fields, with a file, with nothing, and over a host whose read fails; the file is
+// also reached through the file list, and read again after its upload object is released. Every result
 // is checked against its own body, so one thread seeing another's host objects shows up.
 // Afterwards nothing of the component is alive and the process's private bytes and handle
 // count are back where they were after a warm-up round.
@@ -136,6 +137,38 @@ void CheckEmpty(ITessock* tessock, Checker& check) {
     check.Expect(size == 0);
 }
 
+// The file of CheckFile through the list: by Item and by the enumerator. Returns the file,
+// which the caller uses again after releasing the upload object.
+ComPtr<ITessockFile> CheckFileList(ITessock* tessock, int n, Checker& check) {
+    ComPtr<ITessock2> derived;
+    ComPtr<ITessockFiles> files;
+    LONG count = -1;
+    check.Expect(SUCCEEDED(tessock->QueryInterface(IID_ITessock2, derived.OutVoid())) &&
+                 SUCCEEDED(derived->get_Files(files.Out())) && SUCCEEDED(files->get_Count(&count)) &&
+                 count == 1);
+    if (!files) return {};
+    UniqueVariant name;
+    V_VT(name.Get()) = VT_BSTR;
+    V_BSTR(name.Get()) = SysAllocString(L"UPLOAD");
+    ComPtr<ITessockFile> byName;
+    check.Expect(SUCCEEDED(files->get_Item(*name.Get(), byName.Out())) && byName &&
+                 TextOf([&](BSTR* value) { return byName->get_Filename(value); }) ==
+                     WideOf("f" + std::to_string(n) + ".bin"));
+    ComPtr<IUnknown> unknown;
+    ComPtr<IEnumVARIANT> enumerator;
+    UniqueVariant item;
+    ULONG fetched = 0;
+    check.Expect(SUCCEEDED(files->get__NewEnum(unknown.Out())) && SUCCEEDED(unknown.As(enumerator)) &&
+                 enumerator->Next(1, item.Get(), &fetched) == S_OK && fetched == 1 &&
+                 V_VT(item.Get()) == VT_DISPATCH && enumerator->Next(1, item.Out(), &fetched) == S_FALSE);
+    return byName;
+}
+
+bool SameFileSize(ITessockFile* file, int n) {
+    LONG size = -1;
+    return file && SUCCEEDED(file->get_FileSize(&size)) && size == static_cast<LONG>(FileContent(n).size());
+}
+
 // Creates, reads and releases object number n; false when anything is off.
 bool UseOneObject(int n, Round& round) {
     const int kind = n % 4;
@@ -173,6 +206,11 @@ bool UseOneObject(int n, Round& round) {
             break;
     }
     check.Expect(CountThroughDispatch(tessock.Get()) == Count(tessock.Get()));
+    if (kind == 1) {
+        const ComPtr<ITessockFile> file = CheckFileList(tessock.Get(), n, check);
+        tessock.Reset();
+        check.Expect(SameFileSize(file.Get(), n));
+    }
     return check.Ok();
 }
 

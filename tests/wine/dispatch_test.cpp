@@ -69,7 +69,7 @@ VARIANT Text(const wchar_t* value) {
     return v;
 }
 
-TEST_F(TessockTest, AnswersExactlyFiveInterfaces) {
+TEST_F(TessockTest, AnswersExactlySixInterfaces) {
     struct Case {
         const char* label;
         const IID* iid;
@@ -79,6 +79,8 @@ TEST_F(TessockTest, AnswersExactlyFiveInterfaces) {
         {"IUnknown", &IID_IUnknown, true},
         {"IDispatch", &IID_IDispatch, true},
         {"ITessock", &IID_ITessock, true},
+        {"ITessock2", &IID_ITessock2, true},
+        {"ITessockFiles", &IID_ITessockFiles, false},
         {"IProvideClassInfo", &IID_IProvideClassInfo, true},
         {"ISupportErrorInfo", &IID_ISupportErrorInfo, true},
         {"IClassFactory", &IID_IClassFactory, false},
@@ -114,7 +116,7 @@ TEST_F(TessockTest, HandsOutTheInterfaceTypeInformation) {
     ASSERT_EQ(S_OK, dispatch->GetTypeInfo(0, LOCALE_USER_DEFAULT, info.Out()));
     UniqueBstr name;
     info->GetDocumentation(MEMBERID_NIL, name.Out(), nullptr, nullptr, nullptr);
-    EXPECT_EQ(L"ITessock", Wide(name.Get()));
+    EXPECT_EQ(L"ITessock2", Wide(name.Get())) << "the default interface, which holds ITessock's members";
 
     ITypeInfo* none = reinterpret_cast<ITypeInfo*>(1);
     EXPECT_EQ(DISP_E_BADINDEX, dispatch->GetTypeInfo(1, LOCALE_USER_DEFAULT, &none));
@@ -131,7 +133,7 @@ TEST_F(TessockTest, ProvidesTheClassInformation) {
     EXPECT_EQ(L"Tessock", Wide(name.Get()));
     TYPEATTR* attr = nullptr;
     ASSERT_EQ(S_OK, info->GetTypeAttr(&attr));
-    EXPECT_EQ(1, attr->cImplTypes);
+    EXPECT_EQ(2, attr->cImplTypes);
     info->ReleaseTypeAttr(attr);
     INT flags = 0;
     info->GetImplTypeFlags(0, &flags);
@@ -141,7 +143,7 @@ TEST_F(TessockTest, ProvidesTheClassInformation) {
     info->GetRefTypeOfImplType(0, &reference);
     ASSERT_EQ(S_OK, info->GetRefTypeInfo(reference, implemented.Out()));
     implemented->GetDocumentation(MEMBERID_NIL, name.Out(), nullptr, nullptr, nullptr);
-    EXPECT_EQ(L"ITessock", Wide(name.Get()));
+    EXPECT_EQ(L"ITessock2", Wide(name.Get()));
 }
 
 TEST_F(TessockTest, FindsMembersByNameInAnyCase) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "com_test_support.h"
+#include "tests/support/body_builder.h"
 
 namespace kestrune::test {
 namespace {
@@ -56,6 +57,31 @@ TEST(DllCanUnloadNow, FollowsFactoryReferencesLocksAndObjects) {
     EXPECT_EQ(S_FALSE, TheComponent().canUnloadNow()) << "live object";
     tessock.Reset();
     EXPECT_EQ(S_OK, TheComponent().canUnloadNow()) << "object released";
+
+    // The file list's objects keep the module loaded, in whatever order they go.
+    tessock = CreateTessockOver(BodyBuilder().File("f", "a.txt", "text/plain", "A").Close().Build());
+    ComPtr<ITessock2> derived;
+    ASSERT_EQ(S_OK, tessock.As(IID_ITessock2, derived));
+    ComPtr<ITessockFiles> files;
+    ASSERT_EQ(S_OK, derived->get_Files(files.Out()));
+    VARIANT first;
+    VariantInit(&first);
+    V_VT(&first) = VT_I4;
+    ComPtr<ITessockFile> file;
+    ASSERT_EQ(S_OK, files->get_Item(first, file.Out()));
+    ComPtr<IUnknown> enumerator;
+    ASSERT_EQ(S_OK, files->get__NewEnum(enumerator.Out()));
+    tessock.Reset();
+    derived.Reset();
+    files.Reset();
+    EXPECT_EQ(S_FALSE, TheComponent().canUnloadNow()) << "file and enumerator alive";
+    LONG size = 0;
+    EXPECT_EQ(S_OK, file->get_FileSize(&size));
+    EXPECT_EQ(1, size) << "the file outlives its upload object";
+    file.Reset();
+    EXPECT_EQ(S_FALSE, TheComponent().canUnloadNow()) << "enumerator alive";
+    enumerator.Reset();
+    EXPECT_EQ(S_OK, TheComponent().canUnloadNow()) << "all released";
 }
 
 TEST(CreateInstance, ChecksItsArguments) {

@@ -81,9 +81,12 @@ TEST_F(TypeLibraryTest, DescribesTheLibrary) {
     EXPECT_EQ(nullptr, helpFile.Get());
     EXPECT_EQ(0u, context);
 
-    ASSERT_EQ(2u, library->GetTypeInfoCount());
+    ASSERT_EQ(5u, library->GetTypeInfoCount());
     EXPECT_EQ(L"ITessock", Name(Info(0).Get(), MEMBERID_NIL));
-    EXPECT_EQ(L"Tessock", Name(Info(1).Get(), MEMBERID_NIL));
+    EXPECT_EQ(L"ITessockFile", Name(Info(1).Get(), MEMBERID_NIL));
+    EXPECT_EQ(L"ITessockFiles", Name(Info(2).Get(), MEMBERID_NIL));
+    EXPECT_EQ(L"ITessock2", Name(Info(3).Get(), MEMBERID_NIL));
+    EXPECT_EQ(L"Tessock", Name(Info(4).Get(), MEMBERID_NIL));
 }
 
 TEST_F(TypeLibraryTest, DescribesTheDualInterface) {
@@ -198,7 +201,7 @@ TEST_F(TypeLibraryTest, ListsTheMembersInTableOrder) {
 }
 
 TEST_F(TypeLibraryTest, DescribesTheCoclass) {
-    ComPtr<ITypeInfo> coclass = Info(1);
+    ComPtr<ITypeInfo> coclass = Info(4);
     {
         const HeldTypeAttr attr = Attr(coclass.Get());
         EXPECT_EQ(TKIND_COCLASS, attr->typekind);
@@ -206,14 +209,75 @@ TEST_F(TypeLibraryTest, DescribesTheCoclass) {
         EXPECT_EQ(TYPEFLAG_FCANCREATE, attr->wTypeFlags);
         EXPECT_EQ(1, attr->wMajorVerNum);
         EXPECT_EQ(1, attr->wMinorVerNum);
-        EXPECT_EQ(1, attr->cImplTypes);
+        EXPECT_EQ(2, attr->cImplTypes);
     }
     std::wstring doc;
     Name(coclass.Get(), MEMBERID_NIL, &doc);
     EXPECT_EQ(L"Tessock Object", doc);
-    INT flags = 0;
-    EXPECT_EQ(S_OK, coclass->GetImplTypeFlags(0, &flags));
-    EXPECT_EQ(IMPLTYPEFLAG_FDEFAULT, flags) << "default, and not a source interface";
+    const struct {
+        const wchar_t* name;
+        INT flags;
+    } implemented[] = {{L"ITessock2", IMPLTYPEFLAG_FDEFAULT}, {L"ITessock", 0}};
+    for (UINT index = 0; index < 2; ++index) {
+        SCOPED_TRACE(index);
+        INT flags = -1;
+        EXPECT_EQ(S_OK, coclass->GetImplTypeFlags(index, &flags));
+        EXPECT_EQ(implemented[index].flags, flags) << "default, and not a source interface";
+        HREFTYPE reference = 0;
+        ComPtr<ITypeInfo> info;
+        ASSERT_EQ(S_OK, coclass->GetRefTypeOfImplType(index, &reference));
+        ASSERT_EQ(S_OK, coclass->GetRefTypeInfo(reference, info.Out()));
+        EXPECT_EQ(implemented[index].name, Name(info.Get(), MEMBERID_NIL));
+    }
+}
+
+// Catches a second interface that moved ITessock's members, took DISPID 15, or gave the
+// collection no default member or enumerator a script can find.
+TEST_F(TypeLibraryTest, DescribesTheDerivedAndFileInterfaces) {
+    ComPtr<ITypeInfo> derived;
+    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(IID_ITessock2, derived.Out()));
+    {
+        const HeldTypeAttr attr = Attr(derived.Get());
+        EXPECT_EQ(TKIND_DISPATCH, attr->typekind);
+        EXPECT_EQ(24, attr->cFuncs) << "ITessock's 23, then Files";
+    }
+    ComPtr<ITypeInfo> base;
+    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(IID_ITessock, base.Out()));
+    for (UINT index = 0; index < 23; ++index) {
+        FUNCDESC* mine = nullptr;
+        FUNCDESC* theirs = nullptr;
+        ASSERT_EQ(S_OK, derived->GetFuncDesc(index, &mine));
+        ASSERT_EQ(S_OK, base->GetFuncDesc(index, &theirs));
+        const HeldFuncDesc heldMine(derived.Get(), mine);
+        const HeldFuncDesc heldTheirs(base.Get(), theirs);
+        EXPECT_EQ(theirs->memid, mine->memid) << index;
+        EXPECT_EQ(theirs->invkind, mine->invkind) << index;
+    }
+    const struct {
+        const IID* iid;
+        const wchar_t* name;
+        MEMBERID id;
+    } members[] = {
+        {&IID_ITessock2, L"Files", 16},
+        {&IID_ITessockFiles, L"Count", 1},
+        {&IID_ITessockFiles, L"Item", DISPID_VALUE},
+        {&IID_ITessockFiles, L"_NewEnum", DISPID_NEWENUM},
+        {&IID_ITessockFile, L"FieldName", 1},
+        {&IID_ITessockFile, L"SaveFile", 8},
+        {&IID_ITessockFile, L"NewName", 14},
+    };
+    for (const auto& member : members) {
+        SCOPED_TRACE(std::string(member.name, member.name + wcslen(member.name)));
+        ComPtr<ITypeInfo> info;
+        ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(*member.iid, info.Out()));
+        LPOLESTR names[] = {const_cast<LPOLESTR>(member.name)};
+        MEMBERID id = 0;
+        ASSERT_EQ(S_OK, info->GetIDsOfNames(names, 1, &id));
+        EXPECT_EQ(member.id, id);
+    }
+    LPOLESTR codePage[] = {const_cast<LPOLESTR>(L"CodePage")};
+    MEMBERID none = 0;
+    EXPECT_EQ(DISP_E_UNKNOWNNAME, derived->GetIDsOfNames(codePage, 1, &none)) << "15 stays free";
 }
 
 TEST_F(TypeLibraryTest, ImportsIDispatchFromStdole) {

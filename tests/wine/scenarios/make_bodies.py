@@ -45,6 +45,14 @@ BODIES = {
                                             filler(n)))),
     "save": body(field(b"purpose", b"saving"),
                  file_part(b"upload", b"photo.jpg", b"image/jpeg", b"NEW CONTENT")),
+    # Two files through one "multiple" input, an empty input, a zero-byte file and a
+    # second input: three files are listed.
+    "files": body(file_part(b"docs", b"a.txt", b"text/plain", b"first"),
+                  file_part(b"docs", b"C:\\in\\b.tar.gz", b"application/gzip", b"\x00second\r\n"),
+                  file_part(b"empty", b"", b"application/octet-stream", b""),
+                  file_part(b"zero", b"zero.txt", b"text/plain", b""),
+                  field(b"note", b"three files"),
+                  file_part(b"Photo", b"a.txt", b"image/jpeg", b"third")),
     # 0x95 0x5C is one Shift-JIS character whose trail byte is a backslash.
     "dbcs": body(field(b"\x96\xbc\x91\x4f", b"\x95\x5c"),
                  file_part(b"upload", b"C:\\\x83\x66\x81\x5b\x83\x5e\\\x95\x5c.txt",

@@ -1,0 +1,46 @@
+// The shape of every script-facing member of the component's objects: reset the out
+// parameter, then produce the result under the one exception boundary, converting it
+// from the core's type.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <string_view>
+#include <utility>
+
+#include "base/exceptions.h"
+#include "com/owners.h"
+#include "com/text_conversion.h"
+#include "server/error_boundary.h"
+
+namespace kestrune {
+
+template <typename Produce>
+HRESULT GuardedText(const ErrorOrigin& origin, BSTR* Value, Produce&& produce) {
+    if (Value == nullptr) return E_POINTER;
+    *Value = nullptr;
+    return Guarded(origin, [&] { *Value = BstrFromNarrow(produce()); });
+}
+
+template <typename Produce>
+HRESULT GuardedNumber(const ErrorOrigin& origin, LONG* Value, Produce&& produce) {
+    if (Value == nullptr) return E_POINTER;
+    *Value = 0;
+    return Guarded(origin, [&] { *Value = static_cast<LONG>(produce()); });
+}
+
+// A byte array of the file's bytes, with its lower bound at 1.
+template <typename Produce>
+HRESULT GuardedBytes(const ErrorOrigin& origin, VARIANT* Value, Produce&& produce) {
+    if (Value == nullptr) return E_POINTER;
+    VariantInit(Value);
+    return Guarded(origin, [&] {
+        UniqueSafeArray array = ByteArray(produce(), 1);
+        if (!array) throw EVariantError("Error creating variant array");
+        V_ARRAY(Value) = array.Release();
+        V_VT(Value) = VT_ARRAY | VT_UI1;
+    });
+}
+
+}  // namespace kestrune

@@ -1,0 +1,52 @@
+' Every uploaded file through Files: For Each, Item by position and by field name, the
+' errors of a position out of range, saving with each file's own NewName, and a file
+' that outlives its upload object.
+Sub Say(text)
+    Response.Write text & vbLf
+End Sub
+
+Sub Try(label)
+    Say label & ": " & Err.Number & " | " & Err.Source & " | " & Err.Description
+    Err.Clear
+End Sub
+
+folder = Replace(CreateObject("WScript.Shell").ExpandEnvironmentStrings("%SCENARIO_OUT%"), Chr(0), "")
+Set fso = CreateObject("Scripting.FileSystemObject")
+
+Set upload = Server.CreateObject("Kestrune.Tessock")
+Set files = upload.Files
+Say "Count=" & files.Count
+For Each f In upload.Files
+    Say f.FieldName & " | " & f.Filename & " | " & f.FileExtension & " | " & f.FileNameNoExtension & _
+        " | " & f.ContentType & " | " & f.FileSize & " | " & VarType(f.FileAsVariant)
+Next
+Say "Files(0) is the file: " & (files(0).Filename = upload.Filename And files(0).FileSize = upload.FileSize)
+Say "Item(""PHOTO"")=" & files("PHOTO").FieldName & " " & files.Item("PHOTO").Filename
+Say "Item(""docs"") is the first: " & files("docs").Filename
+Say "Item(""2"") by name: " & (files("2") Is Nothing)
+Say "Item(2.0)=" & files(2.0).Filename
+Say "unknown name is Nothing: " & (files("empty") Is Nothing)
+
+On Error Resume Next
+Set f = files(files.Count)
+Try "Files(Count)"
+Set f = files(-1)
+Try "Files(-1)"
+value = upload.FormVariableByIndex(upload.FormVariableCount)
+Try "FormVariableByIndex(Count)"
+On Error GoTo 0
+
+upload.OverwriteMode = 2
+upload.OverwriteChr = "_"
+files(0).SaveFile folder & "\same.txt"
+files(2).SaveFile folder & "\same.txt"
+Say "NewName: " & files(0).NewName & " " & files(2).NewName & " [" & upload.NewName & "]"
+Say "saved: " & fso.OpenTextFile(folder & "\same.txt").ReadAll & " " & fso.OpenTextFile(folder & "\same_1.txt").ReadAll
+
+Set kept = files(2)
+Set files = Nothing
+Set upload = Nothing
+Say "after release: " & kept.Filename & " " & kept.FileSize & " " & kept.NewName
+kept.SaveFile folder & "\kept.txt"
+Say "saved after release: " & fso.OpenTextFile(folder & "\kept.txt").ReadAll
+Say "done"
