@@ -9,10 +9,10 @@ pageTitle = "Start here"
 <p>These pages show how a classic ASP page receives a file upload with the
 <code>Kestrune.Tessock</code> component. Copy them into your own site as a starting point.</p>
 <ul class="cards">
-  <li><a href="upload-form.asp">Upload a file</a>: a form with a file and a few text fields,
-      with a progress bar while the file travels.</li>
+  <li><a href="upload-form.asp">Upload files</a>: a form with several files and a few text
+      fields, with a progress bar while the files travel.</li>
   <li><a href="upload-result.asp">The result page</a>: what the form posts to. It lists every
-      field, describes the file and saves it into <code>uploads/</code>.</li>
+      field, describes every file and saves each into <code>uploads/</code>.</li>
   <li><a href="overwrite-modes.asp">Overwrite modes</a>: what happens when a file of the same
       name exists already, and how errors reach the page.</li>
 </ul>

@@ -3,7 +3,7 @@
 <!-- #include file="includes/functions.asp" -->
 <%
 Dim pageTitle
-pageTitle = "Upload a file"
+pageTitle = "Upload files"
 %>
 <!-- #include file="includes/header.asp" -->
 <%
@@ -20,7 +20,8 @@ pageTitle = "Upload a file"
       <option value="other">Other</option>
     </select>
   </label>
-  <label>File <input type="file" name="file" id="file"></label>
+  <label>Files <input type="file" name="file" id="file" multiple></label>
+  <label>One more file <input type="file" name="attachment" id="attachment"></label>
   <button type="submit" id="send">Upload</button>
 </form>
 <div id="progress-box" hidden>

@@ -44,48 +44,58 @@ Next
 %>
 </table>
 
-<h2>The file</h2>
+<h2>The files</h2>
 <%
-If upload.FileSize = 0 Then
+' Every file with at least one byte, in the order the browser sent them. The first one
+' is also the one that upload.Filename, upload.FileSize and the others describe.
+Dim files, k, f, n, safeName
+Set files = upload.Files
+If files.Count = 0 Then
   ' An empty file counts as no file: there is nothing to save.
 %>
 <p id="no-file">No file was received. Choose a file that is not empty and
 <a href="upload-form.asp">try again</a>.</p>
 <%
-Else
+End If
+' Mode 2 never replaces a file: an existing name gets a number, as in report~1.pdf. Each
+' file reads the mode from the upload object when it is saved.
+upload.OverwriteMode = 2
+For k = 0 To files.Count - 1
+  Set f = files(k)
+  ' The first file's elements keep plain ids; the others' end in their position.
+  n = ""
+  If k > 0 Then n = "-" & k
 %>
+<h3>File <%= k + 1 %>, from the input <em><%= H(f.FieldName) %></em></h3>
 <dl class="facts">
-  <dt>Name</dt><dd id="filename"><%= H(upload.Filename) %></dd>
-  <dt>Extension</dt><dd id="extension"><%= H(upload.FileExtension) %></dd>
-  <dt>Name without extension</dt><dd id="basename"><%= H(upload.FileNameNoExtension) %></dd>
-  <dt>MIME type</dt><dd id="content-type"><%= H(upload.ContentType) %></dd>
-  <dt>Size in bytes</dt><dd id="size"><%= upload.FileSize %></dd>
+  <dt>Name</dt><dd id="filename<%= n %>"><%= H(f.Filename) %></dd>
+  <dt>Extension</dt><dd id="extension<%= n %>"><%= H(f.FileExtension) %></dd>
+  <dt>Name without extension</dt><dd id="basename<%= n %>"><%= H(f.FileNameNoExtension) %></dd>
+  <dt>MIME type</dt><dd id="content-type<%= n %>"><%= H(f.ContentType) %></dd>
+  <dt>Size in bytes</dt><dd id="size<%= n %>"><%= f.FileSize %></dd>
 </dl>
 <%
-  Dim safeName
-  safeName = SafeFileName(upload.Filename)
-  If safeName = "" Or Not IsAllowedExtension(upload.FileExtension) Then
+  safeName = SafeFileName(f.Filename)
+  If safeName = "" Or Not IsAllowedExtension(f.FileExtension) Then
 %>
-<p id="not-saved" class="error">This file was not saved: the uploads folder takes only the
+<p id="not-saved<%= n %>" class="error">This file was not saved: the uploads folder takes only the
 kinds of file on the list in includes/functions.asp.</p>
 <%
   Else
-    ' Mode 2 never replaces a file: an existing name gets a number, as in report~1.pdf.
-    upload.OverwriteMode = 2
     On Error Resume Next
-    upload.SaveFile Server.MapPath("uploads") & "\" & safeName
+    f.SaveFile Server.MapPath("uploads") & "\" & safeName
     If Err.Number <> 0 Then
 %>
-<p id="save-error" class="error">The file could not be saved: <%= H(DescribeError()) %></p>
+<p id="save-error<%= n %>" class="error">The file could not be saved: <%= H(DescribeError()) %></p>
 <%
     Else
 %>
-<p id="saved">Saved in the uploads folder as <strong id="newname"><%= H(upload.NewName) %></strong>.</p>
+<p id="saved<%= n %>">Saved in the uploads folder as <strong id="newname<%= n %>"><%= H(f.NewName) %></strong>.</p>
 <%
     End If
     On Error GoTo 0
   End If
-End If
+Next
 %>
-<p><a href="upload-form.asp">Upload another file</a></p>
+<p><a href="upload-form.asp">Upload more files</a></p>
 <!-- #include file="includes/footer.asp" -->

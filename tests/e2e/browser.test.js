@@ -7,7 +7,7 @@ const path = require('node:path');
 const { after, before, describe, test } = require('node:test');
 const { Server } = require('./lib/server');
 const { launchBrowser } = require('./lib/browser');
-const { everyByte, elementText, listFiles, makeFile, pseudoRandomFile } = require('./lib/files');
+const { everyByte, elementText, listFiles, makeFile, pseudoRandomFile, sha256, sha256File } = require('./lib/files');
 
 const server = new Server();
 let browser = null;
@@ -131,6 +131,42 @@ describe('browser upload through the example form', () => {
     assert.ok(elementText(html, 'newname'), 'the file was saved');
     // The component sees the name in the system code page, so look the file up by content.
     assert.ok(listFiles(server.uploadsDir()).some((f) => f.sha === upload.sha), 'a stored file has the same bytes');
+  });
+
+  test('three files through a multiple input and a second input: each saved, a shared name numbered', async () => {
+    requireBrowser();
+    // A name of its own for this run, so that the uploads folder holds no file of that name yet.
+    const shared = `shared-${process.pid}-${Date.now()}.txt`;
+    const first = { name: shared, mimeType: 'text/plain', buffer: Buffer.from('first, through the multiple input\n') };
+    const second = { name: `other-${process.pid}.bin`, mimeType: 'application/octet-stream', buffer: everyByte(4096) };
+    const third = { name: shared, mimeType: 'text/plain', buffer: Buffer.from('third, through the second input\n') };
+    const page = await browser.context.newPage();
+    let html;
+    try {
+      await page.goto(`${server.url}upload-form.asp`);
+      await page.fill('#title', fields.title);
+      await page.fill('#description', fields.description);
+      await page.selectOption('#category', fields.category);
+      await page.setInputFiles('#file', [first, second]);
+      await page.setInputFiles('#attachment', third);
+      await page.click('#send');
+      await page.waitForSelector('#saved-2, #save-error-2, #not-saved-2, #save-error', { timeout: 120000 });
+      html = await page.content();
+    } finally {
+      await page.close();
+    }
+    checkFields(html);
+    const sent = [first, second, third];
+    const numbered = shared.replace(/\.txt$/, '~1.txt');
+    const names = [shared, second.name, numbered];
+    sent.forEach((file, k) => {
+      const n = k === 0 ? '' : `-${k}`;
+      assert.equal(elementText(html, `filename${n}`), file.name);
+      assert.equal(Number(elementText(html, `size${n}`)), file.buffer.length);
+      assert.equal(elementText(html, `newname${n}`), names[k]);
+      const stored = sha256File(path.join(server.uploadsDir(), names[k]));
+      assert.equal(stored, sha256(file.buffer), `${names[k]} is saved intact`);
+    });
   });
 
   test('the form works without JavaScript', async () => {
