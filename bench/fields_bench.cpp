@@ -1,5 +1,7 @@
 // Many parts in one body: recording and reading form fields must cost the same per
 // field however many there are, and a body of many small files must not slow the scan.
+// Listing every file must cost little beyond keeping the first, and reading the list
+// must cost the same per file however long it is.
 //
 // Linearity is judged against ten objects of a tenth of the fields each, handled in the
 // same iteration: the same number of fields and the same memory footprint, with reads
@@ -8,6 +10,7 @@
 // ten times slower) tells the two apart.
 #include <benchmark/benchmark.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -111,6 +114,59 @@ void ParseFiles(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kFileCount);
 }
 
+// Creation with every file listed, against creation as it was before the list: the same
+// intake of the body (a copy into memory sized once) and a parse that keeps the first file.
+void CreateFiles(benchmark::State& state, bool everyFile) {
+    const std::string& body = CachedFilesBody();
+    const SingleByteCodePage codePage;
+    PosixFileSystem fileSystem;
+    const std::function<bool()> connected = [] { return true; };
+    for (auto _ : state) {
+        if (everyFile) {
+            BodyHost host(body);
+            TTessock upload(host, codePage, fileSystem);
+            upload.Initialize();
+            if (upload.FileCount() != kFileCount) state.SkipWithError("the object did not list every file");
+            continue;
+        }
+        TMemoryStream copy;
+        copy.SetSize(static_cast<std::int32_t>(body.size()));
+        std::memcpy(copy.WritePointer(), body.data(), body.size());
+        TStringList fields(codePage);
+        TFileRecord file;
+        ParseMultipart(copy.View(), codePage, connected, fields, file);
+        if (file.FileData.size() != kSmallFileSize)
+            state.SkipWithError("the parser did not keep the first file");
+    }
+    state.SetItemsProcessed(state.iterations() * kFileCount);
+}
+
+// Reads FileSize of every listed file of copies objects of count files each.
+void EnumerateFiles(benchmark::State& state, int count, int copies) {
+    const std::string body = SmallFilesBody(count, kSmallFileSize);
+    const SingleByteCodePage codePage;
+    PosixFileSystem fileSystem;
+    std::vector<std::unique_ptr<BodyHost>> hosts;
+    std::vector<std::unique_ptr<TTessock>> uploads;
+    for (int i = 0; i < copies; ++i) {
+        hosts.push_back(std::make_unique<BodyHost>(body));
+        uploads.push_back(std::make_unique<TTessock>(*hosts.back(), codePage, fileSystem));
+        uploads.back()->Initialize();
+        if (uploads.back()->FileCount() != count) {
+            state.SkipWithError("the object did not list every file");
+            return;
+        }
+    }
+    for (auto _ : state) {
+        std::int64_t total = 0;
+        for (int i = 0; i < count; ++i) {
+            for (const auto& upload : uploads) total += upload->FileSizeAt(i);
+        }
+        benchmark::DoNotOptimize(total);
+    }
+    state.SetItemsProcessed(state.iterations() * count * copies);
+}
+
 int Register() {
     struct Shape {
         int count;
@@ -129,6 +185,12 @@ int Register() {
     }
     benchmark::RegisterBenchmark("scan_files/1000", ScanFiles)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("parse_files/1000", ParseFiles)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("create_files/1000", CreateFiles, true)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("create_first_file/1000", CreateFiles, false)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("enumerate_files/10000", EnumerateFiles, 10000, 1)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("enumerate_files/10x1000", EnumerateFiles, 1000, 10)
+        ->Unit(benchmark::kMillisecond);
     return 0;
 }
 

@@ -10,23 +10,41 @@ void TTessock::CheckFileIndex(std::int32_t Index) const {
     if (Index < 0) TStringList::RaiseBoundsError(Index);
 }
 
-const TFileRecord& TTessock::FileAt(std::int32_t Index) const {
+TFileRecord TTessock::FileAt(std::int32_t Index) const {
     CheckFileIndex(Index);
-    return FileList[static_cast<std::size_t>(Index)];
+    TFileRecord record =
+        DescribeFilePart(RequestBody.View(), FileList[static_cast<std::size_t>(Index)], codePage_);
+    record.SavedNameText = NewNameAt(Index);
+    return record;
+}
+
+std::int32_t TTessock::FileSizeAt(std::int32_t Index) const {
+    CheckFileIndex(Index);
+    return FileList[static_cast<std::size_t>(Index)].DataSize;
+}
+
+std::string TTessock::NewNameAt(std::int32_t Index) const {
+    CheckFileIndex(Index);
+    const auto at = static_cast<std::size_t>(Index);
+    return at < SavedNames.size() ? SavedNames[at] : std::string();
 }
 
 std::int32_t TTessock::FileIndexOf(std::string_view FieldName) const {
     // Compared by key, as the form-field list compares names.
     const std::string key = codePage_.NameKey(FieldName);
-    for (std::size_t i = 0; i < FileList.size(); ++i) {
-        if (codePage_.NameKey(FileList[i].FieldNameText) == key) return static_cast<std::int32_t>(i);
+    for (std::int32_t i = 0; i < FileCount(); ++i) {
+        if (codePage_.NameKey(FileAt(i).FieldNameText) == key) return i;
     }
     return -1;
 }
 
 void TTessock::SaveFileAt(std::int32_t Index, std::string_view Filename) {
-    CheckFileIndex(Index);
-    SaveRecord(FileList[static_cast<std::size_t>(Index)], Filename);
+    TFileRecord record = FileAt(Index);
+    SaveRecord(record, Filename);
+    const auto at = static_cast<std::size_t>(Index);
+    if (record.SavedNameText == NewNameAt(Index)) return;
+    if (SavedNames.size() <= at) SavedNames.resize(FileList.size());
+    SavedNames[at] = std::move(record.SavedNameText);
 }
 
 }  // namespace kestrune

@@ -19,10 +19,25 @@
 namespace kestrune {
 namespace {
 
+TFileRecord DescribeFile(std::string_view data, std::string_view second, const PartNames& names,
+                         const CodePage& codePage) {
+    TFileRecord record;
+    record.FieldNameText = names.fieldName;
+    record.ContentTypeText = ContentTypeOf(second);
+    record.FileNameText = PathFileName(names.fileName, codePage);
+    std::string extension = PathExtension(record.FileNameText, codePage);
+    if (!extension.empty()) extension.erase(0, 1);
+    const std::string& name = record.FileNameText;
+    record.BaseNameText = extension.empty() ? name : name.substr(0, name.size() - extension.size() - 1);
+    record.FileExtText = std::move(extension);
+    record.FileData = data;
+    return record;
+}
+
 class Parser {
 public:
     Parser(std::string_view body, const CodePage& codePage, TStringList& formFields, TFileRecord& file,
-           std::vector<TFileRecord>* files)
+           std::vector<TFilePart>* files)
         : body_(body),
           size_(static_cast<std::int32_t>(body.size())),
           codePage_(codePage),
@@ -48,7 +63,9 @@ private:
     const CodePage& codePage_;
     TStringList& formFields_;
     TFileRecord& file_;
-    std::vector<TFileRecord>* files_;
+    std::vector<TFilePart>* files_;
+    std::int32_t firstLine_ = 0;   // where the current part's first header line starts
+    std::int32_t secondLine_ = 0;  // and its second
     std::string boundary_;
     std::int32_t offset_ = 0;
     bool done_ = false;
@@ -64,7 +81,9 @@ void Parser::Run(const std::function<bool()>& isClientConnected) {
         ReadAdvancing(line);
         if (AtEnd()) done_ = true;
         if (line != boundary_) continue;
+        firstLine_ = offset_;
         ReadAdvancing(first);
+        secondLine_ = offset_;
         ReadAdvancing(second);
         ReadAdvancing(third);
         if (AtEnd()) {
@@ -108,22 +127,13 @@ void Parser::ReadFileContent(std::string_view second, const std::string& third, 
 
 void Parser::StoreFile(std::int32_t dataStart, std::int32_t size, std::string_view second,
                        const PartNames& names) {
-    TFileRecord record;
-    record.FieldNameText = names.fieldName;
-    record.ContentTypeText = ContentTypeOf(second);
-    record.FileNameText = PathFileName(names.fileName, codePage_);
-    std::string extension = PathExtension(record.FileNameText, codePage_);
-    if (!extension.empty()) extension.erase(0, 1);
-    record.BaseNameText =
-        extension.empty() ? record.FileNameText
-                          : record.FileNameText.substr(0, record.FileNameText.size() - extension.size() - 1);
-    record.FileExtText = std::move(extension);
-    record.FileData = body_.substr(static_cast<std::size_t>(dataStart), static_cast<std::size_t>(size));
     // The list grows first: a failure leaves the file and the list as they were, and
-    // File stays the list's first entry.
-    if (files_ != nullptr) files_->push_back(record);
+    // File stays what the list's first entry describes.
+    if (files_ != nullptr) files_->push_back(TFilePart{dataStart, size, firstLine_, secondLine_});
     if (fileStored_) return;
-    file_ = std::move(record);
+    const std::string_view data =
+        body_.substr(static_cast<std::size_t>(dataStart), static_cast<std::size_t>(size));
+    file_ = DescribeFile(data, second, names, codePage_);
     fileStored_ = true;
 }
 
@@ -159,11 +169,20 @@ void Parser::Record(std::string_view fieldName, std::string_view fileName, std::
 
 void ParseMultipart(std::string_view body, const CodePage& codePage,
                     const std::function<bool()>& isClientConnected, TStringList& FormFields,
-                    TFileRecord& File, std::vector<TFileRecord>* Files) {
+                    TFileRecord& File, std::vector<TFilePart>* Files) {
     // Offsets are signed 32-bit; bytes beyond that range are never reached.
     constexpr auto kMaxSize = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
     Parser parser(body.substr(0, std::min(body.size(), kMaxSize)), codePage, FormFields, File, Files);
     parser.Run(isClientConnected);
+}
+
+TFileRecord DescribeFilePart(std::string_view body, const TFilePart& part, const CodePage& codePage) {
+    std::string first, second;
+    ReadLine(body, part.FirstHeaderLine, first);
+    ReadLine(body, part.SecondHeaderLine, second);
+    const std::string_view data =
+        body.substr(static_cast<std::size_t>(part.DataStart), static_cast<std::size_t>(part.DataSize));
+    return DescribeFile(data, second, ParsePartNames(first), codePage);
 }
 
 }  // namespace kestrune

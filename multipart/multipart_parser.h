@@ -4,6 +4,7 @@
 // never an error of the parser's own.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -17,11 +18,24 @@ namespace kestrune {
 // isClientConnected is asked at the start of every cycle of the main loop (before each
 // line read outside a part); when it answers false the parser returns, keeping what it
 // recorded. Whatever it throws propagates, also keeping what was recorded.
+// A stored file part, by offsets into the body: its content and its first two header
+// lines. Nothing is copied; DescribeFilePart derives the texts when they are asked for.
+struct TFilePart {
+    std::int32_t DataStart = 0;
+    std::int32_t DataSize = 0;
+    std::int32_t FirstHeaderLine = 0;
+    std::int32_t SecondHeaderLine = 0;
+};
+
 // FormFields and File must be empty; File.FileData becomes a view into body. Files, when
 // given, must be empty and receives, in body order, every part that would be File if it
-// came first; File equals its first entry.
+// came first; File is what DescribeFilePart makes of its first entry.
 void ParseMultipart(std::string_view body, const CodePage& codePage,
                     const std::function<bool()>& isClientConnected, TStringList& FormFields,
-                    TFileRecord& File, std::vector<TFileRecord>* Files = nullptr);
+                    TFileRecord& File, std::vector<TFilePart>* Files = nullptr);
+
+// The record of a part that ParseMultipart listed for body: the texts by the same rules as
+// File's, the field name, and a view of the content. SavedNameText stays empty.
+TFileRecord DescribeFilePart(std::string_view body, const TFilePart& part, const CodePage& codePage);
 
 }  // namespace kestrune

@@ -22,16 +22,20 @@ TTessockFileObject::TTessockFileObject(ComPtr<TTessockComObject> upload, std::in
 
 template <typename Text>
 HRESULT TTessockFileObject::TextOf(BSTR* Value, Text text) {
-    return GuardedText(upload_->Factory().Origin(), Value, [&]() -> const std::string& { return File().*text; });
+    return GuardedText(upload_->Factory().Origin(), Value, [&] { return File().*text; });
 }
 
 HRESULT TTessockFileObject::get_FieldName(BSTR* Value) { return TextOf(Value, &TFileRecord::FieldNameText); }
 HRESULT TTessockFileObject::get_Filename(BSTR* Value) { return TextOf(Value, &TFileRecord::FileNameText); }
-HRESULT TTessockFileObject::get_FileExtension(BSTR* Value) { return TextOf(Value, &TFileRecord::FileExtText); }
+HRESULT TTessockFileObject::get_FileExtension(BSTR* Value) {
+    return TextOf(Value, &TFileRecord::FileExtText);
+}
 HRESULT TTessockFileObject::get_FileNameNoExtension(BSTR* Value) {
     return TextOf(Value, &TFileRecord::BaseNameText);
 }
-HRESULT TTessockFileObject::get_ContentType(BSTR* Value) { return TextOf(Value, &TFileRecord::ContentTypeText); }
+HRESULT TTessockFileObject::get_ContentType(BSTR* Value) {
+    return TextOf(Value, &TFileRecord::ContentTypeText);
+}
 
 HRESULT TTessockFileObject::get_NewName(BSTR* Value) {
     return GuardedText(upload_->Factory().Origin(), Value, [&] { return upload_->Core().NewNameAt(index_); });
@@ -43,11 +47,13 @@ HRESULT TTessockFileObject::SaveFile(BSTR Filename) {
 }
 
 HRESULT TTessockFileObject::get_FileAsVariant(VARIANT* Value) {
+    // A view into the body, which the upload object this one holds keeps alive.
     return GuardedBytes(upload_->Factory().Origin(), Value, [&] { return File().FileData; });
 }
 
 HRESULT TTessockFileObject::get_FileSize(LONG* Value) {
-    return GuardedNumber(upload_->Factory().Origin(), Value, [&] { return File().FileData.size(); });
+    return GuardedNumber(upload_->Factory().Origin(), Value,
+                         [&] { return upload_->Core().FileSizeAt(index_); });
 }
 
 HRESULT TTessockFileObject::InterfaceSupportsErrorInfo(REFIID iid) { return Answers(iid) ? S_OK : S_FALSE; }

@@ -34,7 +34,7 @@ public:
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
 
 private:
-    const TFileRecord& File() const { return upload_->Core().FileAt(index_); }
+    TFileRecord File() const { return upload_->Core().FileAt(index_); }
     template <typename Text>
     HRESULT TextOf(BSTR* Value, Text text);
 

@@ -23,6 +23,7 @@
 #include "host/code_page.h"
 #include "host/file_system.h"
 #include "host/host_objects.h"
+#include "multipart/multipart_parser.h"
 
 namespace kestrune {
 
@@ -62,13 +63,15 @@ public:
     // Every uploaded file, in body order; the first is the file above. A position outside
     // the list raises FormVariableByIndex's error for that position.
     std::int32_t FileCount() const { return static_cast<std::int32_t>(FileList.size()); }
-    const TFileRecord& FileAt(std::int32_t Index) const;
+    // The file's texts are derived at each call, by the rules of the file above.
+    TFileRecord FileAt(std::int32_t Index) const;
+    std::int32_t FileSizeAt(std::int32_t Index) const;
     // Position of the first file whose field name equals name under the list name
     // comparison; -1 when there is none.
     std::int32_t FileIndexOf(std::string_view FieldName) const;
     // SaveFile and NewName for the file at Index, by the rules and settings of the object.
     void SaveFileAt(std::int32_t Index, std::string_view Filename);
-    const std::string& NewNameAt(std::int32_t Index) const { return FileAt(Index).SavedNameText; }
+    std::string NewNameAt(std::int32_t Index) const;
 
     // Saving.
     void SaveFile(std::string_view Filename) { SaveRecord(File, Filename); }
@@ -95,7 +98,8 @@ private:
     FileSystem& fileSystem_;
 
     TFileRecord File;
-    std::vector<TFileRecord> FileList;
+    std::vector<TFilePart> FileList;
+    std::vector<std::string> SavedNames;  // by position, grown by the first save in mode 2
     TStringList FormFields{codePage_};
     TMemoryStream RequestBody;
     Overwrite OverwriteModeValue = Overwrite::Replace;

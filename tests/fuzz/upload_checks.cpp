@@ -150,7 +150,8 @@ void CheckAgainstReference(const TTessock& upload, const ParseOutcome& reference
         const TFileRecord& file = upload.FileAt(i);
         const FileOutcome& expected = reference.files[static_cast<std::size_t>(i)];
         FUZZ_CHECK(file.FileData.data() == upload.Body().View().data() + expected.offset &&
-                       file.FileData.size() == expected.data.size(),
+                       file.FileData.size() == expected.data.size() &&
+                       static_cast<std::size_t>(upload.FileSizeAt(i)) == expected.data.size(),
                    "a listed file is another stretch of the body");
         FUZZ_CHECK(file.FieldNameText == expected.field && file.FileNameText == expected.name &&
                        file.FileExtText == expected.ext && file.BaseNameText == expected.base &&

@@ -92,9 +92,11 @@ ParseOutcome ParseWithParser(std::string_view body, const CodePage& codePage, in
         ++outcome.clientChecks;
         return connectedChecks < 0 || outcome.clientChecks <= connectedChecks;
     };
-    std::vector<TFileRecord> files;
+    std::vector<TFilePart> files;
     ParseMultipart(buffer.View(), codePage, isClientConnected, fields, file, &files);
-    for (const TFileRecord& each : files) outcome.files.push_back(OutcomeOf(each, buffer.View()));
+    for (const TFilePart& each : files) {
+        outcome.files.push_back(OutcomeOf(DescribeFilePart(buffer.View(), each, codePage), buffer.View()));
+    }
     if (files.empty()) {
         EXPECT_TRUE(file.FileData.empty()) << "a file is stored, but the list is empty";
     } else {
