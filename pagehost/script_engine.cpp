@@ -95,13 +95,14 @@ HRESULT Run(IActiveScript* engine, IActiveScriptParse* parser, ScriptSite& site,
 
 }  // namespace
 
-ScriptOutcome RunVBScript(const std::wstring& code, const std::vector<NamedItem>& items) {
+ScriptOutcome RunActiveScript(ScriptLanguage language, const std::wstring& code,
+                              const std::vector<NamedItem>& items) {
     ScriptOutcome outcome;
     ComPtr<ScriptSite> site = MakeComObject<ScriptSite>(items);
     CLSID clsid;
     ComPtr<IActiveScript> engine;
     ComPtr<IActiveScriptParse> parser;
-    outcome.engine = CLSIDFromProgID(L"VBScript", &clsid);
+    outcome.engine = CLSIDFromProgID(language == ScriptLanguage::kJScript ? L"JScript" : L"VBScript", &clsid);
     if (SUCCEEDED(outcome.engine))
         outcome.engine =
             CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript, engine.OutVoid());

@@ -1,5 +1,5 @@
-// Runs VBScript through the platform's script engine (IActiveScript), with host objects
-// visible to the script under their names.
+// Runs VBScript or JScript through the platform's script engines (IActiveScript), with
+// host objects visible to the script under their names.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "pagehost/asp/page_directive.h"
 
 namespace kestrune {
 
@@ -29,6 +31,7 @@ struct ScriptOutcome {
     std::optional<ScriptError> error;  // the script stopped at an untrapped error
 };
 
-ScriptOutcome RunVBScript(const std::wstring& code, const std::vector<NamedItem>& items);
+ScriptOutcome RunActiveScript(ScriptLanguage language, const std::wstring& code,
+                              const std::vector<NamedItem>& items);
 
 }  // namespace kestrune

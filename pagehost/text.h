@@ -1,5 +1,5 @@
 // UTF-8 and UTF-16 conversions for the host's own text (scripts, output, messages,
-// results handed to scripts).
+// results handed to scripts), and page output in the page's code page.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,15 @@ std::string ToUtf8(std::wstring_view text);
 
 // Invalid sequences become U+FFFD.
 std::wstring FromUtf8(std::string_view text);
+
+// True for a code page the system has that turns text into bytes and back: not UTF-16
+// (1200, 1201), UTF-32 (12000, 12001) or UTF-7 (65000), nor the symbolic CP_ACP and
+// friends (0 to 3, 42).
+bool IsTextCodePage(long codePage);
+
+// Text in codePage (one IsTextCodePage accepts); characters it lacks become its default
+// character, as on a web server.
+std::string ToCodePage(std::wstring_view text, unsigned codePage);
 
 // A new BSTR for a result: of UTF-16 text, or of UTF-8 text. E_OUTOFMEMORY, with *out
 // null, when none can be made.

@@ -59,6 +59,26 @@ private:
     std::size_t pos_ = 0;
 };
 
+ScriptLanguage ParseLanguage(const std::string& value) {
+    std::string upper = UpperAscii(value);
+    if (upper == "VBSCRIPT") return ScriptLanguage::kVBScript;
+    if (upper == "JSCRIPT" || upper == "JAVASCRIPT") return ScriptLanguage::kJScript;
+    throw std::invalid_argument("page language " + value +
+                                " is not supported: this host runs VBScript and JScript");
+}
+
+// Code pages are 16-bit numbers; a sign, a fraction or a name is a typing mistake.
+unsigned ParseCodePage(const std::string& value) {
+    unsigned number = 0;
+    bool valid = !value.empty() && value.size() <= 5;
+    for (char c : value) {
+        if (c < '0' || c > '9') valid = false;
+        if (valid) number = number * 10 + static_cast<unsigned>(c - '0');
+    }
+    if (!valid || number > 65535) throw std::invalid_argument("invalid code page " + value);
+    return number;
+}
+
 }  // namespace
 
 PageDirective ParsePageDirective(std::string_view text) {
@@ -73,9 +93,9 @@ PageDirective ParsePageDirective(std::string_view text) {
             throw std::invalid_argument("page directive repeats attribute " + name);
     }
     auto language = directive.attributes.find("LANGUAGE");
-    if (language != directive.attributes.end() && UpperAscii(language->second) != "VBSCRIPT")
-        throw std::invalid_argument("page language " + language->second +
-                                    " is not supported: this host runs VBScript only");
+    if (language != directive.attributes.end()) directive.language = ParseLanguage(language->second);
+    auto codePage = directive.attributes.find("CODEPAGE");
+    if (codePage != directive.attributes.end()) directive.codePage = ParseCodePage(codePage->second);
     return directive;
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "pagehost/asp/include_path.h"
+#include "pagehost/asp/jscript_literal.h"
 #include "pagehost/asp/vbscript_literal.h"
 
 namespace kestrune {
@@ -106,6 +107,23 @@ bool StartsWithOptionExplicit(std::string_view code, std::size_t& at, std::size_
     return end == code.size() || IsSpace(code[end]) || code[end] == ':' || code[end] == '\'';
 }
 
+// The language decides how literal text is written, so it must be known before the
+// first literal, which may come before the directive. A bad directive is reported when
+// the translation reaches it.
+ScriptLanguage FindPageLanguage(std::string_view page) {
+    std::size_t open = page.find(kBlockOpen);
+    if (open == std::string_view::npos || page.substr(open + kBlockOpen.size(), 1) != "@")
+        return ScriptLanguage::kVBScript;
+    std::size_t start = open + kBlockOpen.size() + 1;
+    std::size_t close = page.find(kBlockClose, start);
+    if (close == std::string_view::npos) return ScriptLanguage::kVBScript;
+    try {
+        return ParsePageDirective(page.substr(start, close - start)).language;
+    } catch (const std::invalid_argument&) {
+        return ScriptLanguage::kVBScript;
+    }
+}
+
 class PageTranslator {
 public:
     explicit PageTranslator(const IncludeLoader& loader) : loader_(loader) {
@@ -114,6 +132,7 @@ public:
 
     TranslatedPage Run(std::string_view page, const std::string& sitePath) {
         stack_.push_back(sitePath);
+        language_ = FindPageLanguage(page);
         TranslateFile(page, sitePath);
         if (optionExplicit_) result_.program.insert(0, "Option Explicit");
         return std::move(result_);
@@ -132,7 +151,10 @@ private:
     }
 
     void EmitLiteral(std::string_view literal, int file, int firstLine) {
-        for (const LiteralStatement& statement : LiteralToStatements(literal))
+        std::vector<LiteralStatement> statements = language_ == ScriptLanguage::kJScript
+                                                       ? LiteralToJScriptStatements(literal)
+                                                       : LiteralToStatements(literal);
+        for (const LiteralStatement& statement : statements)
             Emit(statement.text, file, firstLine + statement.lineOffset);
     }
 
@@ -146,6 +168,7 @@ private:
     const IncludeLoader& loader_;
     TranslatedPage result_;
     std::vector<std::string> stack_;  // site paths being translated, outermost first
+    ScriptLanguage language_ = ScriptLanguage::kVBScript;
     bool optionExplicit_ = false;
     bool codeSeen_ = false;
     bool directiveSeen_ = false;
@@ -195,7 +218,10 @@ std::size_t PageTranslator::Block(std::string_view text, std::size_t open, const
     if (!content.empty() && content[0] == '@') {
         Directive(std::string_view(content).substr(1), sitePath, line);
     } else if (!content.empty() && content[0] == '=') {
-        EmitLines("Response.Write (" + content.substr(1) + ")", file, line);
+        if (language_ == ScriptLanguage::kJScript)
+            EmitLines("Response.Write(" + content.substr(1) + ");", file, line);
+        else
+            EmitLines("Response.Write (" + content.substr(1) + ")", file, line);
     } else {
         Code(std::move(content), file, line);
     }
@@ -205,7 +231,7 @@ std::size_t PageTranslator::Block(std::string_view text, std::size_t open, const
 void PageTranslator::Code(std::string content, int file, int line) {
     std::size_t at = 0;
     std::size_t end = 0;
-    if (!codeSeen_ && StartsWithOptionExplicit(content, at, end)) {
+    if (!codeSeen_ && language_ == ScriptLanguage::kVBScript && StartsWithOptionExplicit(content, at, end)) {
         // Blank the words out in place so the block keeps its line layout.
         content.replace(at, end - at, end - at, ' ');
         optionExplicit_ = true;
@@ -226,6 +252,7 @@ void PageTranslator::Directive(std::string_view content, const std::string& site
     } catch (const std::invalid_argument& e) {
         throw EPageError(e.what(), sitePath, line);
     }
+    result_.directive.line = line;
 }
 
 void PageTranslator::Include(const IncludeDirective& include, const std::string& sitePath, int line) {

@@ -1,5 +1,6 @@
 #pragma once
-// Translates a classic ASP page into one VBScript program.
+// Translates a classic ASP page into one VBScript or JScript program, in the language
+// its directive names (VBScript without one).
 //
 // Literal text becomes Response.Write statements, "<%= expr %>" becomes
 // Response.Write (expr), "<% code %>" is copied through line by line, and
@@ -7,8 +8,8 @@
 // piece starts on its own output line, so output and page order agree and each output
 // line maps to one (file, line). Like classic ASP, the first "%>" closes a block even
 // inside a VBScript string literal. Output line 1 is reserved: it holds
-// "Option Explicit" when the page's first script block starts with it (VBScript wants
-// it before any statement, and the page's leading literal text already is one).
+// "Option Explicit" when a VBScript page's first script block starts with it (VBScript
+// wants it before any statement, and the page's leading literal text already is one).
 
 #include <functional>
 #include <optional>
@@ -22,7 +23,7 @@
 namespace kestrune {
 
 struct TranslatedPage {
-    std::string program;      // VBScript text, lines ended by CR LF
+    std::string program;      // script text in directive.language, lines ended by CR LF
     LineMap lines;            // output line -> (site path, line)
     PageDirective directive;  // attributes of the page's <%@ %>, if it has one
 };
@@ -36,7 +37,7 @@ constexpr int kMaxIncludeDepth = 16;
 
 // page holds the bytes of the page at sitePath (UTF-8 or any ANSI code page: bytes
 // are passed through). Throws EPageError naming the file and line of the first
-// problem: an unclosed block, a bad directive, a language other than VBScript, a bad
+// problem: an unclosed block, a bad directive, a language other than VBScript or JScript, a bad
 // or missing include, an include cycle or nesting deeper than kMaxIncludeDepth.
 TranslatedPage TranslatePage(std::string_view page, const std::string& sitePath, const IncludeLoader& loader);
 

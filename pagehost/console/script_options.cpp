@@ -7,7 +7,7 @@
 namespace kestrune {
 
 const char kScriptUsage[] =
-    "usage: kestrune-host.exe FILE.vbs [--body BODYFILE] [--disconnect-after N]"
+    "usage: kestrune-host.exe FILE.vbs|FILE.js [--body BODYFILE] [--disconnect-after N]"
     " [--fail CALL:K]... [--mta]\n"
     "       [--report-memory]\n"
     "  CALL is TotalBytes, BinaryRead, IsClientConnected or Write; K counts from 1.\n"

@@ -1,4 +1,4 @@
-// The command line of kestrune-host.exe in script mode (one VBScript file).
+// The command line of kestrune-host.exe in script mode (one VBScript or JScript file).
 #pragma once
 
 #include "pagehost/console/fault_plan.h"

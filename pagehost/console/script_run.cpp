@@ -26,6 +26,14 @@ std::optional<std::wstring> ReadScript(const std::wstring& path) {
     return FromUtf8(*bytes);
 }
 
+// A .js file is JScript, anything else VBScript.
+ScriptLanguage LanguageOf(const std::wstring& path) {
+    std::size_t dot = path.find_last_of(L"./\\");
+    if (dot == std::wstring::npos || path[dot] != L'.') return ScriptLanguage::kVBScript;
+    std::wstring extension = path.substr(dot + 1);
+    return _wcsicmp(extension.c_str(), L"js") == 0 ? ScriptLanguage::kJScript : ScriptLanguage::kVBScript;
+}
+
 std::shared_ptr<FaultPlan> MakeFaultPlan(const ScriptOptions& options) {
     if (options.failures.empty()) return nullptr;
     auto plan = std::make_shared<FaultPlan>();
@@ -49,16 +57,17 @@ void ReportMemory(const MemorySnapshot& before) {
 
 // The intrinsic objects over the command line's channels, handed to the script and to
 // the object context for as long as the script runs.
-ScriptOutcome RunWithIntrinsics(const std::wstring& code, std::shared_ptr<RequestSource> source,
-                                std::shared_ptr<ResponseSink> sink, std::shared_ptr<FaultPlan> faults,
-                                SetHostObjectsFunction setHost) {
+ScriptOutcome RunWithIntrinsics(ScriptLanguage language, const std::wstring& code,
+                                std::shared_ptr<RequestSource> source, std::shared_ptr<ResponseSink> sink,
+                                std::shared_ptr<FaultPlan> faults, SetHostObjectsFunction setHost) {
     ComPtr<RequestObject> request = MakeComObject<RequestObject>(std::move(source), faults);
     ComPtr<ResponseObject> response = MakeComObject<ResponseObject>(std::move(sink), faults);
     ComPtr<AspServerObject> server = MakeComObject<AspServerObject>();
     setHost(static_cast<IRequest*>(request.Get()), static_cast<IResponse*>(response.Get()));
-    ScriptOutcome outcome = RunVBScript(code, {{L"Request", static_cast<IScriptRequest*>(request.Get())},
-                                               {L"Response", static_cast<IScriptResponse*>(response.Get())},
-                                               {L"Server", server.Get()}});
+    ScriptOutcome outcome = RunActiveScript(language, code,
+                                            {{L"Request", static_cast<IScriptRequest*>(request.Get())},
+                                             {L"Response", static_cast<IScriptResponse*>(response.Get())},
+                                             {L"Server", server.Get()}});
     setHost(nullptr, nullptr);
     return outcome;
 }
@@ -82,14 +91,15 @@ int RunScript(const ScriptOptions& options, SetHostObjectsFunction setHost) {
     if (options.disconnectAfter) sink = MakeDisconnectingSink(sink, *options.disconnectAfter);
 
     MemorySnapshot before = TakeMemorySnapshot();
-    ScriptOutcome outcome = RunWithIntrinsics(*code, source, sink, MakeFaultPlan(options), setHost);
+    ScriptOutcome outcome =
+        RunWithIntrinsics(LanguageOf(options.script), *code, source, sink, MakeFaultPlan(options), setHost);
     std::fflush(stdout);
     if (options.reportMemory) ReportMemory(before);
 
     if (FAILED(outcome.engine)) {
         wchar_t codeText[16];
         std::swprintf(codeText, 16, L"%08lX", static_cast<unsigned long>(outcome.engine));
-        Complain(std::wstring(L"the VBScript engine failed: 0x") + codeText);
+        Complain(std::wstring(L"the script engine failed: 0x") + codeText);
         return 2;
     }
     // Response.End and Redirect stop the script with an error of their own: the page

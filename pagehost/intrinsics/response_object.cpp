@@ -7,6 +7,7 @@
 #include "pagehost/text.h"
 
 #include <exception>
+#include <string>
 #include <utility>
 
 namespace kestrune {
@@ -36,8 +37,9 @@ HRESULT Ended() {
 
 }  // namespace
 
-ResponseObject::ResponseObject(std::shared_ptr<ResponseSink> sink, std::shared_ptr<FaultPlan> faults)
-    : IntrinsicObject(), sink_(std::move(sink)), faults_(std::move(faults)) {}
+ResponseObject::ResponseObject(std::shared_ptr<ResponseSink> sink, std::shared_ptr<FaultPlan> faults,
+                               long codePage)
+    : IntrinsicObject(), sink_(std::move(sink)), faults_(std::move(faults)), codePage_(codePage) {}
 
 HRESULT STDMETHODCALLTYPE ResponseObject::Write(VARIANT text) {
     if (HRESULT hr = faults_ ? faults_->Enter(HostCall::Write) : S_OK; FAILED(hr)) return hr;
@@ -47,7 +49,7 @@ HRESULT STDMETHODCALLTYPE ResponseObject::Write(VARIANT text) {
         hr = VariantChangeType(value.Get(), value.Get(), VARIANT_ALPHABOOL, VT_BSTR);
     if (FAILED(hr) || V_VT(value.Get()) != VT_BSTR) return hr;
     BSTR written = V_BSTR(value.Get());
-    return WriteOut(*sink_, ToUtf8({written, SysStringLen(written)}));
+    return WriteOut(*sink_, ToCodePage({written, SysStringLen(written)}, static_cast<unsigned>(codePage_)));
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::IsClientConnected(VARIANT_BOOL* connected) {
@@ -105,6 +107,22 @@ HRESULT STDMETHODCALLTYPE ResponseObject::AddHeader(BSTR name, BSTR value) {
                   L"The header cannot be added: the head is sent, or the name or "
                   L"value is not allowed."});
     return E_FAIL;
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::get_CodePage(LONG* codePage) {
+    if (!codePage) return E_POINTER;
+    *codePage = codePage_;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE ResponseObject::put_CodePage(LONG codePage) {
+    if (!IsTextCodePage(codePage)) {
+        std::wstring message = L"Invalid CodePage value: " + std::to_wstring(codePage) + L".";
+        PublishError({GUID_NULL, L"Response", message.c_str()});
+        return E_INVALIDARG;
+    }
+    codePage_ = codePage;
+    return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::BinaryWrite(VARIANT bytes) {

@@ -1,7 +1,7 @@
 // The intrinsic Response object over a response sink: Write and IsClientConnected (by
 // the component through IResponse, by scripts through IScriptResponse), and for pages
-// BinaryWrite, Buffer, Flush, Clear, End, Redirect, Status, ContentType, CharSet and
-// AddHeader. Cookies, Expires, CacheControl, Pics and AppendToLog are not implemented.
+// BinaryWrite, Buffer, Flush, Clear, End, Redirect, Status, ContentType, CharSet,
+// CodePage and AddHeader. Cookies, Expires, CacheControl, Pics and AppendToLog are not implemented.
 #pragma once
 
 #include <asptlb.h>
@@ -21,11 +21,15 @@ constexpr HRESULT kResponseEnded = static_cast<HRESULT>(0x800A7E0DL);
 
 class ResponseObject final : public IntrinsicObject<IScriptResponse, IResponse> {
 public:
-    // faults may be null.
-    ResponseObject(std::shared_ptr<ResponseSink> sink, std::shared_ptr<FaultPlan> faults);
+    // UTF-8 is this host's default output, unlike a web server's ANSI code page: pages
+    // and scripts are read as UTF-8. faults may be null; codePage is one IsTextCodePage
+    // accepts.
+    static constexpr long kDefaultCodePage = 65001;
+    ResponseObject(std::shared_ptr<ResponseSink> sink, std::shared_ptr<FaultPlan> faults,
+                   long codePage = kDefaultCodePage);
 
-    // Writes the value as text: numbers and dates as VBScript shows them, booleans as
-    // True/False, Empty and Null as nothing.
+    // Writes the value as text in the code page: numbers and dates as VBScript shows
+    // them, booleans as True/False, Empty and Null as nothing.
     HRESULT STDMETHODCALLTYPE Write(VARIANT text) override;
     HRESULT STDMETHODCALLTYPE IsClientConnected(VARIANT_BOOL* connected) override;
 
@@ -38,6 +42,9 @@ public:
     HRESULT STDMETHODCALLTYPE get_CharSet(BSTR* charset) override;
     HRESULT STDMETHODCALLTYPE put_CharSet(BSTR charset) override;
     HRESULT STDMETHODCALLTYPE AddHeader(BSTR name, BSTR value) override;
+    // Like CharSet, the code page may change at any time and says nothing in the head.
+    HRESULT STDMETHODCALLTYPE get_CodePage(LONG* codePage) override;
+    HRESULT STDMETHODCALLTYPE put_CodePage(LONG codePage) override;
     // A byte array (VT_ARRAY | VT_UI1) goes out as it is.
     HRESULT STDMETHODCALLTYPE BinaryWrite(VARIANT bytes) override;
     HRESULT STDMETHODCALLTYPE Clear() override;
@@ -60,6 +67,7 @@ public:
 private:
     std::shared_ptr<ResponseSink> sink_;
     std::shared_ptr<FaultPlan> faults_;
+    long codePage_;
 };
 
 }  // namespace kestrune

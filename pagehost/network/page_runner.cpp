@@ -28,6 +28,23 @@ void LogFault(const PageFault& fault) {
     std::fflush(stderr);
 }
 
+void FailTranslation(const EPageError& error, PageResponse& response) {
+    PageFault fault{error.File(), error.Line(), static_cast<long>(E_FAIL), "Active Server Pages",
+                    error.what()};
+    LogFault(fault);
+    response.Fail(500, PageFaultHtml(fault));
+}
+
+// The directive's code page must be one the system can write text in; the translator
+// only knows it is a number.
+void CheckCodePage(const TranslatedPage& page, const std::string& sitePath) {
+    std::optional<unsigned> codePage = page.directive.codePage;
+    if (codePage && !IsTextCodePage(static_cast<long>(*codePage)))
+        throw EPageError(
+            "invalid code page " + std::to_string(*codePage) + ": the system cannot write text in it",
+            sitePath, page.directive.line);
+}
+
 std::optional<TranslatedPage> Translate(const PageRun& run, PageResponse& response) {
     std::optional<std::string> page = ReadWholeFile(FromUtf8(MapSitePath(run.siteRoot, run.sitePath, '\\')));
     if (!page) {
@@ -39,12 +56,11 @@ std::optional<TranslatedPage> Translate(const PageRun& run, PageResponse& respon
         return ReadWholeFile(FromUtf8(MapSitePath(root, sitePath, '\\')));
     };
     try {
-        return TranslatePage(*page, run.sitePath, loader);
+        TranslatedPage translated = TranslatePage(*page, run.sitePath, loader);
+        CheckCodePage(translated, run.sitePath);
+        return translated;
     } catch (const EPageError& error) {
-        PageFault fault{error.File(), error.Line(), static_cast<long>(E_FAIL), "Active Server Pages",
-                        error.what()};
-        LogFault(fault);
-        response.Fail(500, PageFaultHtml(fault));
+        FailTranslation(error, response);
         return std::nullopt;
     }
 }
@@ -68,19 +84,21 @@ void RunAspPage(const PageRun& run, std::shared_ptr<RequestSource> body,
     if (!page) return;
     auto site = std::make_shared<PageSite>(PageSite{run.siteRoot, run.sitePath});
     ComPtr<RequestObject> request = MakeComObject<RequestObject>(std::move(body), nullptr, run.request);
-    ComPtr<ResponseObject> intrinsicResponse = MakeComObject<ResponseObject>(response, nullptr);
+    ComPtr<ResponseObject> intrinsicResponse = MakeComObject<ResponseObject>(
+        response, nullptr, page->directive.codePage.value_or(ResponseObject::kDefaultCodePage));
     ComPtr<AspServerObject> server = MakeComObject<AspServerObject>(site);
     setHost(static_cast<IRequest*>(request.Get()), static_cast<IResponse*>(intrinsicResponse.Get()));
-    ScriptOutcome outcome = RunVBScript(
-        FromUtf8(page->program), {{L"Request", static_cast<IScriptRequest*>(request.Get())},
-                                  {L"Response", static_cast<IScriptResponse*>(intrinsicResponse.Get())},
-                                  {L"Server", server.Get()}});
+    ScriptOutcome outcome =
+        RunActiveScript(page->directive.language, FromUtf8(page->program),
+                        {{L"Request", static_cast<IScriptRequest*>(request.Get())},
+                         {L"Response", static_cast<IScriptResponse*>(intrinsicResponse.Get())},
+                         {L"Server", server.Get()}});
     setHost(nullptr, nullptr);
 
     if (FAILED(outcome.engine)) {
         char code[16];
         std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(outcome.engine));
-        response->Fail(500, ErrorPageHtml(500, std::string("The VBScript engine failed: ") + code));
+        response->Fail(500, ErrorPageHtml(500, std::string("The script engine failed: ") + code));
     } else if (outcome.error && outcome.error->number != kResponseEnded) {
         ReportScriptError(*outcome.error, *page, *response);
     }

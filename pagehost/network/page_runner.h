@@ -1,5 +1,5 @@
 // Runs one classic ASP page for a request: translation (with its includes), the
-// intrinsic objects over the request's channels, the VBScript engine, and a 500 page
+// intrinsic objects over the request's channels, the page's script engine, and a 500 page
 // naming file, line, number, source and description when the page fails.
 #pragma once
 

@@ -1,4 +1,4 @@
-# usage: script FILE.vbs --body BODYFILE [--disconnect-after N] [--fail CALL:K] [--mta] [--report-memory]   run a VBScript page against the component
+# usage: script FILE.vbs|FILE.js --body BODYFILE [--disconnect-after N] [--fail CALL:K] [--mta] [--report-memory]   run a VBScript or JScript page against the component
 # Builds what is missing, registers the component in the project's Wine prefix, and runs
 # the page in kestrune-host.exe. Stdout is exactly the page's output; the exit code is
 # the host's (1 for an untrapped script error, reported on stderr).

@@ -55,10 +55,19 @@ TEST(TranslatePage, BlocksAndLiteralsKeepTheirOrder) {
         {"<%= a &\r\n b %>", "Response.Write ( a &\r\n b )\r\n", "multi-line expression"},
         {"<%@ Language=\"VBScript\" %>\r\nx", "Response.Write vbCrLf & \"x\"\r\n",
          "directive writes nothing"},
+        {"<%@ Language=JScript %>a<%= x %>b\r\n",
+         "Response.Write(\"a\");\r\nResponse.Write( x );\r\nResponse.Write(\"b\\r\\n\");\r\n",
+         "JScript literal and expression"},
+        {"\r\n<%@ language='javascript' %><% Option Explicit %>",
+         "Response.Write(\"\\r\\n\");\r\n Option Explicit \r\n",
+         "literal before the directive is JScript too, and nothing is hoisted"},
+        {"<%@ Language=JScript %><!-- #include file=\"menu.inc\" -->",
+         "Response.Write(\"<li>\\\"x\\\"</li>\");\r\n", "an include is written in the page's language"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         FakeSite site;
+        site.files["/menu.inc"] = "<li>\"x\"</li>";
         TranslatedPage page = Translate(c.page, site);
         EXPECT_EQ(page.program, "\r\n" + c.program);
         EXPECT_EQ(page.lines.LineCount(),
@@ -139,8 +148,12 @@ TEST(TranslatePage, ErrorsNameFileAndLine) {
         const char* label;
     } cases[] = {
         {"a\r\nb <% x = 1", "/page.asp", 2, "script block is not closed with %>", "unclosed block"},
-        {"<%@ Language=\"JScript\" %>", "/page.asp", 1,
-         "page language JScript is not supported: this host runs VBScript only", "other language"},
+        {"<%@ Language=\"PerlScript\" %>", "/page.asp", 1,
+         "page language PerlScript is not supported: this host runs VBScript and JScript", "other language"},
+        {"\n<%@ CodePage=-1 %>", "/page.asp", 2, "invalid code page -1", "negative code page"},
+        {"<%@ CodePage=utf-8 %>", "/page.asp", 1, "invalid code page utf-8", "code page by name"},
+        {"<%@ CodePage=65536 %>", "/page.asp", 1, "invalid code page 65536", "code page past 16 bits"},
+        {"<%@ CodePage=\"\" %>", "/page.asp", 1, "invalid code page ", "empty code page"},
         {"<%@ Colour=\"red\" %>", "/page.asp", 1, "unknown page directive attribute COLOUR",
          "unknown attribute"},
         {"<%@ Language %>", "/page.asp", 1, "page directive attribute LANGUAGE has no value", "no value"},
@@ -213,6 +226,14 @@ TEST(TranslatePage, DirectiveAttributesAreKept) {
     EXPECT_EQ(page.directive.attributes.at("LANGUAGE"), "vbscript");
     EXPECT_EQ(page.directive.attributes.at("CODEPAGE"), "65001");
     EXPECT_EQ(page.directive.attributes.at("LCID"), "1033");
+    EXPECT_EQ(page.directive.codePage, 65001u);
+    EXPECT_EQ(page.directive.language, ScriptLanguage::kVBScript);
+
+    TranslatedPage later = Translate("<html>\r\n<%@ CODEPAGE=\"01252\" LANGUAGE=JScript %>", site);
+    EXPECT_EQ(later.directive.codePage, 1252u);
+    EXPECT_EQ(later.directive.language, ScriptLanguage::kJScript);
+    EXPECT_EQ(later.directive.line, 2) << "a code page the system lacks is reported on this line";
+    EXPECT_FALSE(Translate("x", site).directive.codePage);
 }
 
 }  // namespace

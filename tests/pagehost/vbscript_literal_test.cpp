@@ -1,5 +1,7 @@
 #include "pagehost/asp/vbscript_literal.h"
 
+#include "pagehost/asp/jscript_literal.h"
+
 #include <gtest/gtest.h>
 
 namespace kestrune {
@@ -34,6 +36,34 @@ TEST(LiteralToStatements, RendersEachKindOfByte) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         EXPECT_EQ(Joined(LiteralToStatements(c.literal)), c.expected);
+    }
+}
+
+TEST(LiteralToJScriptStatements, RendersEachKindOfByte) {
+    struct Case {
+        std::string literal;
+        std::string expected;
+        const char* label;
+        std::size_t statementBytes = kLiteralStatementBytes;
+    } cases[] = {
+        {"", "", "empty literal writes nothing"},
+        {"say \"hi\" C:\\x", "Response.Write(\"say \\\"hi\\\" C:\\\\x\");|0\n",
+         "quote and backslash escaped"},
+        {"a\r\nb\nc\rd", "Response.Write(\"a\\r\\nb\\nc\\rd\");|0\n", "line breaks escaped"},
+        {std::string("\0\x1b\x7f\t", 4), "Response.Write(\"\\x00\\x1B\\x7F\t\");|0\n",
+         "controls as \\x, tab passes"},
+        {"a\xe2\x80\xa8"
+         "b\xe2\x80\xa9",
+         "Response.Write(\"a\\u2028b\\u2029\");|0\n",
+         "U+2028 and U+2029 would end the line inside the string"},
+        {"caf\xc3\xa9 \xe2\x82\xac", "Response.Write(\"caf\xc3\xa9 \xe2\x82\xac\");|0\n", "UTF-8 untouched"},
+        {"a\r\nb\r\nc",
+         "Response.Write(\"a\\r\\n\");|0\nResponse.Write(\"b\\r\\n\");|1\nResponse.Write(\"c\");|2\n",
+         "cut statements know their source line", 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(Joined(LiteralToJScriptStatements(c.literal, c.statementBytes)), c.expected);
     }
 }
 

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Runs the VBScript scenarios of scenarios/ through kestrune-host.exe under Wine and
-# compares each with what it must give. Usage: run_scenarios.sh HOST_EXE [NAME...]
+# Runs the VBScript and JScript scenarios of scenarios/ through kestrune-host.exe under
+# Wine and compares each with what it must give. Usage: run_scenarios.sh HOST_EXE [NAME...]
 # (HOST_EXE is a Linux path; the Wine environment must be set up and the component
 # registered, as scripts/suites/30-wine-scripts.sh does).
 #
-# A scenario is NAME.vbs with NAME.expected, its exact stdout, and optionally:
+# A scenario is NAME.vbs or NAME.js with NAME.expected, its exact stdout, and
+# optionally:
 #   NAME.args    host arguments on one line; "--body FILE" names a file in scenarios/
 #                (without it, NAME.body is the body when it exists)
 #   NAME.status  the expected exit code (else 0)
@@ -64,13 +65,15 @@ host_arguments() {  # prints the host arguments of scenario $1, one per line
   done
 }
 
+script_of() { if [ -f "$scenarios/$1.js" ]; then echo "$1.js"; else echo "$1.vbs"; fi; }
+
 run_scenario() {
   local name=$1 out=$out_root/$1 problems=() environment=() arguments=()
   mkdir -p "$out/files"
   [ -f "$scenarios/$name.env" ] && mapfile -t environment < "$scenarios/$name.env"
   mapfile -t arguments < <(host_arguments "$name")
   env "${environment[@]}" SCENARIO_OUT="$win_out_root\\$name\\files" \
-    wine "$host" "$win_scenarios\\$name.vbs" "${arguments[@]}" \
+    wine "$host" "$win_scenarios\\$(script_of "$name")" "${arguments[@]}" \
     > "$out/stdout" 2> "$out/stderr" < /dev/null
   local status=$? expected_status=0
   [ -f "$scenarios/$name.status" ] && read -r expected_status < "$scenarios/$name.status"
@@ -90,10 +93,11 @@ if [ $# -gt 0 ]; then
   names=("$@")
 else
   names=()
-  for script in "$scenarios"/*.vbs; do names+=("$(basename "$script" .vbs)"); done
+  shopt -s nullglob
+  for script in "$scenarios"/*.vbs "$scenarios"/*.js; do names+=("$(basename "${script%.*}")"); done
 fi
 for name in "${names[@]}"; do
-  [ -f "$scenarios/$name.vbs" ] || { report "$name" "no such scenario"; continue; }
+  [ -f "$scenarios/$(script_of "$name")" ] || { report "$name" "no such scenario"; continue; }
   run_scenario "$name"
 done
 

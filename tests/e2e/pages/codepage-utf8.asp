@@ -1,0 +1,1 @@
+<%@ CodePage=65001 %>Grüße 日本語|<%= "Grüße 日本語" %>|<%= Response.CodePage %>

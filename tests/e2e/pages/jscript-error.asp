@@ -1,0 +1,6 @@
+<%@ Language="JScript" %>
+<p>before</p>
+<%
+var x = 1;
+x = undefinedThing + 1;
+%>
