@@ -55,6 +55,9 @@ public:
         if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
             flags = DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF;
         }
+        // A collection's enumerator is a property, but some engines (JScript's Enumerator
+        // under Wine) ask for it as a method only.
+        if (id == DISPID_NEWENUM && (flags & DISPATCH_METHOD)) flags |= DISPATCH_PROPERTYGET;
         return info_->Invoke(static_cast<Dual*>(this), id, flags, params, result, exception, argumentError);
     }
 
