@@ -84,6 +84,16 @@ def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
+# Under heavy load, Wine has been seen to end a run of the host with code 1 before the host
+# printed anything at all (no script error, no output). Such a run is tried once more, in
+# plain sight; a second one is a failure like any other.
+SILENT_FAILURE = "the host ended with code 1 and printed nothing"
+
+
+def silent_start_failure(run):
+    return run.returncode == 1 and not run.stdout and not run.stderr
+
+
 def compare(host, parser, body, work):
     report = json.loads(subprocess.run([parser, body], check=True, capture_output=True).stdout)
     os.makedirs(work, exist_ok=True)
@@ -93,9 +103,15 @@ def compare(host, parser, body, work):
     page = os.path.join(work, "page.vbs")
     with open(page, "w", encoding="utf-8") as out:
         out.write(PAGE % (lookups, vbs_literal(windows_path(saved))))
-    run = subprocess.run(["wine", host, windows_path(page), "--body", windows_path(body)],
-                         capture_output=True, stdin=subprocess.DEVNULL,
-                         env=dict(os.environ, LC_ALL="C.UTF-8"))
+    def run_page():
+        return subprocess.run(["wine", host, windows_path(page), "--body", windows_path(body)],
+                              capture_output=True, stdin=subprocess.DEVNULL,
+                              env=dict(os.environ, LC_ALL="C.UTF-8"))
+
+    run = run_page()
+    if silent_start_failure(run):
+        print("NOTE %s: retried once: %s" % (os.path.basename(body), SILENT_FAILURE), flush=True)
+        run = run_page()
     if run.returncode != 0:
         return "host exit code %d: %s" % (run.returncode, run.stderr.decode(errors="replace"))
     got, want = page_facts(run.stdout), expected_facts(report)
