@@ -114,6 +114,17 @@ bool Move(const std::wstring& from, const std::wstring& to) {
     return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
+// What an exclusive create (CREATE_NEW) came to; on Created, file owns the handle.
+CreateOutcome TakeNewFile(HANDLE handle, std::unique_ptr<OutputFile>& file) {
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) ? CreateOutcome::AlreadyExists
+                                                                             : CreateOutcome::Failed;
+    }
+    file = std::make_unique<Win32OutputFile>(handle);
+    return CreateOutcome::Created;
+}
+
 }  // namespace
 
 bool Win32FileSystem::IsFile(const std::string& path) {
@@ -123,28 +134,16 @@ bool Win32FileSystem::IsFile(const std::string& path) {
 
 CreateOutcome Win32FileSystem::CreateNew(const std::string& path, std::unique_ptr<OutputFile>& file) {
     file.reset();
-    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        return (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) ? CreateOutcome::AlreadyExists
-                                                                             : CreateOutcome::Failed;
-    }
-    file = std::make_unique<Win32OutputFile>(handle);
-    return CreateOutcome::Created;
+    return TakeNewFile(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr),
+                       file);
 }
 
 CreateOutcome Win32FileSystem::CreateTemporary(const std::string& path, std::unique_ptr<OutputFile>& file) {
     file.reset();
-    const HANDLE handle = CreateFileW(LongForm(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        return (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) ? CreateOutcome::AlreadyExists
-                                                                             : CreateOutcome::Failed;
-    }
-    file = std::make_unique<Win32OutputFile>(handle);
-    return CreateOutcome::Created;
+    return TakeNewFile(CreateFileW(LongForm(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
+                       file);
 }
 
 bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
