@@ -20,6 +20,21 @@
 namespace kestrune::test {
 namespace {
 
+// The names a FindFirstFileW pattern matches, sorted, without "." and "..".
+std::vector<std::wstring> NamesMatching(const std::wstring& pattern) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 constexpr const wchar_t* kPermissionsMessage = L"Error saving file. Check the user permissions.";
 
 // A new empty folder, removed with everything in it at the end of the scope.
@@ -53,19 +68,7 @@ public:
     std::wstring operator/(const std::wstring& name) const { return path_ + name; }
 
     // The names in the folder, sorted.
-    std::vector<std::wstring> List() const {
-        std::vector<std::wstring> names;
-        WIN32_FIND_DATAW found;
-        const HANDLE search = FindFirstFileW((path_ + L"*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return names;
-        do {
-            const std::wstring name = found.cFileName;
-            if (name != L"." && name != L"..") names.push_back(name);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::wstring> List() const { return NamesMatching(path_ + L"*"); }
 
 private:
     std::wstring path_;
@@ -417,17 +420,7 @@ public:
     std::wstring Path() const { return levels_.empty() ? std::wstring() : levels_.back(); }
 
     std::vector<std::wstring> List() const {
-        std::vector<std::wstring> names;
-        if (levels_.empty()) return names;
-        WIN32_FIND_DATAW found;
-        const HANDLE search = FindFirstFileW(Long(Path() + L"\\*").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return names;
-        do {
-            const std::wstring name = found.cFileName;
-            if (name != L"." && name != L"..") names.push_back(name);
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-        return names;
+        return levels_.empty() ? std::vector<std::wstring>() : NamesMatching(Long(Path() + L"\\*"));
     }
 
 private:
