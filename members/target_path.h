@@ -12,6 +12,9 @@ namespace kestrune {
 // AUX, NUL, CONIN$, CONOUT$, COM0-COM9, LPT0-LPT9, and in a single-byte code page COM and
 // LPT with a superscript 1, 2 or 3; in any case, with or without an extension). Windows
 // would quietly write such a target somewhere else; every platform refuses it alike.
+// Also false for a path into the device namespace ("\\.\", "\\?\" or "\??\" followed by
+// anything but a drive or UNC\) and for a share that is a server's named pipes or
+// mailslots (pipe, mailslot, IPC$): those would open a device, not a file.
 bool IsAcceptableTarget(std::string_view path, const CodePage& codePage);
 
 }  // namespace kestrune

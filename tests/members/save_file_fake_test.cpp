@@ -19,9 +19,14 @@ TEST(SaveFileFaults, ReplaceGoesThroughATemporaryFileBesideTheTarget) {
     struct Case {
         std::string target, folder;
     };
-    const Case cases[] = {{"d/t.txt", "d/"},       {"C:\\up\\t.txt", "C:\\up\\"},
-                          {"C:t.txt", "C:"},       {"t.txt", ""},
-                          {"d/e\\f:g", "d/e\\f:"}, {"d/n" + std::string(250, 'x'), "d/"}};
+    const Case cases[] = {{"d/t.txt", "d/"},
+                          {"C:\\up\\t.txt", "C:\\up\\"},
+                          {"C:t.txt", "C:"},
+                          {"t.txt", ""},
+                          {"d/e\\f:g", "d/e\\f:"},
+                          {"d/n" + std::string(250, 'x'), "d/"},
+                          {"\\\\server\\share\\dir\\a.txt", "\\\\server\\share\\dir\\"},
+                          {"\\\\?\\C:\\dir\\a.txt", "\\\\?\\C:\\dir\\"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
         Upload upload(FileBody("a.txt", "new"));
@@ -59,7 +64,8 @@ TEST(SaveFileFaults, ReplaceCreatesAnAbsentTargetInPlace) {
     EXPECT_EQ((std::map<std::string, std::string>{{"t.txt", "new"}}), raced.files.Files());
 }
 
-// Whatever step fails, the old target keeps its bytes and nothing else is left behind.
+// Whatever step fails, the old target keeps its bytes and nothing else is left behind, on
+// a share and behind a long-path prefix as in the current folder.
 TEST(SaveFileFaults, AFailingStepLeavesNoPartialFileAndTheOldTargetIntact) {
     struct Case {
         const char* label;
@@ -72,24 +78,29 @@ TEST(SaveFileFaults, AFailingStepLeavesNoPartialFileAndTheOldTargetIntact) {
         {"replace fails", [](FakeFileSystem& f) { f.FailReplace(); }},
     };
     for (const auto& c : cases) {
-        for (const int mode : {0, 1, 2}) {
-            SCOPED_TRACE(std::string(c.label) + ", mode " + std::to_string(mode));
-            Upload upload(FileBody("a.txt", "new contents"));
-            upload.Receive();
-            upload.object.SetOverwriteMode(mode);
-            upload.files.AddFile("t.txt", "old");
-            c.inject(upload.files);
-            const bool replaceOnly = std::string(c.label) == "replace fails";
-            if (mode != 0 && replaceOnly) continue;  // only replacing uses Replace
-            if (mode == 1) {
-                upload.object.SaveFile("t.txt");  // kept, nothing written
-            } else {
-                EXPECT_THROW_MSG(upload.object.SaveFile("t.txt"), EUploadError, kSaveError);
+        for (const std::string folder : {"", "\\\\server\\share\\dir\\", "\\\\?\\C:\\dir\\"}) {
+            for (const int mode : {0, 1, 2}) {
+                SCOPED_TRACE(std::string(c.label) + ", mode " + std::to_string(mode) + ", in [" + folder +
+                             "]");
+                const std::string target = folder + "t.txt";
+                Upload upload(FileBody("a.txt", "new contents"));
+                upload.Receive();
+                upload.object.SetOverwriteMode(mode);
+                upload.files.AddFile(target, "old");
+                c.inject(upload.files);
+                const bool replaceOnly = std::string(c.label) == "replace fails";
+                if (mode != 0 && replaceOnly) continue;  // only replacing uses Replace
+                if (mode == 1) {
+                    upload.object.SaveFile(target);  // kept, nothing written
+                } else {
+                    EXPECT_THROW_MSG(upload.object.SaveFile(target), EUploadError, kSaveError);
+                }
+                // Where nothing is, every mode creates the target itself.
+                if (!replaceOnly)
+                    EXPECT_THROW_MSG(upload.object.SaveFile(folder + "u.txt"), EUploadError, kSaveError);
+                EXPECT_EQ((std::map<std::string, std::string>{{target, "old"}}), upload.files.Files());
+                EXPECT_EQ("", upload.object.NewName());
             }
-            // Where nothing is, every mode creates the target itself.
-            if (!replaceOnly) EXPECT_THROW_MSG(upload.object.SaveFile("u.txt"), EUploadError, kSaveError);
-            EXPECT_EQ((std::map<std::string, std::string>{{"t.txt", "old"}}), upload.files.Files());
-            EXPECT_EQ("", upload.object.NewName());
         }
     }
 }
@@ -102,22 +113,27 @@ TEST(SaveFileFaults, AFileAppearingBeforeTheCreateIsNeverReplaced) {
     keep.object.SaveFile("t.txt");
     EXPECT_EQ((std::map<std::string, std::string>{{"t.txt", "intruder"}}), keep.files.Files());
 
-    Upload number(FileBody("a.txt", "mine"));
-    number.Receive();
-    number.object.SetOverwriteMode(2);
-    number.files.AppearBeforeCreate(
-        [](const std::string& path) { return path == "t.txt" || path == "t~1.txt"; });
-    number.object.SaveFile("t.txt");
-    EXPECT_EQ("t~2.txt", number.object.NewName());
-    EXPECT_EQ((std::map<std::string, std::string>{
-                  {"t.txt", "intruder"}, {"t~1.txt", "intruder"}, {"t~2.txt", "mine"}}),
-              number.files.Files());
-    // After a refused create, a second look tells a file that appeared from a directory.
-    EXPECT_EQ(
-        (std::vector<std::string>{"IsFile(t.txt)", "CreateNew(t.txt)", "IsFile(t.txt)", "IsFile(t~1.txt)",
-                                  "CreateNew(t~1.txt)", "IsFile(t~1.txt)", "IsFile(t~2.txt)",
-                                  "CreateNew(t~2.txt)", "Write(t~2.txt,4)", "Close(t~2.txt)"}),
-        number.files.Calls());
+    // Numbering keeps the folder, on a share and behind a long-path prefix too.
+    for (const std::string d : {"", "\\\\server\\share\\dir\\", "\\\\?\\C:\\dir\\"}) {
+        SCOPED_TRACE("[" + d + "]");
+        Upload number(FileBody("a.txt", "mine"));
+        number.Receive();
+        number.object.SetOverwriteMode(2);
+        number.files.AppearBeforeCreate(
+            [&d](const std::string& path) { return path == d + "t.txt" || path == d + "t~1.txt"; });
+        number.object.SaveFile(d + "t.txt");
+        EXPECT_EQ("t~2.txt", number.object.NewName());
+        EXPECT_EQ((std::map<std::string, std::string>{
+                      {d + "t.txt", "intruder"}, {d + "t~1.txt", "intruder"}, {d + "t~2.txt", "mine"}}),
+                  number.files.Files());
+        // After a refused create, a second look tells a file that appeared from a directory.
+        EXPECT_EQ((std::vector<std::string>{"IsFile(" + d + "t.txt)", "CreateNew(" + d + "t.txt)",
+                                            "IsFile(" + d + "t.txt)", "IsFile(" + d + "t~1.txt)",
+                                            "CreateNew(" + d + "t~1.txt)", "IsFile(" + d + "t~1.txt)",
+                                            "IsFile(" + d + "t~2.txt)", "CreateNew(" + d + "t~2.txt)",
+                                            "Write(" + d + "t~2.txt,4)", "Close(" + d + "t~2.txt)"}),
+                  number.files.Calls());
+    }
 }
 
 TEST(SaveFileFaults, ATemporaryNameTakenMeanwhileIsSkipped) {

@@ -64,6 +64,28 @@ TEST(TargetPath, RefusedAndAcceptedTargets) {
         {"CONx.txt", true},
         {"COM1x", true},
         {".con", true},
+        // Shares and long paths are files; the device namespace and a server's pipes are not.
+        {"\\\\server\\share\\dir\\a.txt", true},
+        {"//server/share/a.txt", true},
+        {"\\\\?\\C:\\dir\\a.txt", true},
+        {"\\\\.\\c:\\a.txt", true},
+        {"\\\\?\\UNC\\server\\share\\a.txt", true},
+        {"\\\\server\\pipes\\a.txt", true},
+        {"\\\\.\\PhysicalDrive0", false},
+        {"\\\\.\\pipe\\x", false},
+        {"//./pipe/x", false},
+        {"\\\\?\\pipe\\x", false},
+        {"\\\\?\\GLOBALROOT\\Device\\HarddiskVolume1\\a.txt", false},
+        {"\\??\\C:\\a.txt", true},
+        {"\\??\\GLOBALROOT\\Device\\Null", false},
+        {"\\\\?\\Volume{0}\\a.txt", false},
+        {"\\\\?\\C:a.txt", false},
+        {"\\\\?\\unc\\server\\PIPE\\x", false},
+        {"\\\\localhost\\pipe\\x", false},
+        {"\\\\server\\\\Pipe.\\x", false},
+        {"\\\\server\\mailslot\\x", false},
+        {"\\\\server\\ipc$\\x", false},
+        {"\\\\..\\share\\x", false},
     };
     const SingleByteCodePage codePage;
     for (const auto& c : cases) {
@@ -90,6 +112,9 @@ TEST(TargetPath, TrailBytesAreNoSeparators) {
     // 0x95 0x5C is one double-byte character whose trail byte looks like "\".
     EXPECT_TRUE(IsAcceptableTarget("dir\\\x95\\", codePage));
     EXPECT_FALSE(IsAcceptableTarget("dir\\\x95\\", SingleByteCodePage()));
+    // ...nor end a server's name: this server is named "\x95\\pipe", its share "x".
+    EXPECT_TRUE(IsAcceptableTarget("\\\\\x95\\pipe\\x\\a.txt", codePage));
+    EXPECT_FALSE(IsAcceptableTarget("\\\\\x95\\pipe\\x\\a.txt", SingleByteCodePage()));
 }
 
 }  // namespace
