@@ -8,8 +8,16 @@
 #               reason it is missing
 #   wineMemory  "body_bytes=N before_bytes=N peak_bytes=N" from kestrune-host.exe
 #               --report-memory under Wine, or a reason it is missing
-#   e2e         "SAVE_SECONDS DISCARD_SECONDS FLOOR_SECONDS" for the page-host upload, or a
-#               reason it is missing
+#   bigMemory, wineBigMemory
+#               the same two for a 1 GiB upload on the body-file road
+#   wineCreate  "FILE_SECONDS MEMORY_SECONDS": creating the object for a 100 MiB body under
+#               Wine, as shipped and on the in-memory road
+#   e2e         "SAVE_SECONDS DISCARD_SECONDS FLOOR_SECONDS MEMORY_SAVE_SECONDS" for the
+#               page-host upload
+#   concurrent  "uploads=16 intact=N peak_bytes=N seconds=S" for uploads at once through the
+#               page host
+#   large       "bytes=N intact=0|1 peak_bytes=N seconds=S" for one 1.5 GiB upload through it
+# Each of the variables may instead hold the reason its figure is missing.
 # Each figure is the median of the repetitions, in CPU time of the benchmarking thread
 # (kernel time such as page faults included), so other load on the machine skews it
 # little; ratios compare figures of the same run.
@@ -89,31 +97,77 @@ function plainRow(figure, key) {
 }
 
 # text: "body_bytes=N baseline_kib=N peak_kib=N" (native) or
-# "body_bytes=N before_bytes=N peak_bytes=N" (Wine), or a reason there is no figure.
-function memoryRow(figure, text,    fields, i, kv, m, before, peak, body, delta, ratio, limit) {
-    if (text !~ /^body_bytes=/) { gap(figure, text); return }
-    split(text, fields, " ")
-    for (i in fields) { split(fields[i], kv, "="); m[kv[1]] = kv[2] + 0 }
+# "body_bytes=N before_bytes=N peak_bytes=N" (Wine), or a reason there is no figure. Sets
+# m["body"] and m["rise"], in MiB; false for a reason.
+function memoryFigures(text, m,    before, peak) {
+    if (text !~ /^body_bytes=/ || !keyValues(text, m)) return 0
     before = "before_bytes" in m ? m["before_bytes"] : m["baseline_kib"] * 1024
     peak = "peak_bytes" in m ? m["peak_bytes"] : m["peak_kib"] * 1024
-    body = m["body_bytes"] / 1048576
-    delta = (peak - before) / 1048576
-    ratio = delta / body
-    limit = 1.1 * body + 4
-    row(figure, sprintf("%.2f", ratio), "x body", sprintf("%.0f MiB body, peak +%.1f MiB", body, delta),
-        sprintf("%.2f", ratio), "<= 1.1x + 4 MiB", yes(delta <= limit))
+    m["body"] = m["body_bytes"] / 1048576
+    m["rise"] = (peak - before) / 1048576
+    return 1
+}
+
+# text: "name=value ..." into m; false when text is a reason instead.
+function keyValues(text, m,    fields, i, kv) {
+    if (text !~ /^[a-z_]+=/) return 0
+    split(text, fields, " ")
+    for (i in fields) { split(fields[i], kv, "="); m[kv[1]] = kv[2] + 0 }
+    return 1
+}
+
+# The memory road: the rise against the body's size.
+function memoryRow(figure, text,    m, ratio) {
+    if (!memoryFigures(text, m)) { gap(figure, text); return }
+    ratio = m["rise"] / m["body"]
+    row(figure, sprintf("%.2f", ratio), "x body", sprintf("%.0f MiB body, peak +%.1f MiB", m["body"], m["rise"]),
+        sprintf("%.2f", ratio), "<= 1.1x + 4 MiB", yes(m["rise"] <= 1.1 * m["body"] + 4))
+}
+
+# The body-file road: the rise itself, against a fixed bound.
+function boundedMemoryRow(figure, text, limitMiB,    m) {
+    if (!memoryFigures(text, m)) { gap(figure, text); return }
+    row(figure, sprintf("%.1f", m["rise"]), "MiB", sprintf("%.0f MiB body", m["body"]),
+        sprintf("%.3f", m["rise"] / m["body"]), "<= " limitMiB " MiB", yes(m["rise"] <= limitMiB))
+}
+
+function wineCreateRow(figure,    parts, ratio) {
+    if (split(wineCreate, parts, " ") != 2 || parts[1] !~ /^[0-9.]+$/ || parts[2] + 0 <= 0) {
+        gap(figure, wineCreate)
+        return
+    }
+    ratio = parts[1] / parts[2]
+    row(figure, sprintf("%.2f", parts[1]), "s", sprintf("%.2f s in memory", parts[2]), sprintf("%.2f", ratio),
+        "ratio <= 1.1", yes(ratio <= 1.1))
+}
+
+function concurrentRow(figure,    m, peak, ok) {
+    if (!keyValues(concurrent, m)) { gap(figure, concurrent); return }
+    peak = m["peak_bytes"] / 1048576
+    ok = m["intact"] == m["uploads"] && peak > 0 && peak < 256
+    row(figure, sprintf("%.0f", peak), "MiB", sprintf("%d of %d saved intact in %.1f s", m["intact"],
+        m["uploads"], m["seconds"]), "-", "< 256 MiB, all intact", yes(ok))
+}
+
+function largeRow(figure,    m) {
+    if (!keyValues(large, m)) { gap(figure, large); return }
+    row(figure, sprintf("%.1f", m["seconds"]), "s", sprintf("%s, host peak %.0f MiB",
+        m["intact"] ? "saved intact" : "NOT saved intact", m["peak_bytes"] / 1048576), "-",
+        "saved intact", yes(m["intact"]))
 }
 
 # The upload through the page host, and beside it the least a save page can take on this
 # machine: the discard page plus filling the body's memory and writing the file natively.
-function endToEndRows(figure, floorFigure,    parts, ratio, floor) {
-    if (split(e2e, parts, " ") != 3 || parts[1] !~ /^[0-9.]+$/) { gap(figure, e2e); return }
+function endToEndRows(figure, floorFigure, memoryFigure,    parts, ratio, floor) {
+    if (split(e2e, parts, " ") != 4 || parts[1] !~ /^[0-9.]+$/) { gap(figure, e2e); return }
     ratio = parts[1] / parts[2]
     row(figure, sprintf("%.2f", parts[1]), "s", sprintf("%.2f s discard page", parts[2]),
         sprintf("%.2f", ratio), "<= 2", yes(ratio <= 2))
     floor = parts[2] + parts[3]
     row(floorFigure, sprintf("%.2f", floor), "s", sprintf("%.2f s discard page", parts[2]),
         sprintf("%.2f", floor / parts[2]), "-", "-")
+    row(memoryFigure, sprintf("%.2f", parts[1]), "s", sprintf("%.2f s in memory", parts[4]),
+        sprintf("%.2f", parts[1] / parts[4]), "-", "-")
 }
 
 function printTable(    i, j, cells, width, line, n) {
@@ -149,8 +203,10 @@ END {
     ratioRow("parse 1 MiB, text content", "parse/text/1MiB", "scan/text/1MiB", "scan", 0.5)
     ratioRow("parse 100 MiB, random content", "parse/random/100MiB", "scan/random/100MiB", "scan", 0.5)
     ratioRow("parse 100 MiB, text content", "parse/text/100MiB", "scan/text/100MiB", "scan", 0.5)
-    ratioRow("create object, 100 MiB random (intake + parse)", "create/random/100MiB",
+    ratioRow("create object, 100 MiB random (intake + parse), in memory", "create/random/100MiB",
              "memcpy_fresh/100MiB", "fresh memcpy", 0)
+    costRow("create object, 100 MiB random, body file", "create_body_file/random/100MiB",
+            "create/random/100MiB", "in memory", 1.1)
     plainRow("parse 10k fields", "parse_fields/10000")
     linearRow("parse 100k fields", "parse_fields/100000", "parse_fields/10x10000", 1000, 0)
     plainRow("FormVariableByIndex over all 10k fields", "by_index/10000")
@@ -163,9 +219,15 @@ END {
     plainRow("FileSize of every file, 10 objects of 1k files", "enumerate_files/10x1000")
     linearRow("FileSize of every file, 10k files", "enumerate_files/10000", "enumerate_files/10x1000", 0, 1.5,
               "10 x 1k")
-    memoryRow("peak memory natively, object for a 100 MiB upload", memory)
-    memoryRow("peak memory under Wine, object for a 100 MiB upload", wineMemory)
+    wineCreateRow("create object under Wine, 100 MiB, body file")
+    memoryRow("peak memory natively, object for a 100 MiB upload in memory", memory)
+    memoryRow("peak memory under Wine, object for a 100 MiB upload in memory", wineMemory)
+    boundedMemoryRow("peak memory natively, object for a 1 GiB upload", bigMemory, 16)
+    boundedMemoryRow("peak memory under Wine, object for a 1 GiB upload", wineBigMemory, 32)
     endToEndRows("200 MB upload through the page host vs a discard page",
-                 "least a save page can take here: discard + new memory + new file")
+                 "least a save page can take here: discard + new memory + new file",
+                 "200 MB upload through the page host, body file vs in memory")
+    concurrentRow("16 uploads of 64 MiB at once through the page host: host peak")
+    largeRow("1.5 GiB upload through the page host, 64-bit build")
     printTable()
 }

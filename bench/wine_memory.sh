@@ -1,60 +1,114 @@
-# The peak memory figure under Wine: kestrune-host.exe runs a script that only creates
-# the object for a 100 MiB single-file body read from a file (the host reads the file in
-# the passes the component asks for, so it holds no copy of the body), and reports its
-# working set right before the script and its peak working set after it. Prints
-# "body_bytes=N before_bytes=N peak_bytes=N" (the middle one of three runs by rise) on
-# stdout, or one line saying why there is no figure. Sourced by scripts/commands/bench.sh
-# after lib.sh.
+# Figures of the Windows build under Wine, from kestrune-host.exe running a script against
+# a body file (the host reads the file in the passes the component asks for, so it holds
+# no copy of the body). Sourced by scripts/commands/bench.sh after lib.sh. The bodies are
+# made in build/bench/wine-memory/ and removed once measured.
+#
+#   wine_memory_figure MIB [NAME=VALUE...]: the script only creates the object for a
+#     single-file body of MIB MiB, with the variables given in the host's environment; the
+#     host reports its working set right before the script and its peak working set after
+#     it. Prints "body_bytes=N before_bytes=N peak_bytes=N" (the middle one of three runs by
+#     rise).
+#   wine_creation_figure MIB: the time the script measures around creating the object, for
+#     a body of MIB MiB, as shipped and held to the in-memory road, five runs of each taken
+#     in turns (wall-clock time, so other work on the machine shows). Prints
+#     "FILE_SECONDS MEMORY_SECONDS" (medians).
+# Either prints one line saying why there is no figure instead.
 
 wine_memory_dir=$KESTRUNE_ROOT/build/bench/wine-memory
 wine_memory_boundary=----WebKitFormBoundary7MA4YWxkTrZu0gW
 
 wine_memory_write_inputs() {
+    local mebibytes=$1 body=$wine_memory_dir/body.bin
     mkdir -p "$wine_memory_dir"
     # Reading FileSize afterwards only proves that the object kept the file.
     printf '%s\r\n' 'Dim upload' 'Set upload = Server.CreateObject("Kestrune.Tessock")' \
         'Response.Write upload.FileSize' > "$wine_memory_dir/create.vbs"
-    local body=$wine_memory_dir/body.bin
-    [ -f "$body" ] && return 0
+    # Timer counts seconds since midnight, in steps of a millisecond or less here.
+    printf '%s\r\n' 'Dim upload, started, seconds' 'started = Timer' \
+        'Set upload = Server.CreateObject("Kestrune.Tessock")' 'seconds = Timer - started' \
+        'If seconds < 0 Then seconds = seconds + 86400' \
+        'Response.Write upload.FileSize & " " & Replace(CStr(seconds), ",", ".")' > "$wine_memory_dir/timed.vbs"
+    [ -f "$body" ] && [ "$(stat -c %s "$body")" -gt $((mebibytes * 1024 * 1024)) ] &&
+        [ "$(stat -c %s "$body")" -lt $((mebibytes * 1024 * 1024 + 4096)) ] && return 0
     {
         printf -- '--%s\r\n' "$wine_memory_boundary"
         printf 'Content-Disposition: form-data; name="upload"; filename="random.bin"\r\n'
         printf 'Content-Type: application/octet-stream\r\n\r\n'
-        head -c $((100 * 1024 * 1024)) /dev/urandom
+        head -c $((mebibytes * 1024 * 1024)) /dev/urandom
         printf -- '\r\n--%s--\r\n' "$wine_memory_boundary"
     } > "$body.part" && mv "$body.part" "$body"
 }
 
-wine_memory_figure() {
-    local host
+# wine_memory_prepare MIB: builds the host and makes the inputs; sets wine_memory_host,
+# wine_memory_script_dir and wine_memory_body (Windows paths), or prints why not and fails.
+wine_memory_prepare() {
     source "$KESTRUNE_ROOT/scripts/windows.sh"
     source "$KESTRUNE_ROOT/scripts/pagehost.sh"
     mkdir -p "$wine_memory_dir"
-    host=$(prepare_pagehost 2>"$wine_memory_dir.log") || {
+    wine_memory_host=$(prepare_pagehost 2>"$wine_memory_dir.log") || {
         echo "failed: the page host did not build (build/bench/wine-memory.log)"
-        return 0
+        return 1
     }
-    wine_memory_write_inputs
+    wine_memory_write_inputs "$1"
     wine_env
+    { read -r wine_memory_script_dir; read -r wine_memory_body; } < <(windows_path \
+        "$wine_memory_dir" "$wine_memory_dir/body.bin")
+}
 
-    local script body runs=() i report before peak
-    { read -r script; read -r body; } < <(windows_path \
-        "$wine_memory_dir/create.vbs" "$wine_memory_dir/body.bin")
+wine_memory_clean() { rm -f "$wine_memory_dir/body.bin"; }
+
+# wine_memory_run NAME SCRIPT [NAME=VALUE...] -- HOST_ARGUMENTS...: one host run, its output
+# in wine-memory/out.NAME and err.NAME; fails unless the script printed the file's size first.
+wine_memory_run() {
+    local name=$1 script=$2 variables=()
+    shift 2
+    while [ "$1" != -- ]; do variables+=("$1"); shift; done
+    shift
+    # Through files: Wine's service processes would hold a pipe open.
+    env "${variables[@]}" wine "$wine_memory_host" "$wine_memory_script_dir\\$script" \
+        --body "$wine_memory_body" "$@" \
+        > "$wine_memory_dir/out.$name" 2> "$wine_memory_dir/err.$name" < /dev/null &&
+        [ "$(cut -d ' ' -f 1 "$wine_memory_dir/out.$name")" = $((mebibytes * 1024 * 1024)) ]
+}
+
+wine_memory_figure() {
+    local mebibytes=$1 runs=() i report before peak pattern
+    shift
+    wine_memory_prepare "$mebibytes" || return 0
+    pattern='^peak working set: \([0-9]*\) bytes; before script: \([0-9]*\) .*'
     for i in 1 2 3; do
-        # Through files: Wine's service processes would hold a pipe open.
-        if ! wine "$host" "$script" --body "$body" --report-memory \
-            > "$wine_memory_dir/out.$i" 2> "$wine_memory_dir/err.$i" < /dev/null ||
-            [ "$(cat "$wine_memory_dir/out.$i")" != $((100 * 1024 * 1024)) ]; then
+        if ! wine_memory_run "$i" create.vbs "$@" -- --report-memory; then
+            wine_memory_clean
             echo "failed: the host did not keep the file (build/bench/wine-memory/)"
             return 0
         fi
         report=$(grep '^peak working set: ' "$wine_memory_dir/err.$i") || {
+            wine_memory_clean
             echo "failed: the host reported no memory figures (build/bench/wine-memory/)"
             return 0
         }
-        peak=$(sed 's/^peak working set: \([0-9]*\) bytes; before script: \([0-9]*\) .*/\1/' <<<"$report")
-        before=$(sed 's/^peak working set: \([0-9]*\) bytes; before script: \([0-9]*\) .*/\2/' <<<"$report")
+        peak=$(sed "s/$pattern/\\1/" <<<"$report")
+        before=$(sed "s/$pattern/\\2/" <<<"$report")
         runs+=("$((peak - before)) body_bytes=$(stat -c %s "$wine_memory_dir/body.bin") before_bytes=$before peak_bytes=$peak")
     done
+    wine_memory_clean
     printf '%s\n' "${runs[@]}" | sort -n | sed -n '2s/^[^ ]* //p'
+}
+
+wine_creation_figure() {
+    local mebibytes=$1 files=() memories=() i
+    wine_memory_prepare "$mebibytes" || return 0
+    for i in 1 2 3 4 5; do
+        if ! wine_memory_run "file.$i" timed.vbs -- ||
+            ! wine_memory_run "memory.$i" timed.vbs \
+                "KESTRUNE_TEST_BODY_FILE_THRESHOLD=$bench_memory_road_threshold" --; then
+            wine_memory_clean
+            echo "failed: the host did not keep the file (build/bench/wine-memory/)"
+            return 0
+        fi
+        files+=("$(cut -d ' ' -f 2 "$wine_memory_dir/out.file.$i")")
+        memories+=("$(cut -d ' ' -f 2 "$wine_memory_dir/out.memory.$i")")
+    done
+    wine_memory_clean
+    echo "$(printf '%s\n' "${files[@]}" | sort -g | sed -n 3p) $(printf '%s\n' "${memories[@]}" | sort -g | sed -n 3p)"
 }

@@ -1,11 +1,14 @@
 # usage: bench                      build in release mode and print the performance table
 # Timings are the median of five repetitions, memory figures the middle of three runs and
 # end-to-end figures the median of three rounds; every ratio compares figures measured in
-# this same run, so the table holds on any machine. Takes a few minutes.
+# this same run, so the table holds on any machine. Takes a few minutes, and up to 5 GiB
+# of disk in build/bench for a while (the large bodies are removed once measured).
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
+source "$KESTRUNE_ROOT/bench/page_server.sh"
 source "$KESTRUNE_ROOT/bench/end_to_end.sh"
 source "$KESTRUNE_ROOT/bench/wine_memory.sh"
+source "$KESTRUNE_ROOT/bench/page_host_uploads.sh"
 ensure_native_tools
 ensure_packages libbenchmark-dev cmake g++ gawk
 cd "$KESTRUNE_ROOT"
@@ -27,18 +30,39 @@ echo "bench: running the in-process benchmarks (a few minutes)..." >&2
 "$build/bench/kestrune-bench" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_out="$build/results.json" --benchmark_out_format=json > "$build/console.log" 2>&1
 
-# Peak memory: three fresh processes, the middle one of the three rises.
-echo "bench: measuring peak memory..." >&2
-memory="failed: see build/bench/memory.log"
-if (for _ in 1 2 3; do "$build/bench/kestrune-bench-memory" 100 || exit 1; done) > "$build/memory.log"; then
-    memory=$(awk -F'[= ]' '{ print $6 - $4, $0 }' "$build/memory.log" | sort -n | sed -n '2s/^[^ ]* //p')
-fi
+# A body-file threshold above any body: the component keeps every body in memory.
+bench_memory_road_threshold=4294967296
 
-echo "bench: measuring peak memory under Wine..." >&2
-wine_memory=$(wine_memory_figure) || wine_memory="failed: see build/bench/wine-memory/"
+# native_memory_figure NAME ARGUMENTS...: three fresh processes of the memory probe, the
+# middle one of the three rises.
+native_memory_figure() {
+    local log=$build/memory-$1.log
+    shift
+    if (for _ in 1 2 3; do "$build/bench/kestrune-bench-memory" "$@" || exit 1; done) > "$log"; then
+        awk -F'[= ]' '{ print $6 - $4, $0 }' "$log" | sort -n | sed -n '2s/^[^ ]* //p'
+    else
+        echo "failed: see $log"
+    fi
+}
+
+echo "bench: measuring peak memory..." >&2
+memory=$(native_memory_figure 100MiB 100 --memory-road)
+big_memory=$(native_memory_figure 1GiB 1024)
+
+echo "bench: measuring peak memory and creation under Wine..." >&2
+wine_memory=$(wine_memory_figure 100 "KESTRUNE_TEST_BODY_FILE_THRESHOLD=$bench_memory_road_threshold") ||
+    wine_memory="failed: see build/bench/wine-memory/"
+wine_big_memory=$(wine_memory_figure 1024) || wine_big_memory="failed: see build/bench/wine-memory/"
+wine_create=$(wine_creation_figure 100) || wine_create="failed: see build/bench/wine-memory/"
 
 echo "bench: measuring the end-to-end upload..." >&2
 e2e=$(end_to_end_figure) || e2e="failed: see build/bench/e2e/"
 
-gawk -v machine="$(machine_line)" -v memory="$memory" -v wineMemory="$wine_memory" -v e2e="$e2e" \
+echo "bench: measuring 16 uploads at once and one of 1.5 GiB..." >&2
+concurrent=$(concurrent_uploads_figure) || concurrent="failed: see build/bench/uploads/"
+large=$(large_upload_figure) || large="failed: see build/bench/uploads/"
+
+gawk -v machine="$(machine_line)" -v memory="$memory" -v wineMemory="$wine_memory" \
+    -v bigMemory="$big_memory" -v wineBigMemory="$wine_big_memory" -v wineCreate="$wine_create" \
+    -v e2e="$e2e" -v concurrent="$concurrent" -v large="$large" \
     -f bench/format_table.awk "$build/results.json"
