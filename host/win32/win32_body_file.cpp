@@ -92,9 +92,9 @@ std::unique_ptr<BodyFile> CreateWin32BodyFile() {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         std::wstring name;
         if (!RandomName(name)) return nullptr;
-        const HANDLE handle = CreateFileW((folder + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                          CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                          nullptr);
+        const HANDLE handle =
+            CreateFileW((folder + name).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
             try {
                 return std::make_unique<Win32BodyFile>(handle);
