@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     upload.Initialize();
     const long peak = StatusKiB("VmHWM");
 
-    if (!host.Output().empty() || upload.FileBytes().size() != body.ContentSize()) {
+    if (!host.Output().empty() || upload.FileSize() != body.ContentSize()) {
         std::fprintf(stderr, "kestrune-bench-memory: the object did not keep the file (%s)\n",
                      host.Output().c_str());
         return 1;

@@ -98,7 +98,7 @@ void Create(benchmark::State& state, Content content, std::uint64_t size) {
         BodyHost host(body);
         TTessock upload(host, codePage, fileSystem);
         upload.Initialize();
-        if (upload.FileBytes().size() != SingleFileBody(content, size).ContentSize()) {
+        if (static_cast<std::size_t>(upload.FileSize()) != SingleFileBody(content, size).ContentSize()) {
             state.SkipWithError("the object did not keep the whole file");
             break;
         }

@@ -16,6 +16,14 @@ UniqueSafeArray ByteArray(std::string_view bytes, LONG lowerBound) {
     return array;
 }
 
+UniqueSafeArray ByteArray(std::size_t count, LONG lowerBound) {
+    if (count > MAXLONG) return {};
+    SAFEARRAYBOUND bound;
+    bound.cElements = static_cast<ULONG>(count);
+    bound.lLbound = lowerBound;
+    return UniqueSafeArray(SafeArrayCreate(VT_UI1, 1, &bound));
+}
+
 LONG ElementCount(SAFEARRAY* array) noexcept {
     if (array == nullptr || SafeArrayGetDim(array) != 1) return 0;
     LONG lower = 0;

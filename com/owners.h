@@ -11,6 +11,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <cstddef>
 #include <string_view>
 #include <utility>
 
@@ -105,6 +106,8 @@ private:
 // A one-dimensional VT_UI1 array with the given lower bound holding a copy of bytes;
 // null when it cannot be made.
 UniqueSafeArray ByteArray(std::string_view bytes, LONG lowerBound);
+// The same with count zero bytes, for the caller to fill in place.
+UniqueSafeArray ByteArray(std::size_t count, LONG lowerBound);
 
 // The element count of a one-dimensional array; 0 for any other shape.
 LONG ElementCount(SAFEARRAY* array) noexcept;

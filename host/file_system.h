@@ -1,10 +1,12 @@
-// The few file operations SaveFile needs. Paths are narrow text in the ANSI code page,
+// The few file operations SaveFile and request intake need. Paths are narrow text in the ANSI code page,
 // used exactly as given: never normalised, made absolute, or created as directories.
 #pragma once
 
 #include <cstddef>
 #include <memory>
 #include <string>
+
+#include "host/body_file.h"
 
 namespace kestrune {
 
@@ -47,6 +49,9 @@ public:
 
     // Removes the file at path; a missing file is no error.
     virtual void Remove(const std::string& path) = 0;
+
+    // A new, empty body file in the temporary folder; null when none can be made.
+    virtual std::unique_ptr<BodyFile> CreateBodyFile() = 0;
 };
 
 }  // namespace kestrune

@@ -12,8 +12,8 @@ void TTessock::CheckFileIndex(std::int32_t Index) const {
 
 TFileRecord TTessock::FileAt(std::int32_t Index) const {
     CheckFileIndex(Index);
-    TFileRecord record =
-        DescribeFilePart(RequestBody.View(), FileList[static_cast<std::size_t>(Index)], codePage_);
+    BodyWindow body = OpenBody(BodyWindow::kLineCapacity);
+    TFileRecord record = DescribeFilePart(body, FileList[static_cast<std::size_t>(Index)], codePage_);
     record.SavedNameText = NewNameAt(Index);
     return record;
 }

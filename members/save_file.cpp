@@ -3,6 +3,7 @@
 // removes what it created when the bytes do not all go in. Replacing an existing file
 // goes through a new file beside it that takes its place only once every byte is in;
 // keeping and numbering never overwrite a file that appears meanwhile.
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -25,19 +26,22 @@ struct SaveFailed {};
 
 class FileSaver {
 public:
-    FileSaver(FileSystem& fileSystem, const CodePage& codePage, std::string_view data)
-        : fileSystem_(fileSystem), codePage_(codePage), data_(data) {}
+    // The bytes are the range start, size of body.
+    FileSaver(FileSystem& fileSystem, const CodePage& codePage, BodyWindow& body, std::size_t start,
+              std::size_t size)
+        : fileSystem_(fileSystem), codePage_(codePage), body_(body), start_(start), size_(size) {}
 
     void CheckTarget(const std::string& path) const {
         if (!IsAcceptableTarget(path, codePage_)) throw SaveFailed{};
     }
 
-    // Writes data into the file just created at path; on failure removes it.
+    // Writes the bytes into the file just created at path; on failure (of the body file
+    // too) removes it.
     void Fill(const std::string& path, OutputFile& file) {
         bool written = false;
         bool closed = false;
         try {
-            written = file.WriteAll(data_.data(), data_.size());
+            written = WriteBytes(file);
         } catch (...) {}
         try {
             closed = file.Close();
@@ -103,6 +107,18 @@ public:
     }
 
 private:
+    // A body in memory goes in one write, as one window; a body file in window-sized ones.
+    bool WriteBytes(OutputFile& file) {
+        for (std::size_t offset = start_, left = size_; left > 0;) {
+            const std::string_view window = body_.At(offset);
+            const std::size_t count = std::min(window.size(), left);
+            if (!file.WriteAll(window.data(), count)) return false;
+            offset += count;
+            left -= count;
+        }
+        return true;
+    }
+
     // Returns the path of a new file that holds the data, in the target's folder so that
     // putting it in place stays within one directory and file system.
     std::string FillTemporaryBeside(const std::string& target) {
@@ -145,16 +161,20 @@ private:
 
     FileSystem& fileSystem_;
     const CodePage& codePage_;
-    std::string_view data_;
+    BodyWindow& body_;
+    std::size_t start_;
+    std::size_t size_;
 };
 
 }  // namespace
 
 void TTessock::SaveRecord(TFileRecord& Record, std::string_view Filename) {
-    if (Record.FileData.empty()) throw EUploadError(kNoFileMessage);
+    if (Record.DataSize <= 0) throw EUploadError(kNoFileMessage);
     try {
         const std::string target(Filename);
-        FileSaver saver(fileSystem_, codePage_, Record.FileData);
+        BodyWindow body = OpenBody(BodyWindow::kParseCapacity);
+        FileSaver saver(fileSystem_, codePage_, body, static_cast<std::size_t>(Record.DataStart),
+                        static_cast<std::size_t>(Record.DataSize));
         switch (OverwriteModeValue) {
             case Overwrite::Keep:
                 saver.Keep(target);

@@ -4,28 +4,74 @@
 
 namespace kestrune {
 
-std::size_t ScanForDelimiter(std::string_view body, std::size_t start, std::string_view boundaryLine) {
-    const std::size_t length = boundaryLine.size();
-    if (length < 2) return std::string_view::npos;
-    const char* data = body.data();
-    const std::size_t size = body.size();
-    std::size_t position = start;
-    while (position < size) {
-        const void* found = std::memchr(data + position, boundaryLine[0], size - position);
-        if (found == nullptr) break;
-        const std::size_t candidate = static_cast<std::size_t>(static_cast<const char*>(found) - data);
-        const std::size_t room = size - candidate;
-        if (room >= length && std::memcmp(data + candidate + 1, boundaryLine.data() + 1, length - 1) == 0) {
-            return candidate;
+namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
+
+// The automaton over one window. matched carries a partial match (its first byte at
+// candidate) from the window before and on to the next; returns the match's offset or npos.
+class DelimiterAutomaton {
+public:
+    explicit DelimiterAutomaton(std::string_view boundaryLine) : line_(boundaryLine) {}
+
+    std::size_t Feed(std::string_view window, std::size_t windowStart) {
+        const char* data = window.data();
+        const std::size_t size = window.size();
+        std::size_t i = 0;
+        while (i < size) {
+            if (matched_ == 0) {
+                const void* found = std::memchr(data + i, line_[0], size - i);
+                if (found == nullptr) return npos;
+                const auto first = static_cast<std::size_t>(static_cast<const char*>(found) - data);
+                candidate_ = windowStart + first;
+                if (size - first >= line_.size()) {
+                    // The whole line fits: compare at once, and on a mismatch go on after
+                    // the byte that broke the match.
+                    if (std::memcmp(data + first + 1, line_.data() + 1, line_.size() - 1) == 0)
+                        return candidate_;
+                    std::size_t length = 1;
+                    while (data[first + length] == line_[length]) ++length;
+                    i = first + length + 1;
+                    continue;
+                }
+                matched_ = 1;
+                i = first + 1;
+            }
+            while (i < size && matched_ < line_.size()) {
+                if (data[i++] != line_[matched_]) {
+                    matched_ = 0;
+                    break;
+                }
+                ++matched_;
+            }
+            if (matched_ == line_.size()) return candidate_;
         }
-        // A partial match: find the byte that broke it and go on after that byte.
-        std::size_t matched = 1;
-        while (matched < room && matched < length && data[candidate + matched] == boundaryLine[matched])
-            ++matched;
-        if (matched == room) break;
-        position = candidate + matched + 1;
+        return npos;
     }
-    return std::string_view::npos;
+
+private:
+    std::string_view line_;
+    std::size_t matched_ = 0;
+    std::size_t candidate_ = 0;
+};
+
+}  // namespace
+
+std::size_t ScanForDelimiter(std::string_view body, std::size_t start, std::string_view boundaryLine) {
+    BodyWindow window(body);
+    return ScanForDelimiter(window, start, boundaryLine);
+}
+
+std::size_t ScanForDelimiter(BodyWindow& body, std::size_t start, std::string_view boundaryLine) {
+    if (boundaryLine.size() < 2) return npos;
+    DelimiterAutomaton automaton(boundaryLine);
+    for (std::size_t position = start; position < body.Size();) {
+        const std::string_view window = body.At(position);
+        const std::size_t found = automaton.Feed(window, position);
+        if (found != npos) return found;
+        position += window.size();
+    }
+    return npos;
 }
 
 }  // namespace kestrune

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "multipart/body_window.h"
+
 namespace kestrune {
 
 // Offset of the first byte of the first complete match of boundaryLine in body at or
@@ -12,5 +14,8 @@ namespace kestrune {
 // byte: the byte that broke a partial match is never compared again with the first byte
 // of the boundary line. A boundary line under two bytes never matches.
 std::size_t ScanForDelimiter(std::string_view body, std::size_t start, std::string_view boundaryLine);
+
+// The same over a body window; a match may straddle the window's moves.
+std::size_t ScanForDelimiter(BodyWindow& body, std::size_t start, std::string_view boundaryLine);
 
 }  // namespace kestrune

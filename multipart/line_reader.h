@@ -1,9 +1,12 @@
-// ReadLine: one text line of the buffered body, for header, delimiter and field lines.
+// ReadLine: one text line of the body, for header, delimiter and field lines.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "multipart/body_window.h"
 
 namespace kestrune {
 
@@ -13,5 +16,10 @@ namespace kestrune {
 // of the body end a line. The count includes the removed CRs and the LF. At or past the
 // end of the body: empty line, 0.
 std::int32_t ReadLine(std::string_view body, std::int32_t start, std::string& line);
+
+// The same over a body window, keeping at most keep characters of the line: enough to
+// compare it with a known line, whatever the length of the line in the body.
+std::int32_t ReadLine(BodyWindow& body, std::int32_t start, std::string& line,
+                      std::size_t keep = std::string::npos);
 
 }  // namespace kestrune

@@ -19,8 +19,8 @@
 namespace kestrune {
 namespace {
 
-TFileRecord DescribeFile(std::string_view data, std::string_view second, const PartNames& names,
-                         const CodePage& codePage) {
+TFileRecord DescribeFile(const BodyWindow& body, std::int32_t dataStart, std::int32_t dataSize,
+                         std::string_view second, const PartNames& names, const CodePage& codePage) {
     TFileRecord record;
     record.FieldNameText = names.fieldName;
     record.ContentTypeText = ContentTypeOf(second);
@@ -30,16 +30,20 @@ TFileRecord DescribeFile(std::string_view data, std::string_view second, const P
     const std::string& name = record.FileNameText;
     record.BaseNameText = extension.empty() ? name : name.substr(0, name.size() - extension.size() - 1);
     record.FileExtText = std::move(extension);
-    record.FileData = data;
+    record.DataStart = dataStart;
+    record.DataSize = dataSize;
+    if (!body.Memory().empty())
+        record.FileData =
+            body.Memory().substr(static_cast<std::size_t>(dataStart), static_cast<std::size_t>(dataSize));
     return record;
 }
 
 class Parser {
 public:
-    Parser(std::string_view body, const CodePage& codePage, TStringList& formFields, TFileRecord& file,
+    Parser(BodyWindow& body, const CodePage& codePage, TStringList& formFields, TFileRecord& file,
            std::vector<TFilePart>* files)
         : body_(body),
-          size_(static_cast<std::int32_t>(body.size())),
+          size_(static_cast<std::int32_t>(body.Size())),
           codePage_(codePage),
           formFields_(formFields),
           file_(file),
@@ -49,6 +53,11 @@ public:
 
 private:
     void ReadAdvancing(std::string& line) { offset_ += ReadLine(body_, offset_, line); }
+    // Past the next line, keeping only enough of it to compare it with a line of keep - 1
+    // characters: a line of any length costs no more memory than that.
+    void SkipAdvancing(std::string& line, std::size_t keep) {
+        offset_ += ReadLine(body_, offset_, line, keep);
+    }
     bool AtEnd() const { return offset_ >= size_; }
 
     void ReadPart(const std::string& first, const std::string& second, const std::string& third);
@@ -58,7 +67,7 @@ private:
     std::string ReadFieldValue(const std::string& third);
     void Record(std::string_view fieldName, std::string_view fileName, std::string_view value);
 
-    std::string_view body_;
+    BodyWindow& body_;
     std::int32_t size_;
     const CodePage& codePage_;
     TStringList& formFields_;
@@ -78,7 +87,7 @@ void Parser::Run(const std::function<bool()>& isClientConnected) {
     std::string line, first, second, third;
     while (!done_) {
         if (!isClientConnected()) return;
-        ReadAdvancing(line);
+        SkipAdvancing(line, boundary_.size() + 1);
         if (AtEnd()) done_ = true;
         if (line != boundary_) continue;
         firstLine_ = offset_;
@@ -110,7 +119,7 @@ void Parser::ReadFileContent(std::string_view second, const std::string& third, 
     if (!third.empty()) {
         std::string line;
         do {
-            ReadAdvancing(line);
+            SkipAdvancing(line, 1);
             if (AtEnd()) done_ = true;
         } while (!line.empty());
     }
@@ -131,9 +140,7 @@ void Parser::StoreFile(std::int32_t dataStart, std::int32_t size, std::string_vi
     // File stays what the list's first entry describes.
     if (files_ != nullptr) files_->push_back(TFilePart{dataStart, size, firstLine_, secondLine_});
     if (fileStored_) return;
-    const std::string_view data =
-        body_.substr(static_cast<std::size_t>(dataStart), static_cast<std::size_t>(size));
-    file_ = DescribeFile(data, second, names, codePage_);
+    file_ = DescribeFile(body_, dataStart, size, second, names, codePage_);
     fileStored_ = true;
 }
 
@@ -172,17 +179,27 @@ void ParseMultipart(std::string_view body, const CodePage& codePage,
                     TFileRecord& File, std::vector<TFilePart>* Files) {
     // Offsets are signed 32-bit; bytes beyond that range are never reached.
     constexpr auto kMaxSize = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
-    Parser parser(body.substr(0, std::min(body.size(), kMaxSize)), codePage, FormFields, File, Files);
+    BodyWindow window(body.substr(0, std::min(body.size(), kMaxSize)));
+    ParseMultipart(window, codePage, isClientConnected, FormFields, File, Files);
+}
+
+void ParseMultipart(BodyWindow& body, const CodePage& codePage,
+                    const std::function<bool()>& isClientConnected, TStringList& FormFields,
+                    TFileRecord& File, std::vector<TFilePart>* Files) {
+    Parser parser(body, codePage, FormFields, File, Files);
     parser.Run(isClientConnected);
 }
 
 TFileRecord DescribeFilePart(std::string_view body, const TFilePart& part, const CodePage& codePage) {
+    BodyWindow window(body);
+    return DescribeFilePart(window, part, codePage);
+}
+
+TFileRecord DescribeFilePart(BodyWindow& body, const TFilePart& part, const CodePage& codePage) {
     std::string first, second;
     ReadLine(body, part.FirstHeaderLine, first);
     ReadLine(body, part.SecondHeaderLine, second);
-    const std::string_view data =
-        body.substr(static_cast<std::size_t>(part.DataStart), static_cast<std::size_t>(part.DataSize));
-    return DescribeFile(data, second, ParsePartNames(first), codePage);
+    return DescribeFile(body, part.DataStart, part.DataSize, second, ParsePartNames(first), codePage);
 }
 
 }  // namespace kestrune

@@ -12,6 +12,7 @@
 #include "base/file_record.h"
 #include "base/string_list.h"
 #include "host/code_page.h"
+#include "multipart/body_window.h"
 
 namespace kestrune {
 
@@ -27,15 +28,22 @@ struct TFilePart {
     std::int32_t SecondHeaderLine = 0;
 };
 
-// FormFields and File must be empty; File.FileData becomes a view into body. Files, when
+// FormFields and File must be empty; File's range is that of its bytes in body. Files, when
 // given, must be empty and receives, in body order, every part that would be File if it
 // came first; File is what DescribeFilePart makes of its first entry.
 void ParseMultipart(std::string_view body, const CodePage& codePage,
                     const std::function<bool()>& isClientConnected, TStringList& FormFields,
                     TFileRecord& File, std::vector<TFilePart>* Files = nullptr);
 
+// The same over a body window of at most 2^31 - 1 bytes, with the same results. A failure
+// to read the body propagates, keeping what was recorded.
+void ParseMultipart(BodyWindow& body, const CodePage& codePage,
+                    const std::function<bool()>& isClientConnected, TStringList& FormFields,
+                    TFileRecord& File, std::vector<TFilePart>* Files = nullptr);
+
 // The record of a part that ParseMultipart listed for body: the texts by the same rules as
-// File's, the field name, and a view of the content. SavedNameText stays empty.
+// File's, the field name, and the content's range. SavedNameText stays empty.
 TFileRecord DescribeFilePart(std::string_view body, const TFilePart& part, const CodePage& codePage);
+TFileRecord DescribeFilePart(BodyWindow& body, const TFilePart& part, const CodePage& codePage);
 
 }  // namespace kestrune

@@ -47,8 +47,12 @@ HRESULT TTessockFileObject::SaveFile(BSTR Filename) {
 }
 
 HRESULT TTessockFileObject::get_FileAsVariant(VARIANT* Value) {
-    // A view into the body, which the upload object this one holds keeps alive.
-    return GuardedBytes(upload_->Factory().Origin(), Value, [&] { return File().FileData; });
+    // The body is the upload object's, which this one keeps alive.
+    TFileRecord record;
+    return GuardedBytes(upload_->Factory().Origin(), Value, upload_->Core(), [&]() -> const TFileRecord& {
+        record = File();
+        return record;
+    });
 }
 
 HRESULT TTessockFileObject::get_FileSize(LONG* Value) {

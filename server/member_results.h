@@ -13,6 +13,7 @@
 #include "com/owners.h"
 #include "com/text_conversion.h"
 #include "server/error_boundary.h"
+#include "upload/tessock.h"
 
 namespace kestrune {
 
@@ -30,14 +31,21 @@ HRESULT GuardedNumber(const ErrorOrigin& origin, LONG* Value, Produce&& produce)
     return Guarded(origin, [&] { *Value = static_cast<LONG>(produce()); });
 }
 
-// A byte array of the file's bytes, with its lower bound at 1.
+// A byte array of a file's bytes, with its lower bound at 1. produce gives the file's
+// record; upload copies its bytes straight into the array, wherever the body is.
 template <typename Produce>
-HRESULT GuardedBytes(const ErrorOrigin& origin, VARIANT* Value, Produce&& produce) {
+HRESULT GuardedBytes(const ErrorOrigin& origin, VARIANT* Value, const TTessock& upload, Produce&& produce) {
     if (Value == nullptr) return E_POINTER;
     VariantInit(Value);
     return Guarded(origin, [&] {
-        UniqueSafeArray array = ByteArray(produce(), 1);
+        const TFileRecord& record = produce();
+        UniqueSafeArray array = ByteArray(static_cast<std::size_t>(record.DataSize), 1);
         if (!array) throw EVariantError("Error creating variant array");
+        if (record.DataSize > 0) {
+            const SafeArrayData lock(array.Get());
+            if (FAILED(lock.Result())) throw EVariantError("Error creating variant array");
+            upload.CopyFileBytes(record, static_cast<char*>(lock.Data()));
+        }
         V_ARRAY(Value) = array.Release();
         V_VT(Value) = VT_ARRAY | VT_UI1;
     });

@@ -25,7 +25,7 @@ public:
     explicit TTessockComObject(TAutoObjectFactory& factory);
 
     // The initialisation hook: defaults, then request intake. Throws when creation fails.
-    void Initialize() { tessock_.Initialize(); }
+    void Initialize();
 
     // For the file objects, which keep this object alive while they use these.
     TTessock& Core() { return tessock_; }

@@ -60,7 +60,8 @@ HRESULT TTessockComObject::get_Version(BSTR* Value) {
 }
 
 HRESULT TTessockComObject::get_FileAsVariant(VARIANT* Value) {
-    return GuardedBytes(factory_.Origin(), Value, [&] { return tessock_.FileBytes(); });
+    return GuardedBytes(factory_.Origin(), Value, tessock_,
+                        [&]() -> const TFileRecord& { return tessock_.FileRecord(); });
 }
 
 HRESULT TTessockComObject::get_FileSize(LONG* Value) {

@@ -12,7 +12,9 @@
 // file list in members/file_list.cpp.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,12 +22,19 @@
 #include "base/file_record.h"
 #include "base/memory_stream.h"
 #include "base/string_list.h"
+#include "host/body_file.h"
 #include "host/code_page.h"
 #include "host/file_system.h"
 #include "host/host_objects.h"
+#include "multipart/body_window.h"
 #include "multipart/multipart_parser.h"
 
 namespace kestrune {
+
+// From this many bytes of TotalBytes on, intake writes the body to a body file instead of
+// memory (where the file system can make one). Below it, a body in memory costs less
+// than the file's creation and reads; above it, memory would grow with every upload.
+inline constexpr std::int64_t kBodyFileThreshold = 4 << 20;
 
 // What SaveFile does when a file already exists at the target. The numbers are those a
 // page sets OverwriteMode to; any other number means Replace.
@@ -39,6 +48,10 @@ class TTessock {
 public:
     // The three platform services must outlive the object.
     TTessock(HostContext& host, const CodePage& codePage, FileSystem& fileSystem);
+
+    // For tests only: the TotalBytes from which intake uses a body file (0: always, a
+    // huge value: never). Takes effect at the next Initialize.
+    void SetBodyFileThreshold(std::int64_t bytes) { BodyFileThreshold = bytes; }
     TTessock(const TTessock&) = delete;
     TTessock& operator=(const TTessock&) = delete;
 
@@ -56,8 +69,7 @@ public:
     const std::string& FileExtension() const { return File.FileExtText; }
     const std::string& FileNameNoExtension() const { return File.BaseNameText; }
     const std::string& ContentType() const { return File.ContentTypeText; }
-    std::int32_t FileSize() const { return static_cast<std::int32_t>(File.FileData.size()); }
-    std::string_view FileBytes() const { return File.FileData; }
+    std::int32_t FileSize() const { return File.DataSize; }
     static const std::string& Version();
 
     // Every uploaded file, in body order; the first is the file above. A position outside
@@ -65,6 +77,9 @@ public:
     std::int32_t FileCount() const { return static_cast<std::int32_t>(FileList.size()); }
     // The file's texts are derived at each call, by the rules of the file above.
     TFileRecord FileAt(std::int32_t Index) const;
+    // Copies the bytes of Record (the file above, or one FileAt gave) into Dest, which has
+    // room for Record.DataSize bytes. Throws EUploadError when the body file fails.
+    void CopyFileBytes(const TFileRecord& Record, char* Dest) const;
     std::int32_t FileSizeAt(std::int32_t Index) const;
     // Position of the first file whose field name equals name under the list name
     // comparison; -1 when there is none.
@@ -85,11 +100,19 @@ public:
     const TFileRecord& FileRecord() const { return File; }
     const TStringList& FieldList() const { return FormFields; }
     const TMemoryStream& Body() const { return RequestBody; }
+    bool BodyInFile() const { return BodyStore != nullptr; }
+    // The body as intake left it, wherever it is; capacity bounds a file body's buffer.
+    BodyWindow OpenBody(std::size_t capacity = BodyWindow::kParseCapacity) const;
+    // The bytes of Record as one string: CopyFileBytes for tests and tools.
+    std::string FileContent(const TFileRecord& Record) const;
+    std::string FileContent() const { return FileContent(File); }
 
 private:
     static constexpr const char* kIndexOutOfRange = "Index out of range.";
 
     void ReadRequest();
+    bool ReadPasses(std::int32_t total);
+    void StorePass(const char* data, std::int32_t size, std::int32_t total);
     void CheckFileIndex(std::int32_t Index) const;
     void SaveRecord(TFileRecord& Record, std::string_view Filename);
 
@@ -102,6 +125,10 @@ private:
     std::vector<std::string> SavedNames;  // by position, grown by the first save in mode 2
     TStringList FormFields{codePage_};
     TMemoryStream RequestBody;
+    std::int64_t BodyFileThreshold = kBodyFileThreshold;
+    std::unique_ptr<BodyFile> BodyStore;  // the body, where intake put it in a file
+    std::int32_t BodyStored = 0;          // bytes delivered into BodyStore
+    std::int32_t BodySize = 0;            // TotalBytes, of which the rest reads as zeros
     Overwrite OverwriteModeValue = Overwrite::Replace;
     std::string OverwriteMarker = "~";
 };

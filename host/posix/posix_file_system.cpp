@@ -1,5 +1,7 @@
 #include "host/posix/posix_file_system.h"
 
+#include "host/posix/posix_body_file.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -86,5 +88,7 @@ bool PosixFileSystem::Replace(const std::string& from, const std::string& to) {
 }
 
 void PosixFileSystem::Remove(const std::string& path) { ::unlink(path.c_str()); }
+
+std::unique_ptr<BodyFile> PosixFileSystem::CreateBodyFile() { return CreatePosixBodyFile(); }
 
 }  // namespace kestrune

@@ -14,6 +14,7 @@ public:
     // takes the permission bits of the one it replaces.
     bool Replace(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
+    std::unique_ptr<BodyFile> CreateBodyFile() override;
 };
 
 }  // namespace kestrune

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "host/win32/win32_body_file.h"
+
 namespace kestrune {
 
 namespace {
@@ -167,5 +169,7 @@ bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
 }
 
 void Win32FileSystem::Remove(const std::string& path) { DeleteFileW(LongForm(path).c_str()); }
+
+std::unique_ptr<BodyFile> Win32FileSystem::CreateBodyFile() { return CreateWin32BodyFile(); }
 
 }  // namespace kestrune

@@ -17,6 +17,7 @@ public:
     CreateOutcome CreateTemporary(const std::string& path, std::unique_ptr<OutputFile>& file) override;
     bool Replace(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
+    std::unique_ptr<BodyFile> CreateBodyFile() override;
 };
 
 }  // namespace kestrune

@@ -27,10 +27,50 @@ private:
     bool closed_ = false;
 };
 
+class FakeBodyFile : public BodyFile {
+public:
+    explicit FakeBodyFile(FakeFileSystem& system) : system_(system) {}
+    FakeBodyFile(const FakeBodyFile&) = delete;
+    FakeBodyFile& operator=(const FakeBodyFile&) = delete;
+    ~FakeBodyFile() override { system_.BodyFileClosed(); }
+
+    bool Append(const char* data, std::size_t size) override {
+        if (broken_) ReportBreach("append to a body file after a failed append");
+        if (!system_.AppendAllowed()) {
+            bytes_.append(data, size / 2);
+            broken_ = true;
+            return false;
+        }
+        bytes_.append(data, size);
+        return true;
+    }
+
+    bool Read(std::int64_t offset, std::size_t size, char* dest) override {
+        if (offset < 0 || static_cast<std::uint64_t>(offset) + size > bytes_.size())
+            ReportBreach("body file read past the bytes appended");
+        if (!system_.ReadAllowed()) return false;
+        bytes_.copy(dest, size, static_cast<std::size_t>(offset));
+        return true;
+    }
+
+private:
+    FakeFileSystem& system_;
+    std::string bytes_;
+    bool broken_ = false;
+};
+
 }  // namespace
 
 FakeFileSystem::~FakeFileSystem() {
     for (const auto& path : open_) ReportBreach("file left open: " + path);
+    if (bodyFilesOpen_ != 0) ReportBreach("body file outlives the file system");
+}
+
+std::unique_ptr<BodyFile> FakeFileSystem::CreateBodyFile() {
+    calls_.push_back("CreateBodyFile()");
+    if (failBodyFileCreate_) return nullptr;
+    ++bodyFilesOpen_;
+    return std::make_unique<FakeBodyFile>(*this);
 }
 
 void FakeFileSystem::AppearBeforeCreate(PathMatch match, std::string content) {

@@ -31,6 +31,14 @@ public:
     void ShortWrite(bool on = true) { shortWrite_ = on; }
     void FailClose(bool on = true) { failClose_ = on; }
     void FailReplace(bool on = true) { failReplace_ = on; }
+    // Body files: none can be made; Append, from its k-th call on (1-based, counted over
+    // every body file; 0: never), stores half its bytes and fails; Read fails likewise.
+    void FailBodyFileCreate(bool on = true) { failBodyFileCreate_ = on; }
+    void FailBodyFileAppend(int k) { failAppendAt_ = k; }
+    void FailBodyFileRead(int k) { failReadAt_ = k; }
+    // Body files made and not yet destroyed; Append calls so far.
+    int BodyFilesOpen() const { return bodyFilesOpen_; }
+    int BodyFileAppends() const { return appends_; }
 
     const std::map<std::string, std::string>& Files() const { return files_; }
     bool Has(const std::string& path) const { return files_.count(path) != 0; }
@@ -40,10 +48,14 @@ public:
     CreateOutcome CreateNew(const std::string& path, std::unique_ptr<OutputFile>& file) override;
     bool Replace(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) override;
+    std::unique_ptr<BodyFile> CreateBodyFile() override;
 
     // Used by the files it hands out.
     bool Write(const std::string& path, const char* data, std::size_t size);
     bool Close(const std::string& path);
+    bool AppendAllowed() { return ++appends_ < failAppendAt_ || failAppendAt_ == 0; }
+    bool ReadAllowed() { return ++reads_ < failReadAt_ || failReadAt_ == 0; }
+    void BodyFileClosed() { --bodyFilesOpen_; }
 
 private:
     std::map<std::string, std::string> files_;
@@ -55,6 +67,12 @@ private:
     bool shortWrite_ = false;
     bool failClose_ = false;
     bool failReplace_ = false;
+    bool failBodyFileCreate_ = false;
+    int failAppendAt_ = 0;
+    int failReadAt_ = 0;
+    int appends_ = 0;
+    int reads_ = 0;
+    int bodyFilesOpen_ = 0;
     std::vector<std::string> calls_;
 };
 

@@ -12,6 +12,7 @@
 //   7     save: mode (value % 3), bit 6 the double-byte code page, bit 7 a failing write
 // Intake may fail only where it must (the first fetch, TotalBytes, the message itself);
 // the message is written at most once; and the object answers every read afterwards.
+// Each plan runs on both roads of the body, memory and a body file, with equal results.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -122,7 +123,7 @@ void CheckParsed(const TTessock& upload, const ScriptedHost& host, int firstFail
     const int readsBeforeDisconnect = host.ReadsBeforeDisconnect();
     if (readsBeforeDisconnect >= 0 && readsBeforeDisconnect < expectedPasses && firstFailure < 0) {
         FUZZ_CHECK(host.Count(HostCall::BinaryRead) == readsBeforeDisconnect, "a pass after the client left");
-        FUZZ_CHECK(upload.FormVariableCount() == 0 && upload.FileBytes().empty(),
+        FUZZ_CHECK(upload.FormVariableCount() == 0 && upload.FileSize() == 0,
                    "a body whose client left was parsed");
         return;
     }
@@ -177,7 +178,7 @@ void ExpectSaveError(TTessock& upload, std::string_view path, std::string_view m
 void CheckSaves(TTessock& upload, FakeFileSystem& files, unsigned char how) {
     const int mode = how % 3;
     upload.SetOverwriteMode(mode);
-    const std::string bytes(upload.FileBytes());
+    const std::string bytes(upload.FileContent());
     if (bytes.empty()) {
         ExpectSaveError(upload, "up/f.bin", "Error. No file received.");
         FUZZ_CHECK(files.Files().empty(), "a save without a file touched the file system");
@@ -218,6 +219,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A file left open is reported when the fixture goes, as a broken invariant.
     Upload fixture{std::string(body), codePage};
+    fixture.object.SetBodyFileThreshold(INT64_MAX);
     const std::int32_t total = Script(fixture.host, plan, body.size());
     bool threw = false;
     try {
@@ -228,6 +230,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CheckIntake(fixture.object, fixture.host, total, threw, codePage);
     CheckObject(fixture.object, codePage, true);
+
+    // The same plan with the body in a body file: the host sees the same calls, the
+    // object holds the same, and saves from the file as from memory.
+    Upload fileRoad{std::string(body), codePage};
+    fileRoad.object.SetBodyFileThreshold(0);
+    Script(fileRoad.host, plan, body.size());
+    bool fileRoadThrew = false;
+    try {
+        fileRoad.Receive();
+    } catch (const EOleException&) {
+        fileRoadThrew = true;
+    }
+    FUZZ_CHECK(fileRoadThrew == threw && fileRoad.host.Calls() == fixture.host.Calls(),
+               "the body file changed what the host sees");
+    CheckSameUpload(fileRoad.object, fixture.object);
+
     CheckSaves(fixture.object, fixture.files, plan[7]);
+    CheckSaves(fileRoad.object, fileRoad.files, plan[7]);
     return 0;
 }

@@ -2,10 +2,14 @@
 // under the single-byte and (when it holds a lead byte) the double-byte code page, and
 // once more cut short; each time the object must hold exactly what the reference parser
 // makes of it, and (for the whole body) every script-facing read must answer what a
-// plain walk of the list gives.
+// plain walk of the list gives. The whole body goes through the body-file road too, read
+// through a window so small that lines and delimiters straddle its moves, and must give
+// exactly the same.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 #include "fakes/dbcs_code_page.h"
 #include "fuzz_check.h"
@@ -25,12 +29,53 @@ enum class Reads { None, InRange, AlsoOutside };
 
 void CheckBody(std::string_view body, const CodePage& codePage, Reads reads) {
     Upload fixture{std::string(body), codePage};
+    fixture.object.SetBodyFileThreshold(INT64_MAX);
     const TTessock& upload = fixture.Receive();
     FUZZ_CHECK(fixture.host.Output().empty(), "a message was written for a body that was read whole");
     FUZZ_CHECK(upload.Body().View() == body, "the buffered body differs from the one sent");
     if (reads != Reads::None) CheckObject(upload, codePage, reads == Reads::AlsoOutside);
     CheckAgainstReference(upload, ReferenceParse(body, codePage));
     FUZZ_CHECK(fixture.files.Calls().empty(), "reading touched the file system");
+}
+
+struct Parsed {
+    explicit Parsed(const CodePage& codePage) : fields(codePage) {}
+    TStringList fields;
+    TFileRecord file;
+    std::vector<TFilePart> files;
+};
+
+bool SameParts(const std::vector<TFilePart>& a, const std::vector<TFilePart>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i].DataStart != b[i].DataStart || a[i].DataSize != b[i].DataSize ||
+            a[i].FirstHeaderLine != b[i].FirstHeaderLine || a[i].SecondHeaderLine != b[i].SecondHeaderLine)
+            return false;
+    }
+    return true;
+}
+
+void CheckWindowed(std::string_view body, const CodePage& codePage, std::size_t capacity) {
+    Parsed inMemory(codePage);
+    ParseMultipart(
+        body, codePage, [] { return true; }, inMemory.fields, inMemory.file, &inMemory.files);
+    kestrune::testing::FakeFileSystem files;
+    std::unique_ptr<BodyFile> file = files.CreateBodyFile();
+    file->Append(body.data(), body.size());
+    const auto size = static_cast<std::int64_t>(body.size());
+    BodyWindow window(*file, size, size, capacity);
+    Parsed windowed(codePage);
+    ParseMultipart(
+        window, codePage, [] { return true; }, windowed.fields, windowed.file, &windowed.files);
+    FUZZ_CHECK(windowed.fields.Count() == inMemory.fields.Count(), "the windowed parse lists other parts");
+    for (std::int32_t i = 0; i < windowed.fields.Count(); ++i)
+        FUZZ_CHECK(windowed.fields.Line(i) == inMemory.fields.Line(i), "a windowed list line differs");
+    FUZZ_CHECK(windowed.file.DataStart == inMemory.file.DataStart &&
+                   windowed.file.DataSize == inMemory.file.DataSize &&
+                   windowed.file.FileNameText == inMemory.file.FileNameText &&
+                   windowed.file.ContentTypeText == inMemory.file.ContentTypeText,
+               "the windowed parse keeps another file");
+    FUZZ_CHECK(SameParts(windowed.files, inMemory.files), "the windowed parse lists other files");
 }
 
 bool HasLeadByte(std::string_view body, const CodePage& codePage) {
@@ -47,6 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const DbcsCodePage doubleByte;
     const std::string_view body(reinterpret_cast<const char*>(data), size);
     CheckBody(body, singleByte, Reads::AlsoOutside);
+    if (size > 0) CheckWindowed(body, singleByte, 1 + data[size - 1] % 61);
     // Without a lead byte both code pages read a body alike, and the second pass would
     // repeat the first.
     if (HasLeadByte(body, doubleByte)) CheckBody(body, doubleByte, Reads::InRange);

@@ -31,19 +31,21 @@ bool HasSingleByteSeparator(const std::string& text, const CodePage& codePage) {
 }
 
 void CheckFile(const TTessock& upload, const CodePage& codePage) {
-    const std::string_view body = upload.Body().View();
-    const std::string_view file = upload.FileBytes();
+    const std::size_t bodySize = upload.OpenBody(BodyWindow::kLineCapacity).Size();
+    const TFileRecord& file = upload.FileRecord();
     FUZZ_CHECK(upload.FileSize() >= 0, "FileSize is negative");
-    FUZZ_CHECK(static_cast<std::size_t>(upload.FileSize()) == file.size(), "FileSize differs from the bytes");
-    FUZZ_CHECK(file.size() <= body.size(), "the file is larger than the body");
-    if (file.empty()) {
+    FUZZ_CHECK(upload.FileSize() == file.DataSize, "FileSize differs from the bytes");
+    FUZZ_CHECK(static_cast<std::size_t>(file.DataSize) <= bodySize, "the file is larger than the body");
+    if (file.DataSize == 0) {
         FUZZ_CHECK(upload.Filename().empty() && upload.FileExtension().empty() &&
                        upload.FileNameNoExtension().empty() && upload.ContentType().empty(),
                    "describing texts set without a stored file");
         return;
     }
-    FUZZ_CHECK(file.data() >= body.data() && file.data() + file.size() <= body.data() + body.size(),
-               "the file does not lie inside the body");
+    FUZZ_CHECK(
+        file.DataStart >= 0 &&
+            static_cast<std::size_t>(file.DataStart) + static_cast<std::size_t>(file.DataSize) <= bodySize,
+        "the file does not lie inside the body");
     const std::string& name = upload.Filename();
     const std::string& ext = upload.FileExtension();
     const std::string& base = upload.FileNameNoExtension();
@@ -141,7 +143,7 @@ void CheckAgainstReference(const TTessock& upload, const ParseOutcome& reference
     for (std::int32_t i = 0; i < list.Count(); ++i) {
         FUZZ_CHECK(list.Line(i) == reference.lines[static_cast<std::size_t>(i)], "a list line differs");
     }
-    FUZZ_CHECK(upload.FileBytes().empty() == reference.fileData.empty(),
+    FUZZ_CHECK((upload.FileSize() == 0) == reference.fileData.empty(),
                "a file was stored or not against the rules");
     CheckFileAgainstReference(upload, reference);
     FUZZ_CHECK(static_cast<std::size_t>(upload.FileCount()) == reference.files.size(),
@@ -149,8 +151,8 @@ void CheckAgainstReference(const TTessock& upload, const ParseOutcome& reference
     for (std::int32_t i = 0; i < upload.FileCount(); ++i) {
         const TFileRecord& file = upload.FileAt(i);
         const FileOutcome& expected = reference.files[static_cast<std::size_t>(i)];
-        FUZZ_CHECK(file.FileData.data() == upload.Body().View().data() + expected.offset &&
-                       file.FileData.size() == expected.data.size() &&
+        FUZZ_CHECK(static_cast<std::size_t>(file.DataStart) == expected.offset &&
+                       static_cast<std::size_t>(file.DataSize) == expected.data.size() &&
                        static_cast<std::size_t>(upload.FileSizeAt(i)) == expected.data.size(),
                    "a listed file is another stretch of the body");
         FUZZ_CHECK(file.FieldNameText == expected.field && file.FileNameText == expected.name &&
@@ -160,13 +162,46 @@ void CheckAgainstReference(const TTessock& upload, const ParseOutcome& reference
     }
 }
 
+namespace {
+
+std::string BodyOf(const TTessock& upload) {
+    BodyWindow body = upload.OpenBody(BodyWindow::kLineCapacity);
+    std::string bytes(body.Size(), '\0');
+    body.CopyOut(0, bytes.size(), bytes.data());
+    return bytes;
+}
+
+bool SameFile(const TTessock& upload, const TFileRecord& file, const TTessock& inMemory,
+              const TFileRecord& expected) {
+    return file.FieldNameText == expected.FieldNameText && file.FileNameText == expected.FileNameText &&
+           file.FileExtText == expected.FileExtText && file.BaseNameText == expected.BaseNameText &&
+           file.ContentTypeText == expected.ContentTypeText && file.DataStart == expected.DataStart &&
+           file.DataSize == expected.DataSize && upload.FileContent(file) == inMemory.FileContent(expected);
+}
+
+}  // namespace
+
+void CheckSameUpload(const TTessock& upload, const TTessock& inMemory) {
+    FUZZ_CHECK(BodyOf(upload) == BodyOf(inMemory), "the bodies differ");
+    const TStringList& list = upload.FieldList();
+    const TStringList& expected = inMemory.FieldList();
+    FUZZ_CHECK(list.Count() == expected.Count(), "the lists differ in length");
+    for (std::int32_t i = 0; i < list.Count(); ++i)
+        FUZZ_CHECK(list.Line(i) == expected.Line(i), "a list line differs");
+    FUZZ_CHECK(SameFile(upload, upload.FileRecord(), inMemory, inMemory.FileRecord()), "the files differ");
+    FUZZ_CHECK(upload.FileCount() == inMemory.FileCount(), "the lists of files differ in length");
+    for (std::int32_t i = 0; i < upload.FileCount(); ++i)
+        FUZZ_CHECK(SameFile(upload, upload.FileAt(i), inMemory, inMemory.FileAt(i)), "a listed file differs");
+}
+
 void CheckFileAgainstReference(const TTessock& upload, const ParseOutcome& reference) {
-    const std::string_view file = upload.FileBytes();
-    if (file.empty()) return;
+    const TFileRecord& file = upload.FileRecord();
+    if (file.DataSize == 0) return;
     FUZZ_CHECK(!reference.fileData.empty(), "a file was stored against the rules");
-    FUZZ_CHECK(file.data() == upload.Body().View().data() + reference.fileOffset &&
-                   file.size() == reference.fileData.size(),
+    FUZZ_CHECK(static_cast<std::size_t>(file.DataStart) == reference.fileOffset &&
+                   static_cast<std::size_t>(file.DataSize) == reference.fileData.size(),
                "the stored file is another stretch of the body");
+    FUZZ_CHECK(upload.FileContent() == reference.fileData, "the stored file's bytes differ");
     FUZZ_CHECK(upload.Filename() == reference.fileName, "Filename differs");
     FUZZ_CHECK(upload.FileExtension() == reference.fileExt, "FileExtension differs");
     FUZZ_CHECK(upload.FileNameNoExtension() == reference.baseName, "FileNameNoExtension differs");

@@ -20,4 +20,8 @@ void CheckAgainstReference(const TTessock& upload, const ParseOutcome& reference
 // The object's file, if it has one, is the one the reference parser keeps.
 void CheckFileAgainstReference(const TTessock& upload, const ParseOutcome& reference);
 
+// Two objects hold the same: the same body, list, file and list of files, byte for byte.
+// For an object whose body went to a body file against one whose body stayed in memory.
+void CheckSameUpload(const TTessock& upload, const TTessock& inMemory);
+
 }  // namespace kestrune::fuzz

@@ -216,25 +216,29 @@ TEST(BadInput, EachClassHasItsExactOutcome) {
     for (auto group : {Volume, Framing, Names, SplitDelimiters}) {
         for (BadInput& input : group()) cases.push_back(std::move(input));
     }
-    for (const BadInput& input : cases) {
-        SCOPED_TRACE(input.label);
-        Upload upload(input.body(), *input.codePage);
-        const TTessock& object = upload.Receive();
-        const Expected& expected = input.expected;
-        EXPECT_EQ(upload.host.Output(), "");
-        ExpectLines(object.FieldList(), expected.lines);
-        EXPECT_EQ(object.FormVariableCount(), static_cast<std::int32_t>(expected.lines.size()));
-        EXPECT_TRUE(object.FileBytes() == expected.fileData) << object.FileBytes().size() << " bytes";
-        EXPECT_EQ(object.Filename(), expected.fileName);
-        EXPECT_EQ(object.FileExtension(), expected.fileExt);
-        EXPECT_EQ(object.FileNameNoExtension(), expected.baseName);
-        EXPECT_EQ(object.ContentType(), expected.contentType);
-        for (const auto& [name, value] : expected.byName) {
-            EXPECT_EQ(object.FormVariable(name), value)
-                << "FormVariable of a " << name.size() << "-byte name";
+    // Both roads of the body: memory, and a body file read through the parser's window.
+    for (const auto& [road, threshold] : {std::pair{"memory", INT64_MAX}, std::pair{"body file", INT64_C(0)}})
+        for (const BadInput& input : cases) {
+            SCOPED_TRACE(std::string(road) + " / " + input.label);
+            Upload upload(input.body(), *input.codePage);
+            upload.object.SetBodyFileThreshold(threshold);
+            const TTessock& object = upload.Receive();
+            const Expected& expected = input.expected;
+            EXPECT_EQ(upload.host.Output(), "");
+            ExpectLines(object.FieldList(), expected.lines);
+            EXPECT_EQ(object.FormVariableCount(), static_cast<std::int32_t>(expected.lines.size()));
+            EXPECT_TRUE(object.FileContent() == expected.fileData) << object.FileSize() << " bytes";
+            EXPECT_EQ(object.Filename(), expected.fileName);
+            EXPECT_EQ(object.FileExtension(), expected.fileExt);
+            EXPECT_EQ(object.FileNameNoExtension(), expected.baseName);
+            EXPECT_EQ(object.ContentType(), expected.contentType);
+            for (const auto& [name, value] : expected.byName) {
+                EXPECT_EQ(object.FormVariable(name), value)
+                    << "FormVariable of a " << name.size() << "-byte name";
+            }
+            EXPECT_EQ(upload.files.Calls(), threshold == 0 ? std::vector<std::string>{"CreateBodyFile()"}
+                                                           : std::vector<std::string>{});
         }
-        EXPECT_TRUE(upload.files.Calls().empty());
-    }
 }
 
 }  // namespace

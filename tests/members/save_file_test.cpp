@@ -57,7 +57,7 @@ protected:
 };
 
 TEST_F(SaveFileOnDisk, ReplaceWritesAndReplacesWithoutLeftovers) {
-    ASSERT_EQ(kContent, std::string(upload_.object.FileBytes()));
+    ASSERT_EQ(kContent, upload_.object.FileContent());
     upload_.object.SaveFile(At("a.bin"));
     Put("b.bin", "old contents, longer than the new ones");
     upload_.object.SaveFile(At("b.bin"));

@@ -33,6 +33,7 @@ FileOutcome OutcomeOf(const TFileRecord& file, std::string_view body) {
     EXPECT_GE(file.FileData.data(), body.data()) << "file bytes are not a slice of the body";
     EXPECT_LE(file.FileData.data() + file.FileData.size(), body.data() + body.size());
     outcome.offset = static_cast<std::size_t>(file.FileData.data() - body.data());
+    EXPECT_EQ(outcome.offset, static_cast<std::size_t>(file.DataStart)) << "the range is not the view's";
     EXPECT_TRUE(file.SavedNameText.empty());
     return outcome;
 }

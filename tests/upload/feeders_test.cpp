@@ -1,12 +1,14 @@
 // The same bodies through hosts that deliver in different ways. A host that delivers
 // everything it is asked for gives exactly what parsing the body directly gives; one
 // that delivers less gives what parsing the delivered bytes, in order and followed by
-// zeros up to the total, gives.
+// zeros up to the total, gives. Each runs on both roads of the body: in memory, and in a
+// body file.
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -24,6 +26,15 @@ struct Feeder {
     std::map<int, std::int32_t> passes;  // pass -> at most this many bytes
 };
 
+// Passes of sizes drawn at random, the same on every run.
+std::map<int, std::int32_t> RandomPasses() {
+    std::mt19937 random(15);
+    std::uniform_int_distribution<std::int32_t> size(0, 102400);
+    std::map<int, std::int32_t> passes;
+    for (int pass = 1; pass <= 3; ++pass) passes[pass] = size(random);
+    return passes;
+}
+
 const std::vector<Feeder> kFeeders = {
     {"whole passes", 0, {}},
     {"1-byte deliveries", 1, {}},
@@ -31,6 +42,7 @@ const std::vector<Feeder> kFeeders = {
     {"4093-byte deliveries", 4093, {}},
     {"second pass short", 0, {{2, 5000}}},
     {"first pass empty", 0, {{1, 0}}},
+    {"random passes", 0, RandomPasses()},
 };
 
 // The buffer intake builds from such a host: passes follow the requested counts.
@@ -87,21 +99,33 @@ std::vector<std::pair<std::string, std::string>> Bodies() {
     return bodies;
 }
 
+std::string BodyOf(const TTessock& object) {
+    BodyWindow body = object.OpenBody();
+    std::string bytes(body.Size(), '\0');
+    body.CopyOut(0, bytes.size(), bytes.data());
+    return bytes;
+}
+
+// Both roads of the body, memory and a body file, give the same for every feeder.
 TEST(Feeders, EveryFeederGivesWhatItsDeliveredBytesParseTo) {
     for (const auto& [label, body] : Bodies()) {
         const UploadState direct = ParsedDirectly(body);
         for (const auto& feeder : kFeeders) {
-            SCOPED_TRACE(label + " / " + feeder.label);
-            Upload upload(body);
-            upload.host.SetPassCap(feeder.cap);
-            for (const auto& [pass, bytes] : feeder.passes) upload.host.SetDelivery(pass, bytes);
-            const TTessock& object = upload.Receive();
-            EXPECT_EQ("", upload.host.Output());
-            const std::string buffer = DeliveredBuffer(body, feeder);
-            EXPECT_EQ(buffer, std::string(object.Body().View()));
-            EXPECT_EQ(ParsedDirectly(buffer), StateOf(object));
-            if (buffer == body) {
-                EXPECT_EQ(direct, StateOf(object));
+            for (const std::int64_t threshold : {INT64_MAX, INT64_C(0)}) {
+                SCOPED_TRACE(label + " / " + feeder.label + (threshold == 0 ? " / body file" : " / memory"));
+                Upload upload(body);
+                upload.object.SetBodyFileThreshold(threshold);
+                upload.host.SetPassCap(feeder.cap);
+                for (const auto& [pass, bytes] : feeder.passes) upload.host.SetDelivery(pass, bytes);
+                const TTessock& object = upload.Receive();
+                EXPECT_EQ(threshold == 0 && !body.empty(), object.BodyInFile());
+                EXPECT_EQ("", upload.host.Output());
+                const std::string buffer = DeliveredBuffer(body, feeder);
+                EXPECT_EQ(buffer, BodyOf(object));
+                EXPECT_EQ(ParsedDirectly(buffer), StateOf(object));
+                if (buffer == body) {
+                    EXPECT_EQ(direct, StateOf(object));
+                }
             }
         }
     }

@@ -171,6 +171,79 @@ TEST(ReadRequest, AParseThatThrowsKeepsWhatItHadFilled) {
     EXPECT_EQ((std::vector<std::string>{"a=1", "b=2", "c=3", "upload=f.bin"}), StateOf(whole.object).Lines);
 }
 
+// Whatever the body file does, the page gets what the memory road gives: a file that
+// cannot be made or written sends intake on in memory with every byte; one that cannot
+// be read back gives the read error, and a save from it fails cleanly.
+TEST(ReadRequest, ABodyFileThatFailsChangesNothingThePageSees) {
+    const std::string body = MultipartBody({{"title", "Hello"}, {"note", "n"}}, "a.txt", Filler(250000));
+    Upload inMemory(body);
+    inMemory.object.SetBodyFileThreshold(INT64_MAX);
+    inMemory.object.Initialize();
+    ASSERT_EQ(inMemory.host.Count(HostCall::BinaryRead), 3);
+    struct Case {
+        const char* label;
+        bool failCreate;
+        int failAppend, failRead;  // the k-th call fails (0: none)
+        bool inFile;               // the body stays in the file
+        bool readError;            // intake ends with the read error
+    };
+    const std::vector<Case> cases = {
+        {"no fault", false, 0, 0, true, false},
+        {"create fails", true, 0, 0, false, false},
+        {"first append fails", false, 1, 0, false, false},
+        {"middle append fails", false, 2, 0, false, false},
+        {"last append fails", false, 3, 0, false, false},
+        {"reading back after a failed append fails", false, 3, 1, false, true},
+        {"the parser's first read fails", false, 0, 1, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        Upload upload(body);
+        upload.object.SetBodyFileThreshold(0);
+        upload.files.FailBodyFileCreate(c.failCreate);
+        upload.files.FailBodyFileAppend(c.failAppend);
+        upload.files.FailBodyFileRead(c.failRead);
+        upload.object.Initialize();
+        EXPECT_EQ(c.inFile, upload.object.BodyInFile());
+        if (c.readError) {
+            EXPECT_EQ(kMessage, upload.host.Output());
+            EXPECT_TRUE(StateOf(upload.object).Empty()) << StateOf(upload.object);
+            continue;
+        }
+        EXPECT_EQ(inMemory.host.Calls(), upload.host.Calls());
+        EXPECT_EQ(StateOf(inMemory.object), StateOf(upload.object));
+        upload.object.SaveFile("saved.txt");
+        EXPECT_EQ(Filler(250000), upload.files.Files().at("saved.txt"));
+    }
+}
+
+// Reads of the file after intake: one that fails raises the read error, and a save
+// that fails midway leaves nothing of what it created and the old file intact.
+TEST(ReadRequest, AFailingReadOfTheBodyFileAfterIntake) {
+    const std::string body = MultipartBody({{"title", "Hello"}}, "a.txt", Filler(3u << 20));
+    for (const Overwrite mode : {Overwrite::Replace, Overwrite::Keep, Overwrite::Number}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        Upload upload(body);
+        upload.object.SetBodyFileThreshold(0);
+        upload.object.Initialize();
+        ASSERT_TRUE(upload.object.BodyInFile());
+        upload.files.AddFile("old.txt", "old");
+        upload.files.FailBodyFileRead(2);  // the save's second window
+        upload.object.SetOverwriteMode(static_cast<std::int32_t>(mode));
+        if (mode == Overwrite::Keep) {
+            EXPECT_THROW_MSG(upload.object.SaveFile("new.txt"), EUploadError,
+                             "Error saving file. Check the user permissions.");
+        } else {
+            EXPECT_THROW_MSG(upload.object.SaveFile("old.txt"), EUploadError,
+                             "Error saving file. Check the user permissions.");
+        }
+        EXPECT_EQ((std::map<std::string, std::string>{{"old.txt", "old"}}), upload.files.Files());
+        std::string bytes(static_cast<std::size_t>(upload.object.FileSize()), '\0');
+        EXPECT_THROW_MSG(upload.object.CopyFileBytes(upload.object.FileRecord(), bytes.data()), EUploadError,
+                         kMessage);
+    }
+}
+
 TEST(Tessock, DefaultsAndSettings) {
     Upload upload("");
     upload.object.SetOverwriteMode(2);

@@ -33,8 +33,11 @@ inline UploadState StateOf(const TStringList& list, const TFileRecord& file) {
     return state;
 }
 
+// The file's bytes as the object reads them, wherever its body is.
 inline UploadState StateOf(const TTessock& object) {
-    return StateOf(object.FieldList(), object.FileRecord());
+    UploadState state = StateOf(object.FieldList(), object.FileRecord());
+    state.FileData = object.FileContent();
+    return state;
 }
 
 inline std::ostream& operator<<(std::ostream& out, const UploadState& state) {

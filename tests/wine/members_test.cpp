@@ -2,7 +2,10 @@
 // and the conversions at the boundary.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "com_test_support.h"
 #include "tests/support/body_builder.h"
@@ -97,6 +100,145 @@ TEST(FileAsVariant, IsAByteArrayFromOne) {
             SafeArrayUnaccessData(V_ARRAY(second.Get()));
         }
     }
+}
+
+// Sets an environment variable for the scope's lifetime, then puts back what was there.
+class ScopedVariable {
+public:
+    ScopedVariable(const wchar_t* name, const std::wstring& value) : name_(name) {
+        wchar_t old[MAX_PATH];
+        const DWORD length = GetEnvironmentVariableW(name, old, MAX_PATH);
+        had_ = length > 0 && length < MAX_PATH;
+        if (had_) old_.assign(old, length);
+        SetEnvironmentVariableW(name, value.c_str());
+    }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+    ~ScopedVariable() { SetEnvironmentVariableW(name_, had_ ? old_.c_str() : nullptr); }
+
+private:
+    const wchar_t* name_;
+    std::wstring old_;
+    bool had_ = false;
+};
+
+std::vector<std::wstring> FolderListing(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
+}
+
+std::string ArrayBytes(VARIANT* value) {
+    if (V_VT(value) != (VT_ARRAY | VT_UI1)) return "not a byte array";
+    LONG lower = 0;
+    LONG upper = -1;
+    SafeArrayGetLBound(V_ARRAY(value), 1, &lower);
+    SafeArrayGetUBound(V_ARRAY(value), 1, &upper);
+    void* data = nullptr;
+    SafeArrayAccessData(V_ARRAY(value), &data);
+    std::string bytes(static_cast<const char*>(data), static_cast<std::size_t>(upper - lower + 1));
+    SafeArrayUnaccessData(V_ARRAY(value));
+    return bytes;
+}
+
+// With the test switch at 0 every body goes to a body file in the temporary folder (TMP,
+// here one of the test's own): while the object lives the file is there, and once it is
+// released nothing is, whether intake went well, failed or lost its client. Where the
+// temporary folder cannot take the file, the upload still works, in memory.
+TEST(BodyFile, IsGoneAfterEveryEndAndIsNeverNeeded) {
+    wchar_t base[MAX_PATH];
+    GetTempPathW(MAX_PATH, base);
+    const std::wstring folder =
+        std::wstring(base) + L"kestrune-body-" + std::to_wstring(GetCurrentProcessId());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::string content(250000, 'q');
+    const std::string body =
+        BodyBuilder().Field("a", "1").File("f", "big.bin", "text/plain", content).Close().Build();
+    const ScopedVariable threshold(L"KESTRUNE_TEST_BODY_FILE_THRESHOLD", L"0");
+    struct Case {
+        const char* label;
+        std::wstring temporary;  // TMP and TEMP
+        bool failingRead, disconnected;
+        std::size_t filesWhileAlive;
+    };
+    const Case cases[] = {
+        {"intake and release", folder, false, false, 1},
+        {"a failed intake", folder, true, false, 1},
+        {"a client gone before the first pass", folder, false, true, 1},
+        {"a temporary folder that does not exist", folder + L"\\missing", false, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ASSERT_TRUE(FolderListing(folder).empty());
+        const ScopedVariable tmp(L"TMP", c.temporary);
+        const ScopedVariable temp(L"TEMP", c.temporary);
+        {
+            auto* request = new FakeRequest(body);
+            auto* response = new FakeResponse();
+            if (c.failingRead) request->binaryReadFailure = {E_FAIL, L"gone"};
+            response->connected = !c.disconnected;
+            const HostScope host(request, response);
+            ComPtr<ITessock> tessock;
+            ASSERT_EQ(S_OK, CreateTessock(tessock));
+            EXPECT_EQ(c.filesWhileAlive, FolderListing(folder).size());
+            if (!c.failingRead && !c.disconnected) {
+                UniqueVariant bytes;
+                ASSERT_EQ(S_OK, tessock->get_FileAsVariant(bytes.Get()));
+                EXPECT_TRUE(ArrayBytes(bytes.Get()) == content);
+                UniqueBstr value;
+                ASSERT_EQ(S_OK,
+                          tessock->get_FormVariable(UniqueBstr(SysAllocString(L"a")).Get(), value.Out()));
+                EXPECT_EQ(L"1", Wide(value.Get()));
+                const std::wstring target = std::wstring(base) + L"kestrune-from-body-file.bin";
+                DeleteFileW(target.c_str());
+                ASSERT_EQ(S_OK, tessock->SaveFile(UniqueBstr(SysAllocString(target.c_str())).Get()));
+                WIN32_FILE_ATTRIBUTE_DATA saved{};
+                EXPECT_TRUE(GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &saved));
+                EXPECT_EQ(content.size(), saved.nFileSizeLow);
+                DeleteFileW(target.c_str());
+            }
+        }
+        EXPECT_TRUE(FolderListing(folder).empty()) << "left behind after " << c.label;
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+// A body larger than the free space of the drive named by KESTRUNE_FULL_DISK (mapped by
+// the suite script): the body file fills the drive midway, and intake goes on in memory
+// with every byte, leaving nothing on the drive.
+TEST(BodyFile, AFullDiskSendsIntakeToMemoryMidway) {
+    const char* drive = std::getenv("KESTRUNE_FULL_DISK");
+    if (drive == nullptr || *drive == '\0') {
+        GTEST_SKIP() << "KESTRUNE_FULL_DISK is not set: no small drive to fill (the suite script maps one)";
+    }
+    const std::wstring folder(drive, drive + std::strlen(drive));
+    ULARGE_INTEGER free{};
+    ASSERT_TRUE(GetDiskFreeSpaceExW(folder.c_str(), &free, nullptr, nullptr));
+    if (free.QuadPart > (64u << 20)) GTEST_SKIP() << "KESTRUNE_FULL_DISK has more than 64 MiB free";
+    std::string content(static_cast<std::size_t>(free.QuadPart) + 512 * 1024, '\0');
+    for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 % 251);
+    const std::string body =
+        BodyBuilder().File("f", "big.bin", "application/octet-stream", content).Close().Build();
+    const ScopedVariable threshold(L"KESTRUNE_TEST_BODY_FILE_THRESHOLD", L"0");
+    const ScopedVariable tmp(L"TMP", folder);
+    const ScopedVariable temp(L"TEMP", folder);
+    const std::vector<std::wstring> before = FolderListing(folder);
+    {
+        ComPtr<ITessock> tessock = CreateTessockOver(body);
+        ASSERT_TRUE(tessock);
+        EXPECT_EQ(before, FolderListing(folder)) << "the failed body file is still there";
+        UniqueVariant bytes;
+        ASSERT_EQ(S_OK, tessock->get_FileAsVariant(bytes.Get()));
+        EXPECT_TRUE(ArrayBytes(bytes.Get()) == content);
+    }
+    EXPECT_EQ(before, FolderListing(folder));
 }
 
 TEST(Members, ResetTheirResultsAndRefuseNullOutPointers) {

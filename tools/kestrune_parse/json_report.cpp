@@ -74,7 +74,7 @@ std::string JsonReport(const TTessock& upload) {
         {"base", JsonString(upload.FileNameNoExtension())},
         {"content_type", JsonString(upload.ContentType())},
         {"size", std::to_string(upload.FileSize())},
-        {"sha256", JsonString(Sha256Hex(upload.FileBytes()))},
+        {"sha256", JsonString(Sha256Hex(upload.FileContent()))},
     };
     return Object({{"form_fields", Array(lines, "  ")},
                    {"file", Object(file, "  ")},
