@@ -1,11 +1,13 @@
 // One file in one body: the parser against the two in-run baselines it is judged by
 // (a memchr-plus-memcmp scan for the delimiter over the same bytes, and memcpy), and
-// object creation (intake plus parse) against a copy into fresh memory.
+// object creation (intake plus parse) against a copy into fresh memory, and creation on
+// the body-file road against the in-memory road.
 #include <benchmark/benchmark.h>
 #include <sys/mman.h>
 
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <map>
 #include <string>
 #include <utility>
@@ -90,13 +92,16 @@ void CopyFresh(benchmark::State& state, std::uint64_t size) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * source.size()));
 }
 
-void Create(benchmark::State& state, Content content, std::uint64_t size) {
+// threshold: the body-file threshold, kBodyFileThreshold as shipped or one above any body
+// for the in-memory road.
+void Create(benchmark::State& state, Content content, std::uint64_t size, std::int64_t threshold) {
     const std::string& body = CachedBody(content, size);
     const SingleByteCodePage codePage;
     PosixFileSystem fileSystem;
     for (auto _ : state) {
         BodyHost host(body);
         TTessock upload(host, codePage, fileSystem);
+        upload.SetBodyFileThreshold(threshold);
         upload.Initialize();
         if (static_cast<std::size_t>(upload.FileSize()) != SingleFileBody(content, size).ContentSize()) {
             state.SkipWithError("the object did not keep the whole file");
@@ -121,8 +126,13 @@ int Register() {
             benchmark::RegisterBenchmark(("parse/" + suffix).c_str(), Parse, content, size)
                 ->Unit(benchmark::kMillisecond);
         }
-        benchmark::RegisterBenchmark(("create/random/" + s).c_str(), Create, Content::Random, size)
+        benchmark::RegisterBenchmark(("create/random/" + s).c_str(), Create, Content::Random, size,
+                                     std::numeric_limits<std::int64_t>::max())
             ->Unit(benchmark::kMillisecond);
+        if (size >= static_cast<std::uint64_t>(kBodyFileThreshold))
+            benchmark::RegisterBenchmark(("create_body_file/random/" + s).c_str(), Create, Content::Random,
+                                         size, kBodyFileThreshold)
+                ->Unit(benchmark::kMillisecond);
     }
     return 0;
 }
