@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/dbcs_code_page.h"
+#include "fakes/fake_file_system.h"
 #include "host/posix/single_byte_code_page.h"
 #include "support/body_builder.h"
 #include "support/guarded_buffer.h"
@@ -74,14 +75,22 @@ TEST(DelimiterScanTest, MatchesTheByteAutomatonEverywhere) {
         std::vector<std::string> pieces = {"\r\n", "x", "-", "a"};
         for (std::size_t i = 1; i <= boundary.size(); ++i) pieces.push_back(boundary.substr(0, i));
         std::mt19937 random(7);
+        testing::FakeFileSystem files;
         for (int round = 0; round < 400; ++round) {
             std::string content = RandomContent(random, pieces, 16);
             GuardedBuffer guarded(content);
+            // The same content in a body file, through windows that a match straddles.
+            const std::unique_ptr<BodyFile> file = files.CreateBodyFile();
+            file->Append(content.data(), content.size());
+            const auto size = static_cast<std::int64_t>(content.size());
+            BodyWindow window(*file, size, size, static_cast<std::size_t>(1 + round % 7));
             for (std::size_t start = 0; start <= content.size(); ++start) {
                 long reference = ReferenceScan(content, static_cast<long>(start), boundary);
-                ASSERT_EQ(reference < 0 ? kNotFound : static_cast<std::size_t>(reference),
-                          ScanForDelimiter(guarded.View(), start, boundary))
+                const std::size_t expected = reference < 0 ? kNotFound : static_cast<std::size_t>(reference);
+                ASSERT_EQ(expected, ScanForDelimiter(guarded.View(), start, boundary))
                     << "content '" << content << "' start " << start;
+                ASSERT_EQ(expected, ScanForDelimiter(window, start, boundary))
+                    << "windowed, content '" << content << "' start " << start;
             }
         }
     }

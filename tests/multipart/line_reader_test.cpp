@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/fake_file_system.h"
+
 namespace kestrune {
 namespace {
 
@@ -37,10 +39,46 @@ TEST(ReadLineTest, Table) {
         {"CR at the end", "ab\r", 0, "ab", 3},
         {"high bytes stay", "\xff\x80\x0d\x0a", 0, "\xff\x80", 4},
     };
+    testing::FakeFileSystem files;
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.label);
         std::string line = "stale";
         EXPECT_EQ(c.count, ReadLine(c.body, c.start, line));
+        EXPECT_EQ(c.line, line);
+        // The same from a body file through windows that a line straddles.
+        const std::unique_ptr<BodyFile> file = files.CreateBodyFile();
+        file->Append(c.body.data(), c.body.size());
+        const auto size = static_cast<std::int64_t>(c.body.size());
+        for (const std::size_t capacity : {1, 2, 3, 64}) {
+            SCOPED_TRACE(capacity);
+            BodyWindow window(*file, size, size, capacity);
+            line = "stale";
+            EXPECT_EQ(c.count, ReadLine(window, c.start, line));
+            EXPECT_EQ(c.line, line);
+        }
+    }
+}
+
+// Comparing a line with a known one needs only one character more than that line: the
+// rest of a line of any length is passed over, not kept.
+TEST(ReadLineTest, KeepsNoMoreThanAsked) {
+    const struct {
+        const char* label;
+        std::string body;
+        std::size_t keep;
+        std::string line;
+        std::int32_t count;
+    } cases[] = {
+        {"long line", "abcdef\r\nx", 3, "abc", 8},
+        {"CRs are not kept, so not counted", "a\rb\rcdef\n", 2, "ab", 9},
+        {"keep 1 tells empty from not", "\r\r\n", 1, "", 3},
+        {"shorter than keep", "ab\n", 5, "ab", 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        BodyWindow window(c.body);
+        std::string line;
+        EXPECT_EQ(c.count, ReadLine(window, 0, line, c.keep));
         EXPECT_EQ(c.line, line);
     }
 }
