@@ -187,7 +187,14 @@ TEST(BodyFile, IsGoneAfterEveryEndAndIsNeverNeeded) {
             const HostScope host(request, response);
             ComPtr<ITessock> tessock;
             ASSERT_EQ(S_OK, CreateTessock(tessock));
-            EXPECT_EQ(c.filesWhileAlive, FolderListing(folder).size());
+            const std::vector<std::wstring> alive = FolderListing(folder);
+            EXPECT_EQ(c.filesWhileAlive, alive.size());
+            // A random name: 64 bits in hex, so two uploads at once never meet.
+            for (const std::wstring& name : alive) {
+                EXPECT_EQ(0u, name.rfind(L"kst", 0));
+                EXPECT_EQ(19u, name.find_first_not_of(L"0123456789abcdef", 3)) << "16 hex digits";
+                EXPECT_EQ(L".tmp", name.substr(19));
+            }
             if (!c.failingRead && !c.disconnected) {
                 UniqueVariant bytes;
                 ASSERT_EQ(S_OK, tessock->get_FileAsVariant(bytes.Get()));
