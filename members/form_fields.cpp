@@ -8,6 +8,7 @@
 namespace kestrune {
 
 std::string TTessock::FormVariable(std::string_view VariableName) const {
+    if (unicode_) return UnicodeFormVariable(VariableName);
     const std::int32_t last = FormFields.LastIndexOfAsciiUpperName(AsciiUpperCase(VariableName));
     if (last < 0) return {};
     return FormFields.Value(FormFields.Name(last));
@@ -18,7 +19,8 @@ std::int32_t TTessock::FormVariableCount() const { return FormFields.Count(); }
 std::string TTessock::FormVariableByIndex(std::int32_t Index) const {
     // Signed on purpose: a negative index passes here and meets the list's own bounds error.
     if (Index > FormFields.Count() - 1) throw EUploadError(kIndexOutOfRange);
-    return FormFields.Value(FormFields.Name(Index));
+    std::string value = FormFields.Value(FormFields.Name(Index));
+    return unicode_ ? bodyPage_->ToUtf8(value) : value;
 }
 
 }  // namespace kestrune

@@ -154,7 +154,7 @@ void TTessock::SaveRecord(TFileRecord& Record, std::string_view Filename) {
     if (Record.FileData.empty()) throw EUploadError(kNoFileMessage);
     try {
         const std::string target(Filename);
-        FileSaver saver(fileSystem_, codePage_, Record.FileData);
+        FileSaver saver(fileSystem_, TextRules(), Record.FileData);
         switch (OverwriteModeValue) {
             case Overwrite::Keep:
                 saver.Keep(target);
