@@ -76,11 +76,14 @@ void AppendUtf8(std::string& text, char32_t scalar) {
 }
 
 char32_t NextScalar(std::string_view text, std::size_t* at) {
-    const auto byte = [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(text[i])); };
+    const auto byte = [&](std::size_t i) {
+        return static_cast<char32_t>(static_cast<unsigned char>(text[i]));
+    };
     const char32_t first = byte(*at);
     const std::size_t length = first < 0x80 ? 1 : first < 0xE0 ? 2 : first < 0xF0 ? 3 : 4;
     char32_t scalar = length == 1 ? first : first & (0x3F >> (length - 1));
-    for (std::size_t i = 1; i < length && *at + i < text.size(); ++i) scalar = (scalar << 6) | (byte(*at + i) & 0x3F);
+    for (std::size_t i = 1; i < length && *at + i < text.size(); ++i)
+        scalar = (scalar << 6) | (byte(*at + i) & 0x3F);
     *at += length;
     return scalar;
 }

@@ -18,7 +18,10 @@ std::string Utf8Body() {
         .Field("Title", "Ünïcödé 日本語")
         .Field("über", "yes")
         .File("upload", "C:\\Ablage\\Grüße 日本語 ✓.txt", "text/plain", "grüße")
-        .File("bad", "a\xFF" "b\xE3\x81.txt", "text/plain", "x")
+        .File("bad",
+              "a\xFF"
+              "b\xE3\x81.txt",
+              "text/plain", "x")
         .Close()
         .Build();
 }
@@ -79,8 +82,7 @@ TEST(CodePage, DecodesEveryTextFromTheBodysCodePage) {
     EXPECT_EQ(L"Ünïcödé 日本語", Field(tessock.Get(), L"TITLE"));
     EXPECT_EQ(L"yes", Field(tessock.Get(), L"ÜBER"));
     EXPECT_EQ(L"", Field(tessock.Get(), L"uber"));
-    EXPECT_EQ(L"Ünïcödé 日本語",
-              TextOf([&](BSTR* out) { return tessock->get_FormVariableByIndex(0, out); }));
+    EXPECT_EQ(L"Ünïcödé 日本語", TextOf([&](BSTR* out) { return tessock->get_FormVariableByIndex(0, out); }));
     EXPECT_EQ(L"Grüße 日本語 ✓.txt", TextOf([&](BSTR* out) { return tessock->get_Filename(out); }));
     EXPECT_EQ(L"txt", TextOf([&](BSTR* out) { return tessock->get_FileExtension(out); }));
     EXPECT_EQ(L"Grüße 日本語 ✓", TextOf([&](BSTR* out) { return tessock->get_FileNameNoExtension(out); }));
@@ -93,7 +95,10 @@ TEST(CodePage, DecodesEveryTextFromTheBodysCodePage) {
     ComPtr<ITessockFile> bad;
     ASSERT_EQ(S_OK, files->get_Item(*name.Get(), bad.Out()));
     ASSERT_TRUE(bad);
-    EXPECT_EQ(L"a\xFFFD" L"b\xFFFD.txt", TextOf([&](BSTR* out) { return bad->get_Filename(out); }));
+    EXPECT_EQ(
+        L"a\xFFFD"
+        L"b\xFFFD.txt",
+        TextOf([&](BSTR* out) { return bad->get_Filename(out); }));
     EXPECT_EQ(L"txt", TextOf([&](BSTR* out) { return bad->get_FileExtension(out); }));
 
     // Back on the default road, the texts are today's again: the UTF-8 bytes as ANSI text.
