@@ -79,10 +79,11 @@ private:
     Win32HostContext host_;
     Win32CodePage codePage_;
     Win32FileSystem fileSystem_;
-    TTessock tessock_{host_, codePage_, fileSystem_};
     // Set by CodePage: the body's code page, with UTF-8's rules for the texts within.
+    // Declared before the core, which points to them, so that they outlive it.
     std::unique_ptr<Win32CodePage> bodyPage_;
     Win32CodePage utf8Page_{CP_UTF8};
+    TTessock tessock_{host_, codePage_, fileSystem_};
 };
 
 }  // namespace kestrune

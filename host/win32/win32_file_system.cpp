@@ -41,9 +41,7 @@ private:
     HANDLE handle_;
 };
 
-// The path as the wide functions take it at any length: "\\?\" before the full path,
-// made as the ANSI functions would make it. Only the temporary file, whose name the
-// component chooses, may need the length; targets keep the ANSI functions' limit.
+// The path as UTF-16, for the wide functions.
 std::wstring Wide(const std::string& path, UINT codePage) {
     const int units =
         MultiByteToWideChar(codePage, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
@@ -53,6 +51,9 @@ std::wstring Wide(const std::string& path, UINT codePage) {
     return wide;
 }
 
+// The path, in the path code page, as the wide functions take it at any length: "\\?\"
+// before the full path, made as the ANSI functions would make it. Only the temporary
+// file, whose name the component chooses, may need the length; targets keep the limit.
 std::wstring LongForm(const std::string& path, UINT codePage) {
     const std::wstring wide = Wide(path, codePage);
     if (wide.compare(0, 4, L"\\\\?\\") == 0 || wide.compare(0, 4, L"\\\\.\\") == 0) return wide;
