@@ -14,33 +14,33 @@ int CheckedLength(std::size_t size) {
 
 }  // namespace
 
-std::string NarrowFromWide(std::wstring_view text) {
+std::string NarrowFromWide(std::wstring_view text, UINT codePage) {
     if (text.empty()) return {};
     const int length = CheckedLength(text.size());
-    const int needed = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    const int needed = WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     if (needed <= 0) return {};
     std::string result(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), length, result.data(), needed, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, text.data(), length, result.data(), needed, nullptr, nullptr);
     return result;
 }
 
-std::string NarrowFromBstr(BSTR text) {
+std::string NarrowFromBstr(BSTR text, UINT codePage) {
     if (text == nullptr) return {};
-    return NarrowFromWide(std::wstring_view(text, SysStringLen(text)));
+    return NarrowFromWide(std::wstring_view(text, SysStringLen(text)), codePage);
 }
 
-std::wstring WideFromNarrow(std::string_view text) {
+std::wstring WideFromNarrow(std::string_view text, UINT codePage) {
     if (text.empty()) return {};
     const int length = CheckedLength(text.size());
-    const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    const int needed = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
     if (needed <= 0) return {};
     std::wstring result(static_cast<std::size_t>(needed), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, result.data(), needed);
+    MultiByteToWideChar(codePage, 0, text.data(), length, result.data(), needed);
     return result;
 }
 
-BSTR BstrFromNarrow(std::string_view text) {
-    const std::wstring wide = WideFromNarrow(text);
+BSTR BstrFromNarrow(std::string_view text, UINT codePage) {
+    const std::wstring wide = WideFromNarrow(text, codePage);
     BSTR result = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     if (result == nullptr) throw std::bad_alloc();
     return result;

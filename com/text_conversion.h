@@ -1,7 +1,8 @@
-// Text across the automation boundary: UTF-16 (BSTR) on the outside, narrow text in the
-// ANSI code page inside. Conversions use CP_ACP without flags, so characters the code
-// page lacks are replaced the platform's way; lengths are always explicit, so NULs
-// inside a string survive in both directions.
+// Text across the automation boundary: UTF-16 (BSTR) on the outside, narrow text inside,
+// in the ANSI code page unless a call names another (CP_UTF8, for the component's Unicode
+// road). Conversions use no flags, so characters the code page lacks are replaced the
+// platform's way (lone surrogates become U+FFFD in UTF-8); lengths are always explicit,
+// so NULs inside a string survive in both directions.
 //
 //   std::string name = NarrowFromBstr(argument);
 //   *result = BstrFromNarrow(text);   // throws std::bad_alloc
@@ -15,14 +16,14 @@
 
 namespace kestrune {
 
-std::string NarrowFromWide(std::wstring_view text);
+std::string NarrowFromWide(std::wstring_view text, UINT codePage = CP_ACP);
 
 // The whole BSTR by its length prefix; a null BSTR is the empty string.
-std::string NarrowFromBstr(BSTR text);
+std::string NarrowFromBstr(BSTR text, UINT codePage = CP_ACP);
 
-std::wstring WideFromNarrow(std::string_view text);
+std::wstring WideFromNarrow(std::string_view text, UINT codePage = CP_ACP);
 
 // A new BSTR that the caller owns; throws std::bad_alloc when none can be allocated.
-BSTR BstrFromNarrow(std::string_view text);
+BSTR BstrFromNarrow(std::string_view text, UINT codePage = CP_ACP);
 
 }  // namespace kestrune

@@ -1,4 +1,4 @@
-<%@ Language="VBScript" %>
+<%@ Language="VBScript" CodePage=65001 %>
 <% Option Explicit %>
 <!-- #include file="includes/functions.asp" -->
 <%
@@ -15,6 +15,10 @@ pageTitle = "Upload received"
 ' component, after it ASP refuses them (ASP 0207, 0208). Read fields through the object.
 Dim upload
 Set upload = Server.CreateObject("Kestrune.Tessock")
+' This page and the form are UTF-8 (the directive on the first line, and the meta tag in
+' the header), so the browser sends every text in UTF-8: read it as such. Names the
+' server's ANSI code page lacks come through whole, and SaveFile writes them as they are.
+upload.CodePage = 65001
 %>
 <!-- #include file="includes/header.asp" -->
 <h2>Form fields by index</h2>

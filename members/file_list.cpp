@@ -13,7 +13,9 @@ void TTessock::CheckFileIndex(std::int32_t Index) const {
 TFileRecord TTessock::FileAt(std::int32_t Index) const {
     CheckFileIndex(Index);
     BodyWindow body = OpenBody(BodyWindow::kLineCapacity);
-    TFileRecord record = DescribeFilePart(body, FileList[static_cast<std::size_t>(Index)], codePage_);
+    const TFilePart& part = FileList[static_cast<std::size_t>(Index)];
+    TFileRecord record = unicode_ ? DescribeFilePart(body, part, *utf8Page_, bodyPage_)
+                                  : DescribeFilePart(body, part, codePage_);
     record.SavedNameText = NewNameAt(Index);
     return record;
 }
@@ -30,10 +32,11 @@ std::string TTessock::NewNameAt(std::int32_t Index) const {
 }
 
 std::int32_t TTessock::FileIndexOf(std::string_view FieldName) const {
-    // Compared by key, as the form-field list compares names.
-    const std::string key = codePage_.NameKey(FieldName);
+    // Compared by key, as the form-field list compares names (as Unicode text on that road).
+    const CodePage& rules = TextRules();
+    const std::string key = rules.NameKey(FieldName);
     for (std::int32_t i = 0; i < FileCount(); ++i) {
-        if (codePage_.NameKey(FileAt(i).FieldNameText) == key) return i;
+        if (rules.NameKey(FileAt(i).FieldNameText) == key) return i;
     }
     return -1;
 }

@@ -173,7 +173,7 @@ void TTessock::SaveRecord(TFileRecord& Record, std::string_view Filename) {
     try {
         const std::string target(Filename);
         BodyWindow body = OpenBody(BodyWindow::kParseCapacity);
-        FileSaver saver(fileSystem_, codePage_, body, static_cast<std::size_t>(Record.DataStart),
+        FileSaver saver(fileSystem_, TextRules(), body, static_cast<std::size_t>(Record.DataStart),
                         static_cast<std::size_t>(Record.DataSize));
         switch (OverwriteModeValue) {
             case Overwrite::Keep:

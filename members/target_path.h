@@ -9,8 +9,8 @@ namespace kestrune {
 
 // False for a path holding a NUL byte (it would name a shorter path), and for one whose
 // last component is empty, ends in "." or " ", or is a reserved device name (CON, PRN,
-// AUX, NUL, CONIN$, CONOUT$, COM0-COM9, LPT0-LPT9, and in a single-byte code page COM and
-// LPT with a superscript 1, 2 or 3; in any case, with or without an extension). Windows
+// AUX, NUL, CONIN$, CONOUT$, COM0-COM9, LPT0-LPT9, and in a single-byte code page or UTF-8
+// COM and LPT with a superscript 1, 2 or 3; in any case, with or without an extension). Windows
 // would quietly write such a target somewhere else; every platform refuses it alike.
 // Also false for a path into the device namespace ("\\.\", "\\?\" or "\??\" followed by
 // anything but a drive or UNC\) and for a share that is a server's named pipes or

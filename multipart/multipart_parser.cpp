@@ -19,12 +19,19 @@
 namespace kestrune {
 namespace {
 
+// Where decodedFrom is given, the header values are first decoded from it to UTF-8 and
+// codePage is UTF-8's: splitting whole characters is what keeps a byte of one from
+// passing for a separator or a dot.
 TFileRecord DescribeFile(const BodyWindow& body, std::int32_t dataStart, std::int32_t dataSize,
-                         std::string_view second, const PartNames& names, const CodePage& codePage) {
+                         std::string_view second, const PartNames& names, const CodePage& codePage,
+                         const CodePage* decodedFrom = nullptr) {
+    const auto text = [decodedFrom](std::string_view value) {
+        return decodedFrom == nullptr ? std::string(value) : decodedFrom->ToUtf8(value);
+    };
     TFileRecord record;
-    record.FieldNameText = names.fieldName;
-    record.ContentTypeText = ContentTypeOf(second);
-    record.FileNameText = PathFileName(names.fileName, codePage);
+    record.FieldNameText = text(names.fieldName);
+    record.ContentTypeText = text(ContentTypeOf(second));
+    record.FileNameText = PathFileName(text(names.fileName), codePage);
     std::string extension = PathExtension(record.FileNameText, codePage);
     if (!extension.empty()) extension.erase(0, 1);
     const std::string& name = record.FileNameText;
@@ -195,11 +202,13 @@ TFileRecord DescribeFilePart(std::string_view body, const TFilePart& part, const
     return DescribeFilePart(window, part, codePage);
 }
 
-TFileRecord DescribeFilePart(BodyWindow& body, const TFilePart& part, const CodePage& codePage) {
+TFileRecord DescribeFilePart(BodyWindow& body, const TFilePart& part, const CodePage& codePage,
+                             const CodePage* decodedFrom) {
     std::string first, second;
     ReadLine(body, part.FirstHeaderLine, first);
     ReadLine(body, part.SecondHeaderLine, second);
-    return DescribeFile(body, part.DataStart, part.DataSize, second, ParsePartNames(first), codePage);
+    return DescribeFile(body, part.DataStart, part.DataSize, second, ParsePartNames(first), codePage,
+                        decodedFrom);
 }
 
 }  // namespace kestrune

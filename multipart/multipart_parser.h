@@ -42,8 +42,11 @@ void ParseMultipart(BodyWindow& body, const CodePage& codePage,
                     TFileRecord& File, std::vector<TFilePart>* Files = nullptr);
 
 // The record of a part that ParseMultipart listed for body: the texts by the same rules as
-// File's, the field name, and the content's range. SavedNameText stays empty.
+// File's, the field name, and the content's range. SavedNameText stays empty. With
+// decodedFrom, the texts are the header values decoded from that code page to UTF-8,
+// split by codePage, which must then be UTF-8's rules.
 TFileRecord DescribeFilePart(std::string_view body, const TFilePart& part, const CodePage& codePage);
-TFileRecord DescribeFilePart(BodyWindow& body, const TFilePart& part, const CodePage& codePage);
+TFileRecord DescribeFilePart(BodyWindow& body, const TFilePart& part, const CodePage& codePage,
+                             const CodePage* decodedFrom = nullptr);
 
 }  // namespace kestrune

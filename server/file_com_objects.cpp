@@ -22,7 +22,8 @@ TTessockFileObject::TTessockFileObject(ComPtr<TTessockComObject> upload, std::in
 
 template <typename Text>
 HRESULT TTessockFileObject::TextOf(BSTR* Value, Text text) {
-    return GuardedText(upload_->Factory().Origin(), Value, [&] { return File().*text; });
+    return GuardedText(
+        upload_->Factory().Origin(), Value, [&] { return File().*text; }, upload_->TextCodePage());
 }
 
 HRESULT TTessockFileObject::get_FieldName(BSTR* Value) { return TextOf(Value, &TFileRecord::FieldNameText); }
@@ -38,12 +39,15 @@ HRESULT TTessockFileObject::get_ContentType(BSTR* Value) {
 }
 
 HRESULT TTessockFileObject::get_NewName(BSTR* Value) {
-    return GuardedText(upload_->Factory().Origin(), Value, [&] { return upload_->Core().NewNameAt(index_); });
+    return GuardedText(
+        upload_->Factory().Origin(), Value, [&] { return upload_->Core().NewNameAt(index_); },
+        upload_->TextCodePage());
 }
 
 HRESULT TTessockFileObject::SaveFile(BSTR Filename) {
-    return Guarded(upload_->Factory().Origin(),
-                   [&] { upload_->Core().SaveFileAt(index_, NarrowFromBstr(Filename)); });
+    return Guarded(upload_->Factory().Origin(), [&] {
+        upload_->Core().SaveFileAt(index_, NarrowFromBstr(Filename, upload_->TextCodePage()));
+    });
 }
 
 HRESULT TTessockFileObject::get_FileAsVariant(VARIANT* Value) {
@@ -78,7 +82,8 @@ HRESULT TTessockFilesObject::get_Item(VARIANT Index, ITessockFile** Value) {
         std::int32_t position = -1;
         if (V_VT(index.Get()) == VT_BSTR) {
             // A name that no file has gives Nothing, as a missing form field gives "".
-            position = upload_->Core().FileIndexOf(NarrowFromBstr(V_BSTR(index.Get())));
+            position =
+                upload_->Core().FileIndexOf(NarrowFromBstr(V_BSTR(index.Get()), upload_->TextCodePage()));
             if (position < 0) return;
         } else {
             CheckPlatformResult(VariantChangeType(index.Get(), index.Get(), 0, VT_I4));

@@ -1,8 +1,8 @@
 // The COM faces of the file list: the Files collection, one file, and the enumerator
 // behind For Each. Each holds a reference to its upload object, so a page may keep using
 // a file after it released the upload object; the file's bytes are a view into that
-// object's body. Settings (OverwriteMode, OverwriteChr) are read from the upload object at
-// each call; NewName is each file's own.
+// object's body. Settings (OverwriteMode, OverwriteChr, CodePage) are read from the upload
+// object at each call; NewName is each file's own.
 #pragma once
 
 #include <windows.h>

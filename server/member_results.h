@@ -17,11 +17,12 @@
 
 namespace kestrune {
 
+// The text is in codePage: CP_ACP, or CP_UTF8 on the Unicode road.
 template <typename Produce>
-HRESULT GuardedText(const ErrorOrigin& origin, BSTR* Value, Produce&& produce) {
+HRESULT GuardedText(const ErrorOrigin& origin, BSTR* Value, Produce&& produce, UINT codePage = CP_ACP) {
     if (Value == nullptr) return E_POINTER;
     *Value = nullptr;
-    return Guarded(origin, [&] { *Value = BstrFromNarrow(produce()); });
+    return Guarded(origin, [&] { *Value = BstrFromNarrow(produce(), codePage); });
 }
 
 template <typename Produce>

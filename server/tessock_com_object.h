@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <ocidl.h>
 
+#include <memory>
+
 #include "com/dispatch.h"
 #include "host/win32/asp_host_objects.h"
 #include "host/win32/win32_code_page.h"
@@ -50,7 +52,13 @@ public:
     HRESULT STDMETHODCALLTYPE get_NewName(BSTR* Value) override;
 
     // ITessock2
+    HRESULT STDMETHODCALLTYPE get_CodePage(LONG* Value) override;
+    HRESULT STDMETHODCALLTYPE put_CodePage(LONG Value) override;
     HRESULT STDMETHODCALLTYPE get_Files(ITessockFiles** Value) override;
+
+    // The code page of the core's texts, as the boundary converts them: CP_ACP on the
+    // default road, CP_UTF8 once CodePage is set.
+    UINT TextCodePage() const { return bodyPage_ ? CP_UTF8 : CP_ACP; }
 
     // IProvideClassInfo
     HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override;
@@ -71,6 +79,10 @@ private:
     Win32HostContext host_;
     Win32CodePage codePage_;
     Win32FileSystem fileSystem_;
+    // Set by CodePage: the body's code page, with UTF-8's rules for the texts within.
+    // Declared before the core, which points to them, so that they outlive it.
+    std::unique_ptr<Win32CodePage> bodyPage_;
+    Win32CodePage utf8Page_{CP_UTF8};
     TTessock tessock_{host_, codePage_, fileSystem_};
 };
 

@@ -8,6 +8,12 @@
 
 namespace kestrune {
 
+namespace {
+
+constexpr const char* kCodePageNotSupported = "Code page not supported.";
+
+}  // namespace
+
 template <typename Body>
 HRESULT TTessockComObject::Run(Body&& body) {
     return Guarded(factory_.Origin(), std::forward<Body>(body));
@@ -15,7 +21,7 @@ HRESULT TTessockComObject::Run(Body&& body) {
 
 template <typename Produce>
 HRESULT TTessockComObject::Text(BSTR* Value, Produce&& produce) {
-    return GuardedText(factory_.Origin(), Value, std::forward<Produce>(produce));
+    return GuardedText(factory_.Origin(), Value, std::forward<Produce>(produce), TextCodePage());
 }
 
 template <typename Produce>
@@ -24,7 +30,7 @@ HRESULT TTessockComObject::Number(LONG* Value, Produce&& produce) {
 }
 
 HRESULT TTessockComObject::get_FormVariable(BSTR VariableName, BSTR* Value) {
-    return Text(Value, [&] { return tessock_.FormVariable(NarrowFromBstr(VariableName)); });
+    return Text(Value, [&] { return tessock_.FormVariable(NarrowFromBstr(VariableName, TextCodePage())); });
 }
 
 HRESULT TTessockComObject::get_FormVariableCount(LONG* Value) {
@@ -52,7 +58,7 @@ HRESULT TTessockComObject::get_ContentType(BSTR* Value) {
 }
 
 HRESULT TTessockComObject::SaveFile(BSTR Filename) {
-    return Run([&] { tessock_.SaveFile(NarrowFromBstr(Filename)); });
+    return Run([&] { tessock_.SaveFile(NarrowFromBstr(Filename, TextCodePage())); });
 }
 
 HRESULT TTessockComObject::get_Version(BSTR* Value) {
@@ -81,11 +87,32 @@ HRESULT TTessockComObject::get_OverwriteChr(BSTR* Value) {
 }
 
 HRESULT TTessockComObject::put_OverwriteChr(BSTR Value) {
-    return Run([&] { tessock_.SetOverwriteChr(NarrowFromBstr(Value)); });
+    return Run([&] { tessock_.SetOverwriteChr(NarrowFromBstr(Value, TextCodePage())); });
 }
 
 HRESULT TTessockComObject::get_NewName(BSTR* Value) {
     return Text(Value, [&] { return tessock_.NewName(); });
+}
+
+HRESULT TTessockComObject::get_CodePage(LONG* Value) {
+    return Number(Value, [&] { return bodyPage_ ? static_cast<LONG>(bodyPage_->Number()) : 0; });
+}
+
+HRESULT TTessockComObject::put_CodePage(LONG Value) {
+    return Run([&] {
+        if (Value == 0) {
+            tessock_.UseAnsiTexts();
+            fileSystem_.UsePathCodePage(CP_ACP);
+            bodyPage_.reset();
+            return;
+        }
+        if (!Win32CodePage::ConvertsText(Value)) throw EUploadError(kCodePageNotSupported);
+        // The old page stays alive until the core has let go of it.
+        auto page = std::make_unique<Win32CodePage>(static_cast<unsigned>(Value));
+        tessock_.UseUnicodeTexts(*page, utf8Page_);
+        fileSystem_.UsePathCodePage(CP_UTF8);
+        bodyPage_ = std::move(page);
+    });
 }
 
 HRESULT TTessockComObject::get_Files(ITessockFiles** Value) {

@@ -9,7 +9,8 @@
 // Where the members are defined: construction, Initialize, the overwrite settings and
 // Version in upload/tessock.cpp; ReadRequest (intake) and the reads of the body, wherever
 // it is, in upload/read_request.cpp; the form-field reads in members/form_fields.cpp;
-// SaveFile in members/save_file.cpp; the file list in members/file_list.cpp.
+// SaveFile in members/save_file.cpp; the file list in members/file_list.cpp; the Unicode
+// road in members/unicode_texts.cpp.
 #pragma once
 
 #include <cstddef>
@@ -68,11 +69,13 @@ public:
     std::int32_t FormVariableCount() const;
     std::string FormVariableByIndex(std::int32_t Index) const;
 
-    // The uploaded file.
-    const std::string& Filename() const { return File.FileNameText; }
-    const std::string& FileExtension() const { return File.FileExtText; }
-    const std::string& FileNameNoExtension() const { return File.BaseNameText; }
-    const std::string& ContentType() const { return File.ContentTypeText; }
+    // The uploaded file. On the Unicode road these are derived at each call (FileAt(0)).
+    std::string Filename() const { return unicode_ ? FirstFile().FileNameText : File.FileNameText; }
+    std::string FileExtension() const { return unicode_ ? FirstFile().FileExtText : File.FileExtText; }
+    std::string FileNameNoExtension() const {
+        return unicode_ ? FirstFile().BaseNameText : File.BaseNameText;
+    }
+    std::string ContentType() const { return unicode_ ? FirstFile().ContentTypeText : File.ContentTypeText; }
     std::int32_t FileSize() const { return File.DataSize; }
     static const std::string& Version();
 
@@ -100,6 +103,17 @@ public:
     void SetOverwriteChr(std::string marker) { OverwriteMarker = std::move(marker); }
     const std::string& NewName() const { return File.SavedNameText; }
 
+    // The two roads of the object's texts. By default (the ANSI road) every text is in the
+    // system's code page, the one the object was made with, exactly as the body holds it.
+    // UseUnicodeTexts takes the Unicode road: what leaves (field values and names, file
+    // names, content types) is the body's bytes decoded from bodyPage to UTF-8; what comes
+    // in (names, paths, OverwriteChr) is UTF-8 and goes by utf8Page's rules (IsUtf8). The
+    // field list stays as parsed, its repeated names merged under the system comparison.
+    // What the object holds (OverwriteChr, names saved under) is converted on a change of
+    // road. Both pages must outlive their use.
+    void UseUnicodeTexts(const CodePage& bodyPage, const CodePage& utf8Page);
+    void UseAnsiTexts();
+
     // Read-only views of the state, for tests and tools.
     const TFileRecord& FileRecord() const { return File; }
     const TStringList& FieldList() const { return FormFields; }
@@ -119,6 +133,11 @@ private:
     void StorePass(const char* data, std::int32_t size, std::int32_t total);
     void CheckFileIndex(std::int32_t Index) const;
     void SaveRecord(TFileRecord& Record, std::string_view Filename);
+    TFileRecord FirstFile() const;
+    std::string UnicodeFormVariable(std::string_view VariableName) const;
+    void ConvertHeldTexts(std::string (CodePage::*convert)(std::string_view) const);
+    // The rules of paths and of names asked for: the system's, or UTF-8's on the Unicode road.
+    const CodePage& TextRules() const { return unicode_ ? *utf8Page_ : codePage_; }
 
     HostContext& host_;
     const CodePage& codePage_;
@@ -135,6 +154,9 @@ private:
     std::int32_t BodySize = 0;            // TotalBytes, of which the rest reads as zeros
     Overwrite OverwriteModeValue = Overwrite::Replace;
     std::string OverwriteMarker = "~";
+    bool unicode_ = false;
+    const CodePage* bodyPage_ = nullptr;  // on the Unicode road only
+    const CodePage* utf8Page_ = nullptr;  // on the Unicode road only
 };
 
 }  // namespace kestrune

@@ -1,39 +1,140 @@
+// How this works: the ANSI code page (number 0) keeps the A functions, so the default
+// road of the component compares and keys names exactly as it always has. Any other
+// code page decodes to UTF-16 first and uses the W functions under the same flags.
+// ToUtf8 decodes strictly; only where that fails does it go character by character,
+// so that each invalid sequence becomes one U+FFFD (flags 0 would give the code page's
+// default character, or drop it).
 #include "host/win32/win32_code_page.h"
 
 #include <windows.h>
 
 #include <climits>
+#include <string>
+
+#include "base/utf8.h"
 
 namespace kestrune {
 
 namespace {
 
 constexpr DWORD kNameFlags = NORM_IGNORECASE;
+constexpr UINT kGb18030 = 54936;
 
 int Length(std::string_view text) {
     return text.size() > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(text.size());
 }
 
+int Length(std::wstring_view text) {
+    return text.size() > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(text.size());
+}
+
+// text decoded by MultiByteToWideChar under flags; false when the call refuses it.
+bool Decode(UINT codePage, DWORD flags, std::string_view text, std::wstring& wide) {
+    wide.clear();
+    if (text.empty()) return true;
+    const int needed = MultiByteToWideChar(codePage, flags, text.data(), Length(text), nullptr, 0);
+    if (needed <= 0) return false;
+    wide.resize(static_cast<std::size_t>(needed));
+    return MultiByteToWideChar(codePage, flags, text.data(), Length(text), wide.data(), needed) == needed;
+}
+
+std::string EncodeUtf8(std::wstring_view wide) {
+    if (wide.empty()) return {};
+    const int needed =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), Length(wide), nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string utf8(static_cast<std::size_t>(needed), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), Length(wide), utf8.data(), needed, nullptr, nullptr);
+    return utf8;
+}
+
+// The length of the character at text[0] by the lead-byte rules of codePage: two bytes
+// after a lead byte, four for GB 18030's four-byte form (a digit in second place).
+std::size_t CharacterLength(UINT codePage, std::string_view text) {
+    const auto first = static_cast<BYTE>(text[0]);
+    if (text.size() < 2 || !IsDBCSLeadByteEx(codePage, first)) return 1;
+    const auto second = static_cast<BYTE>(text[1]);
+    if (codePage == kGb18030 && second >= '0' && second <= '9') return text.size() < 4 ? 1 : 4;
+    return 2;
+}
+
+// The text decoded one character at a time, each one the code page refuses as U+FFFD.
+std::string ToUtf8ByCharacter(UINT codePage, std::string_view text) {
+    std::string utf8;
+    std::wstring wide;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = CharacterLength(codePage, text.substr(at));
+        if (Decode(codePage, MB_ERR_INVALID_CHARS, text.substr(at, length), wide)) {
+            utf8 += EncodeUtf8(wide);
+        } else {
+            utf8.append(kUtf8Replacement);
+        }
+        at += length;
+    }
+    return utf8;
+}
+
 }  // namespace
 
-bool Win32CodePage::IsLeadByte(unsigned char byte) const { return IsDBCSLeadByte(byte) != FALSE; }
+bool Win32CodePage::ConvertsText(long number) {
+    switch (number) {
+        case CP_ACP:
+        case CP_OEMCP:
+        case CP_MACCP:
+        case CP_THREAD_ACP:
+        case CP_SYMBOL:
+        case 1200:   // UTF-16LE
+        case 1201:   // UTF-16BE
+        case 12000:  // UTF-32LE
+        case 12001:  // UTF-32BE
+        case CP_UTF7:
+            return false;
+        default:
+            break;
+    }
+    if (number < 0 || number > 0xFFFF || !IsValidCodePage(static_cast<UINT>(number))) return false;
+    WCHAR probe[4];
+    return MultiByteToWideChar(static_cast<UINT>(number), 0, "Aa", 2, probe, 4) == 2 && probe[0] == L'A';
+}
+
+bool Win32CodePage::IsLeadByte(unsigned char byte) const {
+    if (number_ == CP_ACP) return IsDBCSLeadByte(byte) != FALSE;
+    return !IsUtf8() && IsDBCSLeadByteEx(number_, byte) != FALSE;
+}
+
+bool Win32CodePage::IsUtf8() const { return number_ == CP_UTF8; }
 
 bool Win32CodePage::NamesEqual(std::string_view a, std::string_view b) const {
-    return CompareStringA(LOCALE_USER_DEFAULT, kNameFlags, a.data(), Length(a), b.data(), Length(b)) ==
-           CSTR_EQUAL;
+    if (number_ == CP_ACP) {
+        return CompareStringA(LOCALE_USER_DEFAULT, kNameFlags, a.data(), Length(a), b.data(), Length(b)) ==
+               CSTR_EQUAL;
+    }
+    std::wstring wideA, wideB;
+    Decode(number_, 0, a, wideA);
+    Decode(number_, 0, b, wideB);
+    return CompareStringW(LOCALE_USER_DEFAULT, kNameFlags, wideA.data(), Length(wideA), wideB.data(),
+                          Length(wideB)) == CSTR_EQUAL;
 }
 
 std::string Win32CodePage::NameKey(std::string_view name) const {
-    // LCMapStringA refuses an empty string, yet CompareStringA calls it equal to any name
+    // LCMapString refuses an empty string, yet CompareString calls it equal to any name
     // of ignorable characters only; a lone NUL is such a name, so its key stands in.
     static constexpr char kIgnorable[1] = {'\0'};
     const std::string_view keyed = name.empty() ? std::string_view(kIgnorable, 1) : name;
     const DWORD flags = LCMAP_SORTKEY | kNameFlags;
-    const int needed = LCMapStringA(LOCALE_USER_DEFAULT, flags, keyed.data(), Length(keyed), nullptr, 0);
+    std::wstring wide;
+    if (number_ != CP_ACP) Decode(number_, 0, keyed, wide);
+    const auto map = [&](char* key, int size) {
+        if (number_ == CP_ACP)
+            return LCMapStringA(LOCALE_USER_DEFAULT, flags, keyed.data(), Length(keyed), key, size);
+        // A sort key is bytes, whichever function makes it.
+        return LCMapStringW(LOCALE_USER_DEFAULT, flags, wide.data(), Length(wide),
+                            reinterpret_cast<LPWSTR>(key), size);
+    };
+    const int needed = map(nullptr, 0);
     if (needed > 0) {
         std::string key(static_cast<std::size_t>(needed), '\0');
-        const int written =
-            LCMapStringA(LOCALE_USER_DEFAULT, flags, keyed.data(), Length(keyed), key.data(), needed);
+        const int written = map(key.data(), needed);
         if (written > 0) {
             key.resize(static_cast<std::size_t>(written));
             return key;
@@ -44,6 +145,29 @@ std::string Win32CodePage::NameKey(std::string_view name) const {
     std::string exact(1, '\0');
     exact.append(name);
     return exact;
+}
+
+std::string Win32CodePage::ToUtf8(std::string_view text) const {
+    // UTF-8 by hand: the platform's decoder differs between versions in how many U+FFFD
+    // an ill-formed stretch gives.
+    if (IsUtf8()) return WellFormedUtf8(text);
+    std::wstring wide;
+    if (Decode(number_, MB_ERR_INVALID_CHARS, text, wide)) return EncodeUtf8(wide);
+    // Code pages that take no flags at all (ISO 2022 and the like) decode their own way.
+    if (GetLastError() == ERROR_INVALID_FLAGS && Decode(number_, 0, text, wide)) return EncodeUtf8(wide);
+    return ToUtf8ByCharacter(number_, text);
+}
+
+std::string Win32CodePage::FromUtf8(std::string_view utf8) const {
+    std::wstring wide;
+    Decode(CP_UTF8, 0, utf8, wide);
+    if (wide.empty()) return {};
+    const int needed =
+        WideCharToMultiByte(number_, 0, wide.data(), Length(wide), nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string text(static_cast<std::size_t>(needed), '\0');
+    WideCharToMultiByte(number_, 0, wide.data(), Length(wide), text.data(), needed, nullptr, nullptr);
+    return text;
 }
 
 }  // namespace kestrune

@@ -1,5 +1,7 @@
-// The system's ANSI code page: lead bytes and the list name comparison of the user's
-// locale (CompareStringA, case-insensitive).
+// A Windows code page: the system's ANSI one by default (lead bytes, and the list name
+// comparison of the user's locale through CompareStringA, case-insensitive), or any code
+// page the system converts, whose names compare as Unicode text under the same locale
+// rules (CompareStringW).
 #pragma once
 
 #include "host/code_page.h"
@@ -8,13 +10,31 @@ namespace kestrune {
 
 class Win32CodePage final : public CodePage {
 public:
+    // 0 (CP_ACP) is the system's ANSI code page, by the same calls as ever.
+    explicit Win32CodePage(unsigned number = 0) : number_(number) {}
+
+    // True for a code page that the system has installed and that turns bytes into text
+    // with ASCII where ASCII is (a multipart body's own syntax is ASCII): not UTF-16 (1200,
+    // 1201), UTF-32 (12000, 12001), UTF-7 (65000) or EBCDIC, nor the symbolic numbers (0 to
+    // 3, 42), nor a negative or unknown number.
+    static bool ConvertsText(long number);
+
+    unsigned Number() const { return number_; }
+
     bool IsLeadByte(unsigned char byte) const override;
     bool NamesEqual(std::string_view a, std::string_view b) const override;
 
     // The locale's sort key under the same flags: equal keys are exactly the names that
-    // CompareStringA calls equal. Names the locale cannot key (none seen so far) fall
+    // CompareString calls equal. Names the locale cannot key (none seen so far) fall
     // back to an exact, byte-for-byte key that cannot collide with a sort key.
     std::string NameKey(std::string_view name) const override;
+
+    std::string ToUtf8(std::string_view text) const override;
+    std::string FromUtf8(std::string_view utf8) const override;
+    bool IsUtf8() const override;
+
+private:
+    unsigned number_;
 };
 
 }  // namespace kestrune

@@ -43,14 +43,21 @@ private:
     HANDLE handle_;
 };
 
-// The path as the wide functions take it at any length: "\\?\" before the full path,
-// made as the ANSI functions would make it. Only the temporary file, whose name the
-// component chooses, may need the length; targets keep the ANSI functions' limit.
-std::wstring LongForm(const std::string& path) {
-    const int units = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+// The path as UTF-16, for the wide functions.
+std::wstring Wide(const std::string& path, UINT codePage) {
+    const int units =
+        MultiByteToWideChar(codePage, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(units), L'\0');
     if (units > 0)
-        MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &wide[0], units);
+        MultiByteToWideChar(codePage, 0, path.data(), static_cast<int>(path.size()), &wide[0], units);
+    return wide;
+}
+
+// The path, in the path code page, as the wide functions take it at any length: "\\?\"
+// before the full path, made as the ANSI functions would make it. Only the temporary
+// file, whose name the component chooses, may need the length; targets keep the limit.
+std::wstring LongForm(const std::string& path, UINT codePage) {
+    const std::wstring wide = Wide(path, codePage);
     if (wide.compare(0, 4, L"\\\\?\\") == 0 || wide.compare(0, 4, L"\\\\.\\") == 0) return wide;
     const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (size == 0) return wide;
@@ -130,27 +137,32 @@ CreateOutcome TakeNewFile(HANDLE handle, std::unique_ptr<OutputFile>& file) {
 }  // namespace
 
 bool Win32FileSystem::IsFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = pathCodePage_ == CP_ACP ? GetFileAttributesA(path.c_str())
+                                                     : GetFileAttributesW(Wide(path, pathCodePage_).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 CreateOutcome Win32FileSystem::CreateNew(const std::string& path, std::unique_ptr<OutputFile>& file) {
     file.reset();
-    return TakeNewFile(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr),
-                       file);
+    const DWORD access = GENERIC_READ | GENERIC_WRITE;
+    const HANDLE handle =
+        pathCodePage_ == CP_ACP
+            ? CreateFileA(path.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)
+            : CreateFileW(Wide(path, pathCodePage_).c_str(), access, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    return TakeNewFile(handle, file);
 }
 
 CreateOutcome Win32FileSystem::CreateTemporary(const std::string& path, std::unique_ptr<OutputFile>& file) {
     file.reset();
-    return TakeNewFile(CreateFileW(LongForm(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
+    return TakeNewFile(CreateFileW(LongForm(path, pathCodePage_).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                   nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
                        file);
 }
 
 bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
-    const std::wstring source = LongForm(from);
-    const std::wstring target = LongForm(to);
+    const std::wstring source = LongForm(from, pathCodePage_);
+    const std::wstring target = LongForm(to, pathCodePage_);
     WIN32_FILE_ATTRIBUTE_DATA existing{};
     if (!GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &existing)) {
         // Gone since the caller looked: the new file takes the free name.
@@ -168,7 +180,7 @@ bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
     return !RefusedByTheTarget(GetLastError()) && Move(source, target);
 }
 
-void Win32FileSystem::Remove(const std::string& path) { DeleteFileW(LongForm(path).c_str()); }
+void Win32FileSystem::Remove(const std::string& path) { DeleteFileW(LongForm(path, pathCodePage_).c_str()); }
 
 std::unique_ptr<BodyFile> Win32FileSystem::CreateBodyFile() { return CreateWin32BodyFile(); }
 

@@ -1,6 +1,7 @@
 #include "fakes/dbcs_code_page.h"
 
 #include "base/ascii.h"
+#include "fakes/breach.h"
 
 namespace kestrune {
 namespace {
@@ -37,6 +38,16 @@ std::string DbcsCodePage::NameKey(std::string_view name) const {
         }
     }
     return key;
+}
+
+std::string DbcsCodePage::ToUtf8(std::string_view text) const {
+    testing::ReportBreach("DbcsCodePage::ToUtf8");
+    return std::string(text);
+}
+
+std::string DbcsCodePage::FromUtf8(std::string_view utf8) const {
+    testing::ReportBreach("DbcsCodePage::FromUtf8");
+    return std::string(utf8);
 }
 
 }  // namespace kestrune

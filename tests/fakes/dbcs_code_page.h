@@ -14,6 +14,10 @@ public:
     bool IsLeadByte(unsigned char byte) const override;
     bool NamesEqual(std::string_view a, std::string_view b) const override;
     std::string NameKey(std::string_view name) const override;
+    // No test takes this page to or from UTF-8: a call breaks the test.
+    std::string ToUtf8(std::string_view text) const override;
+    std::string FromUtf8(std::string_view utf8) const override;
+    bool IsUtf8() const override { return false; }
 };
 
 }  // namespace kestrune

@@ -57,6 +57,15 @@ BODIES = {
     "dbcs": body(field(b"\x96\xbc\x91\x4f", b"\x95\x5c"),
                  file_part(b"upload", b"C:\\\x83\x66\x81\x5b\x83\x5e\\\x95\x5c.txt",
                            b"text/plain", b"dbcs")),
+    # What a UTF-8 page sends: non-ASCII names and values, a name the ANSI code page
+    # lacks, and a name that is ill-formed UTF-8 (0xFF, and a sequence cut short).
+    "unicode": body(field("Title".encode(), "Ünïcödé 日本語".encode()),
+                    field("über".encode(), b"yes"),
+                    file_part(b"upload", "Grüße 日本語 ✓.txt".encode(), b"text/plain",
+                              "grüße".encode()),
+                    file_part(b"bad", b"a\xffb\xe3\x81.txt", b"text/plain", b"x")),
+    # U+3041 is E3 81 81 in UTF-8; code page 932 takes 0x81 0x2E for one character.
+    "utf8_dbcs": body(file_part(b"upload", "ぁ.txt".encode(), b"text/plain", b"hiragana")),
 }
 
 if __name__ == "__main__":

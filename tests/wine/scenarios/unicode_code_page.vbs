@@ -1,0 +1,32 @@
+' A UTF-8 form read with CodePage = 65001: the texts as the browser meant them, a lookup
+' in the other letter case, U+FFFD for ill-formed bytes, refused values, and the file
+' saved and numbered under its own name.
+Sub Say(text)
+    Response.Write text & vbLf
+End Sub
+
+folder = Replace(CreateObject("WScript.Shell").ExpandEnvironmentStrings("%SCENARIO_OUT%"), Chr(0), "")
+Set upload = Server.CreateObject("Kestrune.Tessock")
+Say "CodePage=" & upload.CodePage
+upload.CodePage = 65001
+Say "FormVariable(TITLE)=" & upload.FormVariable("TITLE")
+Say "FormVariable(ÜBER)=" & upload.FormVariable("ÜBER")
+Say "Filename=" & upload.Filename
+Say "FileExtension=" & upload.FileExtension
+Say "FileNameNoExtension=" & upload.FileNameNoExtension
+Set files = upload.Files
+Set bad = files("bad")
+Say "bad: " & bad.Filename & " | " & bad.FileExtension
+On Error Resume Next
+For Each refused In Array(1200, 65000, -1, 12345)
+    upload.CodePage = refused
+    Say refused & ": " & Err.Source & " | " & Err.Description & " | CodePage=" & upload.CodePage
+    Err.Clear
+Next
+On Error GoTo 0
+upload.OverwriteMode = 2
+upload.SaveFile folder & "\" & upload.Filename
+upload.SaveFile folder & "\" & upload.Filename
+Say "NewName=" & upload.NewName
+Set fso = CreateObject("Scripting.FileSystemObject")
+Say "on disk: " & fso.GetFile(folder & "\Grüße 日本語 ✓.txt").Size & " " & fso.GetFile(folder & "\Grüße 日本語 ✓~1.txt").Size & " bytes"
