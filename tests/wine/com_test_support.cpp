@@ -1,5 +1,6 @@
 #include "com_test_support.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "com/object_context_interfaces.h"
@@ -108,5 +109,19 @@ std::string ThreeFieldsAndFile() {
 }
 
 std::wstring Wide(BSTR text) { return text ? std::wstring(text, SysStringLen(text)) : std::wstring(); }
+
+std::vector<std::wstring> NamesMatching(const std::wstring& pattern) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 }  // namespace kestrune::test

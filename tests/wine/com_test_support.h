@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "fake_host_objects.h"
 #include "com/com_ptr.h"
@@ -59,5 +60,8 @@ std::wstring Description(IErrorInfo* error);
 std::string ThreeFieldsAndFile();
 
 std::wstring Wide(BSTR text);
+
+// The names a FindFirstFileW pattern matches, sorted, without "." and "..".
+std::vector<std::wstring> NamesMatching(const std::wstring& pattern);
 
 }  // namespace kestrune::test

@@ -122,18 +122,7 @@ private:
     bool had_ = false;
 };
 
-std::vector<std::wstring> FolderListing(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
-}
+std::vector<std::wstring> FolderListing(const std::wstring& folder) { return NamesMatching(folder + L"\\*"); }
 
 std::string ArrayBytes(VARIANT* value) {
     if (V_VT(value) != (VT_ARRAY | VT_UI1)) return "not a byte array";

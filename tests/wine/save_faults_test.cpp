@@ -20,21 +20,6 @@
 namespace kestrune::test {
 namespace {
 
-// The names a FindFirstFileW pattern matches, sorted, without "." and "..".
-std::vector<std::wstring> NamesMatching(const std::wstring& pattern) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 constexpr const wchar_t* kPermissionsMessage = L"Error saving file. Check the user permissions.";
 
 // A new empty folder, removed with everything in it at the end of the scope.
