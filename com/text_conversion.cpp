@@ -46,4 +46,26 @@ BSTR BstrFromNarrow(std::string_view text, UINT codePage) {
     return result;
 }
 
+bool IsTextCodePage(long codePage) {
+    switch (codePage) {
+        case CP_ACP:
+        case CP_OEMCP:
+        case CP_MACCP:
+        case CP_THREAD_ACP:
+        case CP_SYMBOL:
+        case 1200:   // UTF-16LE
+        case 1201:   // UTF-16BE
+        case 12000:  // UTF-32LE
+        case 12001:  // UTF-32BE
+        case CP_UTF7:
+            return false;
+        default:
+            break;
+    }
+    if (codePage < 0 || codePage > 0xFFFF || !IsValidCodePage(static_cast<UINT>(codePage))) return false;
+    WCHAR probe[4];
+    return MultiByteToWideChar(static_cast<UINT>(codePage), 0, "Aa", 2, probe, 4) == 2 && probe[0] == L'A' &&
+           probe[1] == L'a';
+}
+
 }  // namespace kestrune

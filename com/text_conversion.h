@@ -26,4 +26,10 @@ std::wstring WideFromNarrow(std::string_view text, UINT codePage = CP_ACP);
 // A new BSTR that the caller owns; throws std::bad_alloc when none can be allocated.
 BSTR BstrFromNarrow(std::string_view text, UINT codePage = CP_ACP);
 
+// True for a code page the system has that turns text into bytes and back and keeps ASCII
+// as ASCII: not UTF-16 (1200, 1201), UTF-32 (12000, 12001) or UTF-7 (65000), nor the
+// symbolic CP_ACP and its kin (0 to 3, 42), nor one that spells ASCII otherwise (EBCDIC).
+// The one rule for a page's code page, in the component and in the page host.
+bool IsTextCodePage(long codePage);
+
 }  // namespace kestrune

@@ -1,4 +1,4 @@
-<%@ Language="VBScript" %>
+<%@ Language="VBScript" CodePage=65001 %>
 <% Option Explicit %>
 <!-- #include file="includes/functions.asp" -->
 <%

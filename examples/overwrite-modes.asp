@@ -1,4 +1,4 @@
-<%@ Language="VBScript" %>
+<%@ Language="VBScript" CodePage=65001 %>
 <% Option Explicit %>
 <!-- #include file="includes/functions.asp" -->
 <%
@@ -25,6 +25,7 @@ If Request.ServerVariables("REQUEST_METHOD") <> "POST" Then
 Else
   Dim upload, folder, target, extension, step
   Set upload = Server.CreateObject("Kestrune.Tessock")
+  upload.CodePage = 65001  ' texts as the UTF-8 page sends them, names on disk in Unicode
   folder = Server.MapPath("uploads")
   ' A kind of file that is not on the allow list is stored without an extension.
   extension = ""

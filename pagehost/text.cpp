@@ -1,8 +1,5 @@
 #include "pagehost/text.h"
 
-#include <algorithm>
-#include <iterator>
-
 namespace kestrune {
 
 std::string ToUtf8(std::wstring_view text) {
@@ -21,15 +18,6 @@ std::wstring FromUtf8(std::string_view text) {
     std::wstring result(static_cast<std::size_t>(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size);
     return result;
-}
-
-bool IsTextCodePage(long codePage) {
-    constexpr long kRefused[] = {CP_ACP, CP_OEMCP, CP_MACCP, CP_THREAD_ACP, CP_SYMBOL,
-                                 1200,   1201,     12000,    12001,         CP_UTF7};
-    if (std::find(std::begin(kRefused), std::end(kRefused), codePage) != std::end(kRefused)) return false;
-    CPINFO info;
-    return codePage > 0 && codePage <= 65535 && IsValidCodePage(static_cast<UINT>(codePage)) &&
-           GetCPInfo(static_cast<UINT>(codePage), &info);
 }
 
 std::string ToCodePage(std::wstring_view text, unsigned codePage) {

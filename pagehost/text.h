@@ -15,11 +15,6 @@ std::string ToUtf8(std::wstring_view text);
 // Invalid sequences become U+FFFD.
 std::wstring FromUtf8(std::string_view text);
 
-// True for a code page the system has that turns text into bytes and back: not UTF-16
-// (1200, 1201), UTF-32 (12000, 12001) or UTF-7 (65000), nor the symbolic CP_ACP and
-// friends (0 to 3, 42).
-bool IsTextCodePage(long codePage);
-
 // Text in codePage (one IsTextCodePage accepts); characters it lacks become its default
 // character, as on a web server.
 std::string ToCodePage(std::wstring_view text, unsigned codePage);

@@ -106,7 +106,7 @@ HRESULT TTessockComObject::put_CodePage(LONG Value) {
             bodyPage_.reset();
             return;
         }
-        if (!Win32CodePage::ConvertsText(Value)) throw EUploadError(kCodePageNotSupported);
+        if (!IsTextCodePage(Value)) throw EUploadError(kCodePageNotSupported);
         // The old page stays alive until the core has let go of it.
         auto page = std::make_unique<Win32CodePage>(static_cast<unsigned>(Value));
         tessock_.UseUnicodeTexts(*page, utf8Page_);

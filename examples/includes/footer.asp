@@ -1,4 +1,4 @@
 </main>
-<footer>Kestrune.Tessock receives one file and any number of form fields per request.</footer>
+<footer>Kestrune.Tessock receives every file and form field of a request.</footer>
 </body>
 </html>

@@ -76,27 +76,6 @@ std::string ToUtf8ByCharacter(UINT codePage, std::string_view text) {
 
 }  // namespace
 
-bool Win32CodePage::ConvertsText(long number) {
-    switch (number) {
-        case CP_ACP:
-        case CP_OEMCP:
-        case CP_MACCP:
-        case CP_THREAD_ACP:
-        case CP_SYMBOL:
-        case 1200:   // UTF-16LE
-        case 1201:   // UTF-16BE
-        case 12000:  // UTF-32LE
-        case 12001:  // UTF-32BE
-        case CP_UTF7:
-            return false;
-        default:
-            break;
-    }
-    if (number < 0 || number > 0xFFFF || !IsValidCodePage(static_cast<UINT>(number))) return false;
-    WCHAR probe[4];
-    return MultiByteToWideChar(static_cast<UINT>(number), 0, "Aa", 2, probe, 4) == 2 && probe[0] == L'A';
-}
-
 bool Win32CodePage::IsLeadByte(unsigned char byte) const {
     if (number_ == CP_ACP) return IsDBCSLeadByte(byte) != FALSE;
     return !IsUtf8() && IsDBCSLeadByteEx(number_, byte) != FALSE;

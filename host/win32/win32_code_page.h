@@ -13,12 +13,6 @@ public:
     // 0 (CP_ACP) is the system's ANSI code page, by the same calls as ever.
     explicit Win32CodePage(unsigned number = 0) : number_(number) {}
 
-    // True for a code page that the system has installed and that turns bytes into text
-    // with ASCII where ASCII is (a multipart body's own syntax is ASCII): not UTF-16 (1200,
-    // 1201), UTF-32 (12000, 12001), UTF-7 (65000) or EBCDIC, nor the symbolic numbers (0 to
-    // 3, 42), nor a negative or unknown number.
-    static bool ConvertsText(long number);
-
     unsigned Number() const { return number_; }
 
     bool IsLeadByte(unsigned char byte) const override;

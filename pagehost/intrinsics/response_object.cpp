@@ -4,6 +4,7 @@
 #include "com/owners.h"
 #include "pagehost/http/page_response.h"
 #include "com/error_info.h"
+#include "com/text_conversion.h"
 #include "pagehost/text.h"
 
 #include <exception>

@@ -8,6 +8,7 @@
 #include "pagehost/intrinsics/request_object.h"
 #include "pagehost/intrinsics/response_object.h"
 #include "pagehost/script_engine.h"
+#include "com/text_conversion.h"
 #include "pagehost/text.h"
 #include "pagehost/whole_file.h"
 
