@@ -53,12 +53,12 @@ class TTessock {
 public:
     // The three platform services must outlive the object.
     TTessock(HostContext& host, const CodePage& codePage, FileSystem& fileSystem);
+    TTessock(const TTessock&) = delete;
+    TTessock& operator=(const TTessock&) = delete;
 
     // For tests only: the TotalBytes from which intake uses a body file (0: always, a
     // huge value: never). Takes effect at the next Initialize.
     void SetBodyFileThreshold(std::int64_t bytes) { BodyFileThreshold = bytes; }
-    TTessock(const TTessock&) = delete;
-    TTessock& operator=(const TTessock&) = delete;
 
     // The initialisation hook: defaults, then ReadRequest. Errors before the guarded
     // stretch of intake (the first fetch and TotalBytes) propagate: creation fails.
