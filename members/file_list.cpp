@@ -10,12 +10,16 @@ void TTessock::CheckFileIndex(std::int32_t Index) const {
     if (Index < 0) TStringList::RaiseBoundsError(Index);
 }
 
+TFileRecord TTessock::DescribeFileAt(BodyWindow& body, std::int32_t Index) const {
+    const TFilePart& part = FileList[static_cast<std::size_t>(Index)];
+    return unicode_ ? DescribeFilePart(body, part, *utf8Page_, bodyPage_)
+                    : DescribeFilePart(body, part, codePage_);
+}
+
 TFileRecord TTessock::FileAt(std::int32_t Index) const {
     CheckFileIndex(Index);
     BodyWindow body = OpenBody(BodyWindow::kLineCapacity);
-    const TFilePart& part = FileList[static_cast<std::size_t>(Index)];
-    TFileRecord record = unicode_ ? DescribeFilePart(body, part, *utf8Page_, bodyPage_)
-                                  : DescribeFilePart(body, part, codePage_);
+    TFileRecord record = DescribeFileAt(body, Index);
     record.SavedNameText = NewNameAt(Index);
     return record;
 }
@@ -35,8 +39,11 @@ std::int32_t TTessock::FileIndexOf(std::string_view FieldName) const {
     // Compared by key, as the form-field list compares names (as Unicode text on that road).
     const CodePage& rules = TextRules();
     const std::string key = rules.NameKey(FieldName);
+    // One window for the whole walk: on a body file, the header lines of neighbouring
+    // parts mostly share a read.
+    BodyWindow body = OpenBody(BodyWindow::kLineCapacity);
     for (std::int32_t i = 0; i < FileCount(); ++i) {
-        if (rules.NameKey(FileAt(i).FieldNameText) == key) return i;
+        if (rules.NameKey(DescribeFileAt(body, i).FieldNameText) == key) return i;
     }
     return -1;
 }

@@ -132,6 +132,8 @@ private:
     bool ReadPasses(std::int32_t total);
     void StorePass(const char* data, std::int32_t size, std::int32_t total);
     void CheckFileIndex(std::int32_t Index) const;
+    // The record of the listed file at Index (checked), read through body; no saved name.
+    TFileRecord DescribeFileAt(BodyWindow& body, std::int32_t Index) const;
     void SaveRecord(TFileRecord& Record, std::string_view Filename);
     TFileRecord FirstFile() const;
     std::string UnicodeFormVariable(std::string_view VariableName) const;

@@ -32,35 +32,34 @@ public:
     Win32BodyFile& operator=(const Win32BodyFile&) = delete;
     ~Win32BodyFile() override { CloseHandle(handle_); }
 
-    // Both directions give the offset explicitly, so neither depends on where the other
-    // left the file pointer.
     bool Append(const char* data, std::size_t size) override {
-        while (size > 0) {
-            const DWORD chunk = static_cast<DWORD>(std::min(size, kTransferChunk));
-            OVERLAPPED position = At(size_);
-            DWORD written = 0;
-            if (!WriteFile(handle_, data, chunk, &written, &position) || written != chunk) return false;
-            size_ += chunk;
-            data += chunk;
-            size -= chunk;
-        }
-        return true;
+        const bool written = Transfer(size_, size, data, WriteFile);
+        if (written) size_ += static_cast<std::int64_t>(size);
+        return written;
     }
 
     bool Read(std::int64_t offset, std::size_t size, char* dest) override {
+        return Transfer(offset, size, dest, ReadFile);
+    }
+
+private:
+    // Moves size bytes between bytes and the file at offset, in calls of at most
+    // kTransferChunk. Both directions give the offset explicitly, so neither depends on
+    // where the other left the file pointer.
+    template <typename Byte, typename Call>
+    bool Transfer(std::int64_t offset, std::size_t size, Byte* bytes, Call call) {
         while (size > 0) {
             const DWORD chunk = static_cast<DWORD>(std::min(size, kTransferChunk));
             OVERLAPPED position = At(offset);
-            DWORD read = 0;
-            if (!ReadFile(handle_, dest, chunk, &read, &position) || read != chunk) return false;
+            DWORD moved = 0;
+            if (!call(handle_, bytes, chunk, &moved, &position) || moved != chunk) return false;
             offset += chunk;
-            dest += chunk;
+            bytes += chunk;
             size -= chunk;
         }
         return true;
     }
 
-private:
     HANDLE handle_;
     std::int64_t size_ = 0;
 };

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/utf8.h"
+#include "com/text_conversion.h"
 
 namespace kestrune {
 
@@ -38,16 +39,6 @@ bool Decode(UINT codePage, DWORD flags, std::string_view text, std::wstring& wid
     return MultiByteToWideChar(codePage, flags, text.data(), Length(text), wide.data(), needed) == needed;
 }
 
-std::string EncodeUtf8(std::wstring_view wide) {
-    if (wide.empty()) return {};
-    const int needed =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), Length(wide), nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return {};
-    std::string utf8(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), Length(wide), utf8.data(), needed, nullptr, nullptr);
-    return utf8;
-}
-
 // The length of the character at text[0] by the lead-byte rules of codePage: two bytes
 // after a lead byte, four for GB 18030's four-byte form (a digit in second place).
 std::size_t CharacterLength(UINT codePage, std::string_view text) {
@@ -65,7 +56,7 @@ std::string ToUtf8ByCharacter(UINT codePage, std::string_view text) {
     for (std::size_t at = 0; at < text.size();) {
         const std::size_t length = CharacterLength(codePage, text.substr(at));
         if (Decode(codePage, MB_ERR_INVALID_CHARS, text.substr(at, length), wide)) {
-            utf8 += EncodeUtf8(wide);
+            utf8 += NarrowFromWide(wide, CP_UTF8);
         } else {
             utf8.append(kUtf8Replacement);
         }
@@ -131,22 +122,15 @@ std::string Win32CodePage::ToUtf8(std::string_view text) const {
     // an ill-formed stretch gives.
     if (IsUtf8()) return WellFormedUtf8(text);
     std::wstring wide;
-    if (Decode(number_, MB_ERR_INVALID_CHARS, text, wide)) return EncodeUtf8(wide);
+    if (Decode(number_, MB_ERR_INVALID_CHARS, text, wide)) return NarrowFromWide(wide, CP_UTF8);
     // Code pages that take no flags at all (ISO 2022 and the like) decode their own way.
-    if (GetLastError() == ERROR_INVALID_FLAGS && Decode(number_, 0, text, wide)) return EncodeUtf8(wide);
+    if (GetLastError() == ERROR_INVALID_FLAGS && Decode(number_, 0, text, wide))
+        return NarrowFromWide(wide, CP_UTF8);
     return ToUtf8ByCharacter(number_, text);
 }
 
 std::string Win32CodePage::FromUtf8(std::string_view utf8) const {
-    std::wstring wide;
-    Decode(CP_UTF8, 0, utf8, wide);
-    if (wide.empty()) return {};
-    const int needed =
-        WideCharToMultiByte(number_, 0, wide.data(), Length(wide), nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return {};
-    std::string text(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(number_, 0, wide.data(), Length(wide), text.data(), needed, nullptr, nullptr);
-    return text;
+    return NarrowFromWide(WideFromNarrow(utf8, CP_UTF8), number_);
 }
 
 }  // namespace kestrune
