@@ -23,6 +23,11 @@ public:
     // UTF-8 text in this code page; characters it lacks become its default character.
     virtual std::string FromUtf8(std::string_view utf8) const = 0;
 
+    // A key of UTF-8 text under ordinal comparison with letter case ignored and nothing
+    // else (each character's simple upper-case mapping): ß, ss and the soft hyphen stay
+    // apart. Whatever the code page, the text is UTF-8.
+    virtual std::string OrdinalNameKey(std::string_view utf8) const = 0;
+
     // True for UTF-8 itself, whose texts spell the superscript digits in two bytes.
     virtual bool IsUtf8() const = 0;
 };

@@ -1,6 +1,8 @@
 // The list of every uploaded file. Positions fail as FormVariableByIndex's do: past the
 // end with the object's own error, below zero with the list's bounds error.
 #include "base/exceptions.h"
+#include "members/system_file_names.h"
+#include "members/unicode_fields.h"
 #include "upload/tessock.h"
 
 namespace kestrune {
@@ -12,8 +14,9 @@ void TTessock::CheckFileIndex(std::int32_t Index) const {
 
 TFileRecord TTessock::DescribeFileAt(BodyWindow& body, std::int32_t Index) const {
     const TFilePart& part = FileList[static_cast<std::size_t>(Index)];
-    return unicode_ ? DescribeFilePart(body, part, *utf8Page_, bodyPage_)
-                    : DescribeFilePart(body, part, codePage_);
+    // On the Unicode road the texts are decoded to UTF-8 first and split by its rules.
+    return Unicode() ? DescribeFilePart(body, part, rules_.Texts(), &rules_.Body())
+                     : DescribeFilePart(body, part, codePage_);
 }
 
 TFileRecord TTessock::FileAt(std::int32_t Index) const {
@@ -36,16 +39,12 @@ std::string TTessock::NewNameAt(std::int32_t Index) const {
 }
 
 std::int32_t TTessock::FileIndexOf(std::string_view FieldName) const {
-    // Compared by key, as the form-field list compares names (as Unicode text on that road).
-    const CodePage& rules = TextRules();
-    const std::string key = rules.NameKey(FieldName);
-    // One window for the whole walk: on a body file, the header lines of neighbouring
-    // parts mostly share a read.
-    BodyWindow body = OpenBody(BodyWindow::kLineCapacity);
-    for (std::int32_t i = 0; i < FileCount(); ++i) {
-        if (rules.NameKey(DescribeFileAt(body, i).FieldNameText) == key) return i;
+    if (Unicode()) return UnicodeFieldList().FileIndexOf(FieldName);
+    if (!systemFileNames_) {
+        BodyWindow body = OpenBody(BodyWindow::kLineCapacity);
+        systemFileNames_ = std::make_unique<SystemFileNames>(body, FileList, codePage_);
     }
-    return -1;
+    return systemFileNames_->IndexOf(FieldName);
 }
 
 void TTessock::SaveFileAt(std::int32_t Index, std::string_view Filename) {

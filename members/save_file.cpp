@@ -27,9 +27,14 @@ struct SaveFailed {};
 class FileSaver {
 public:
     // The bytes are the range start, size of body.
-    FileSaver(FileSystem& fileSystem, const CodePage& codePage, BodyWindow& body, std::size_t start,
+    FileSaver(FileSystem& fileSystem, const TextRules& rules, BodyWindow& body, std::size_t start,
               std::size_t size)
-        : fileSystem_(fileSystem), codePage_(codePage), body_(body), start_(start), size_(size) {}
+        : fileSystem_(fileSystem),
+          rules_(rules),
+          codePage_(rules.Texts()),
+          body_(body),
+          start_(start),
+          size_(size) {}
 
     void CheckTarget(const std::string& path) const {
         if (!IsAcceptableTarget(path, codePage_)) throw SaveFailed{};
@@ -47,7 +52,7 @@ public:
             closed = file.Close();
         } catch (...) {}
         if (!written || !closed) {
-            fileSystem_.Remove(path);
+            fileSystem_.Remove(Path(path));
             throw SaveFailed{};
         }
     }
@@ -56,7 +61,7 @@ public:
     bool CreateExclusive(const std::string& path) {
         CheckTarget(path);
         std::unique_ptr<OutputFile> file;
-        switch (fileSystem_.CreateNew(path, file)) {
+        switch (fileSystem_.CreateNew(Path(path), file)) {
             case CreateOutcome::Created:
                 Fill(path, *file);
                 return true;
@@ -64,7 +69,7 @@ public:
                 // A file that appeared since the existence test is the caller's to keep
                 // or replace; a directory at the path is no file, and nothing can be
                 // created there.
-                if (fileSystem_.IsFile(path)) return false;
+                if (fileSystem_.IsFile(Path(path))) return false;
                 break;
             case CreateOutcome::Failed:
                 break;
@@ -76,24 +81,24 @@ public:
         CheckTarget(target);
         // Where nothing is, the file is created in place as keeping does, so replacing
         // can create every target that keeping can; one that appears meanwhile is replaced.
-        if (!fileSystem_.IsFile(target) && CreateExclusive(target)) return;
+        if (!fileSystem_.IsFile(Path(target)) && CreateExclusive(target)) return;
         const std::string temporary = FillTemporaryBeside(target);
-        if (!fileSystem_.Replace(temporary, target)) {
-            fileSystem_.Remove(temporary);
+        if (!fileSystem_.Replace(Path(temporary), Path(target))) {
+            fileSystem_.Remove(Path(temporary));
             throw SaveFailed{};
         }
     }
 
     void Keep(const std::string& target) {
         CheckTarget(target);
-        if (fileSystem_.IsFile(target)) return;
+        if (fileSystem_.IsFile(Path(target))) return;
         CreateExclusive(target);  // something that appeared meanwhile is kept as well
     }
 
     // Returns the file name under which the file was stored.
     std::string CreateNumbered(const std::string& target, const std::string& marker) {
         CheckTarget(target);
-        if (!fileSystem_.IsFile(target) && CreateExclusive(target)) {
+        if (!fileSystem_.IsFile(Path(target)) && CreateExclusive(target)) {
             return PathFileName(target, codePage_);
         }
         const std::string extension = PathExtension(target, codePage_);
@@ -101,7 +106,7 @@ public:
         // Ends at the first free number, or at a candidate that cannot be created.
         for (std::uint64_t n = 1;; ++n) {
             const std::string candidate = base + marker + std::to_string(n) + extension;
-            if (fileSystem_.IsFile(candidate)) continue;
+            if (fileSystem_.IsFile(Path(candidate))) continue;
             if (CreateExclusive(candidate)) return PathFileName(candidate, codePage_);
         }
     }
@@ -126,7 +131,7 @@ private:
         for (int attempt = 0; attempt < 64; ++attempt) {
             const std::string temporary = folder + TemporaryName();
             std::unique_ptr<OutputFile> file;
-            switch (fileSystem_.CreateTemporary(temporary, file)) {
+            switch (fileSystem_.CreateTemporary(Path(temporary), file)) {
                 case CreateOutcome::Created:
                     Fill(temporary, *file);
                     return temporary;
@@ -159,7 +164,10 @@ private:
         return name;
     }
 
+    FilePath Path(const std::string& text) const { return rules_.Path(text); }
+
     FileSystem& fileSystem_;
+    const TextRules& rules_;
     const CodePage& codePage_;
     BodyWindow& body_;
     std::size_t start_;
@@ -173,7 +181,7 @@ void TTessock::SaveRecord(TFileRecord& Record, std::string_view Filename) {
     try {
         const std::string target(Filename);
         BodyWindow body = OpenBody(BodyWindow::kParseCapacity);
-        FileSaver saver(fileSystem_, TextRules(), body, static_cast<std::size_t>(Record.DataStart),
+        FileSaver saver(fileSystem_, rules_, body, static_cast<std::size_t>(Record.DataStart),
                         static_cast<std::size_t>(Record.DataSize));
         switch (OverwriteModeValue) {
             case Overwrite::Keep:

@@ -48,13 +48,14 @@ TFileRecord DescribeFile(const BodyWindow& body, std::int32_t dataStart, std::in
 class Parser {
 public:
     Parser(BodyWindow& body, const CodePage& codePage, TStringList& formFields, TFileRecord& file,
-           std::vector<TFilePart>* files)
+           std::vector<TFilePart>* files, std::vector<TFieldPart>* parts)
         : body_(body),
           size_(static_cast<std::int32_t>(body.Size())),
           codePage_(codePage),
           formFields_(formFields),
           file_(file),
-          files_(files) {}
+          files_(files),
+          parts_(parts) {}
 
     void Run(const std::function<bool()>& isClientConnected);
 
@@ -71,8 +72,9 @@ private:
     void ReadFileContent(std::string_view second, const std::string& third, const PartNames& names);
     void StoreFile(std::int32_t dataStart, std::int32_t size, std::string_view second,
                    const PartNames& names);
-    std::string ReadFieldValue(const std::string& third);
-    void Record(std::string_view fieldName, std::string_view fileName, std::string_view value);
+    std::string ReadFieldValue(const std::string& third, TFieldPart& part);
+    void Record(std::string_view fieldName, std::string_view fileName, std::string_view value,
+                const TFieldPart& part);
 
     BodyWindow& body_;
     std::int32_t size_;
@@ -80,8 +82,10 @@ private:
     TStringList& formFields_;
     TFileRecord& file_;
     std::vector<TFilePart>* files_;
+    std::vector<TFieldPart>* parts_;
     std::int32_t firstLine_ = 0;   // where the current part's first header line starts
     std::int32_t secondLine_ = 0;  // and its second
+    std::int32_t thirdLine_ = 0;   // and its third
     std::string boundary_;
     std::int32_t offset_ = 0;
     bool done_ = false;
@@ -101,6 +105,7 @@ void Parser::Run(const std::function<bool()>& isClientConnected) {
         ReadAdvancing(first);
         secondLine_ = offset_;
         ReadAdvancing(second);
+        thirdLine_ = offset_;
         ReadAdvancing(third);
         if (AtEnd()) {
             done_ = true;  // a part cut short in its headers is dropped
@@ -112,11 +117,14 @@ void Parser::Run(const std::function<bool()>& isClientConnected) {
 
 void Parser::ReadPart(const std::string& first, const std::string& second, const std::string& third) {
     PartNames names = ParsePartNames(first);
+    TFieldPart part{firstLine_, 0, 0, true};
     if (IsFilePartHeader(second)) {
         ReadFileContent(second, third, names);
-        Record(names.fieldName, names.fileName, std::string_view());
+        Record(names.fieldName, names.fileName, std::string_view(), part);
     } else {
-        Record(names.fieldName, names.fileName, ReadFieldValue(third));
+        part.IsFile = false;
+        const std::string value = ReadFieldValue(third, part);
+        Record(names.fieldName, names.fileName, value, part);
     }
 }
 
@@ -151,10 +159,13 @@ void Parser::StoreFile(std::int32_t dataStart, std::int32_t size, std::string_vi
     fileStored_ = true;
 }
 
-std::string Parser::ReadFieldValue(const std::string& third) {
+std::string Parser::ReadFieldValue(const std::string& third, TFieldPart& part) {
     // The first header line is the part's only header; the second is taken as the empty
-    // separator line, so the value starts with the third.
+    // separator line, so the value starts with the third. Every line of it ended with an
+    // LF, or the part would have been dropped; the range ends before the last one.
     std::string value = third;
+    part.ValueStart = thirdLine_;
+    part.ValueEnd = offset_ - 1;
     std::string line;
     for (;;) {
         std::int32_t count = ReadLine(body_, offset_, line);
@@ -162,10 +173,13 @@ std::string Parser::ReadFieldValue(const std::string& third) {
         value += "\r\n";
         value += line;
         offset_ += count;
+        part.ValueEnd = offset_ - 1;
     }
 }
 
-void Parser::Record(std::string_view fieldName, std::string_view fileName, std::string_view value) {
+void Parser::Record(std::string_view fieldName, std::string_view fileName, std::string_view value,
+                    const TFieldPart& part) {
+    if (parts_ != nullptr) parts_->push_back(part);
     // A file entry with a file name is always a new line; anything else merges into the
     // first line of its name, where there is one.
     std::int32_t index = fileName.empty() ? formFields_.IndexOfName(fieldName) : -1;
@@ -192,9 +206,32 @@ void ParseMultipart(std::string_view body, const CodePage& codePage,
 
 void ParseMultipart(BodyWindow& body, const CodePage& codePage,
                     const std::function<bool()>& isClientConnected, TStringList& FormFields,
-                    TFileRecord& File, std::vector<TFilePart>* Files) {
-    Parser parser(body, codePage, FormFields, File, Files);
+                    TFileRecord& File, std::vector<TFilePart>* Files, std::vector<TFieldPart>* Parts) {
+    Parser parser(body, codePage, FormFields, File, Files, Parts);
     parser.Run(isClientConnected);
+}
+
+TPartNames ReadPartNames(BodyWindow& body, std::int32_t firstHeaderLine) {
+    std::string first;
+    ReadLine(body, firstHeaderLine, first);
+    const PartNames names = ParsePartNames(first);
+    return {std::string(names.fieldName), std::string(names.fileName)};
+}
+
+std::string PartValue(BodyWindow& body, const TFieldPart& part) {
+    std::string value;
+    for (auto offset = static_cast<std::size_t>(part.ValueStart);
+         offset < static_cast<std::size_t>(part.ValueEnd);) {
+        const std::string_view window =
+            body.At(offset).substr(0, static_cast<std::size_t>(part.ValueEnd) - offset);
+        for (const char c : window) {
+            if (c == '\r') continue;
+            if (c == '\n') value += '\r';
+            value += c;
+        }
+        offset += window.size();
+    }
+    return value;
 }
 
 TFileRecord DescribeFilePart(std::string_view body, const TFilePart& part, const CodePage& codePage) {

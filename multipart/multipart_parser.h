@@ -28,9 +28,21 @@ struct TFilePart {
     std::int32_t SecondHeaderLine = 0;
 };
 
+// A part that left a line in the form-field list, by offsets into the body: where its
+// header lines start, and for a field its value as the range ValueStart to ValueEnd,
+// which reads as the value once every CR in it is dropped and every LF becomes CR LF
+// (PartValue). A file part's value is its file name.
+struct TFieldPart {
+    std::int32_t FirstHeaderLine = 0;
+    std::int32_t ValueStart = 0;
+    std::int32_t ValueEnd = 0;
+    bool IsFile = false;
+};
+
 // FormFields and File must be empty; File's range is that of its bytes in body. Files, when
 // given, must be empty and receives, in body order, every part that would be File if it
-// came first; File is what DescribeFilePart makes of its first entry.
+// came first; File is what DescribeFilePart makes of its first entry. Parts, when given,
+// must be empty and receives every part that FormFields records, in body order.
 void ParseMultipart(std::string_view body, const CodePage& codePage,
                     const std::function<bool()>& isClientConnected, TStringList& FormFields,
                     TFileRecord& File, std::vector<TFilePart>* Files = nullptr);
@@ -39,7 +51,19 @@ void ParseMultipart(std::string_view body, const CodePage& codePage,
 // to read the body propagates, keeping what was recorded.
 void ParseMultipart(BodyWindow& body, const CodePage& codePage,
                     const std::function<bool()>& isClientConnected, TStringList& FormFields,
-                    TFileRecord& File, std::vector<TFilePart>* Files = nullptr);
+                    TFileRecord& File, std::vector<TFilePart>* Files = nullptr,
+                    std::vector<TFieldPart>* Parts = nullptr);
+
+// The field name and the file name of the part whose first header line starts at
+// firstHeaderLine, as the parser read them (empty where missing).
+struct TPartNames {
+    std::string FieldName;
+    std::string FileName;
+};
+TPartNames ReadPartNames(BodyWindow& body, std::int32_t firstHeaderLine);
+
+// The text a TFieldPart's value range reads as.
+std::string PartValue(BodyWindow& body, const TFieldPart& part);
 
 // The record of a part that ParseMultipart listed for body: the texts by the same rules as
 // File's, the field name, and the content's range. SavedNameText stays empty. With

@@ -58,7 +58,7 @@ public:
 
     // The code page of the core's texts, as the boundary converts them: CP_ACP on the
     // default road, CP_UTF8 once CodePage is set.
-    UINT TextCodePage() const { return bodyPage_ ? CP_UTF8 : CP_ACP; }
+    UINT TextCodePage() const { return tessock_.Rules().IsUnicode() ? CP_UTF8 : CP_ACP; }
 
     // IProvideClassInfo
     HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override;
@@ -74,14 +74,15 @@ private:
     HRESULT Text(BSTR* Value, Produce&& produce);
     template <typename Produce>
     HRESULT Number(LONG* Value, Produce&& produce);
+    // The text rules of a CodePage value; throws for a code page that is refused.
+    TextRules RulesFor(LONG codePage) const;
 
     TAutoObjectFactory& factory_;
     Win32HostContext host_;
     Win32CodePage codePage_;
     Win32FileSystem fileSystem_;
-    // Set by CodePage: the body's code page, with UTF-8's rules for the texts within.
-    // Declared before the core, which points to them, so that they outlive it.
-    std::unique_ptr<Win32CodePage> bodyPage_;
+    // The rules of the texts within on the Unicode road. Declared before the core, which
+    // points to it, so that it outlives it.
     Win32CodePage utf8Page_{CP_UTF8};
     TTessock tessock_{host_, codePage_, fileSystem_};
 };

@@ -95,24 +95,18 @@ HRESULT TTessockComObject::get_NewName(BSTR* Value) {
 }
 
 HRESULT TTessockComObject::get_CodePage(LONG* Value) {
-    return Number(Value, [&] { return bodyPage_ ? static_cast<LONG>(bodyPage_->Number()) : 0; });
+    return Number(Value, [&] { return tessock_.Rules().Number(); });
 }
 
 HRESULT TTessockComObject::put_CodePage(LONG Value) {
-    return Run([&] {
-        if (Value == 0) {
-            tessock_.UseAnsiTexts();
-            fileSystem_.UsePathCodePage(CP_ACP);
-            bodyPage_.reset();
-            return;
-        }
-        if (!IsTextCodePage(Value)) throw EUploadError(kCodePageNotSupported);
-        // The old page stays alive until the core has let go of it.
-        auto page = std::make_unique<Win32CodePage>(static_cast<unsigned>(Value));
-        tessock_.UseUnicodeTexts(*page, utf8Page_);
-        fileSystem_.UsePathCodePage(CP_UTF8);
-        bodyPage_ = std::move(page);
-    });
+    return Run([&] { tessock_.SetTextRules(RulesFor(Value)); });
+}
+
+TextRules TTessockComObject::RulesFor(LONG codePage) const {
+    if (codePage == 0) return TextRules(codePage_);
+    if (!IsTextCodePage(codePage)) throw EUploadError(kCodePageNotSupported);
+    return TextRules(static_cast<std::int32_t>(codePage),
+                     std::make_shared<Win32CodePage>(static_cast<unsigned>(codePage)), utf8Page_);
 }
 
 HRESULT TTessockComObject::get_Files(ITessockFiles** Value) {

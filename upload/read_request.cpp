@@ -87,15 +87,28 @@ void TTessock::ReadRequest() {
     const std::int32_t total = host_.FetchHostRequest()->TotalBytes();
     if (total < 1) return;
     try {
-        if (!ReadPasses(total)) return;
-        BodyWindow body = OpenBody(BodyWindow::kParseCapacity);
-        ParseMultipart(
-            body, codePage_, [this] { return ClientConnected(host_); }, FormFields, File, &FileList);
+        if (ReadPasses(total)) {
+            BodyWindow body = OpenBody(BodyWindow::kParseCapacity);
+            ParseMultipart(
+                body, codePage_, [this] { return ClientConnected(host_); }, FormFields, File, &FileList,
+                &FieldParts);
+        }
+        ReleaseUnreadBody();
     } catch (...) {
+        ReleaseUnreadBody();
         // Every failure of reading or parsing ends here, whatever its type; a failure to
         // report it leaves intake and fails the creation of the object.
         host_.FetchHostResponse()->Write(kReadErrorMessage);
     }
+}
+
+void TTessock::ReleaseUnreadBody() {
+    // Without a part, no member reads the body again: a body file is not kept open (and
+    // on disk) for as long as the page keeps the object.
+    if (!FieldParts.empty() || !FileList.empty() || !BodyStore) return;
+    BodyStore.reset();
+    BodyStored = 0;
+    BodySize = 0;
 }
 
 BodyWindow TTessock::OpenBody(std::size_t capacity) const {

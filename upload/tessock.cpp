@@ -1,10 +1,15 @@
 // Construction, the defaults and the members that hold no logic of their own.
 #include "upload/tessock.h"
 
+#include "members/system_file_names.h"
+#include "members/unicode_fields.h"
+
 namespace kestrune {
 
 TTessock::TTessock(HostContext& host, const CodePage& codePage, FileSystem& fileSystem)
     : host_(host), codePage_(codePage), fileSystem_(fileSystem) {}
+
+TTessock::~TTessock() = default;
 
 void TTessock::Initialize() {
     OverwriteModeValue = Overwrite::Replace;

@@ -9,8 +9,9 @@
 // Where the members are defined: construction, Initialize, the overwrite settings and
 // Version in upload/tessock.cpp; ReadRequest (intake) and the reads of the body, wherever
 // it is, in upload/read_request.cpp; the form-field reads in members/form_fields.cpp;
-// SaveFile in members/save_file.cpp; the file list in members/file_list.cpp; the Unicode
-// road in members/unicode_texts.cpp.
+// SaveFile in members/save_file.cpp; the file list in members/file_list.cpp; the change
+// of text rules in members/unicode_texts.cpp, and the Unicode road's field list in
+// members/unicode_fields.*.
 #pragma once
 
 #include <cstddef>
@@ -29,8 +30,12 @@
 #include "host/host_objects.h"
 #include "multipart/body_window.h"
 #include "multipart/multipart_parser.h"
+#include "upload/text_rules.h"
 
 namespace kestrune {
+
+class SystemFileNames;
+class UnicodeFields;
 
 // From this many bytes of TotalBytes on, intake writes the body to a body file instead of
 // memory (where the file system can make one). Chosen by timing the creation of objects
@@ -53,6 +58,7 @@ class TTessock {
 public:
     // The three platform services must outlive the object.
     TTessock(HostContext& host, const CodePage& codePage, FileSystem& fileSystem);
+    ~TTessock();
     TTessock(const TTessock&) = delete;
     TTessock& operator=(const TTessock&) = delete;
 
@@ -70,12 +76,12 @@ public:
     std::string FormVariableByIndex(std::int32_t Index) const;
 
     // The uploaded file. On the Unicode road these are derived at each call (FileAt(0)).
-    std::string Filename() const { return unicode_ ? FirstFile().FileNameText : File.FileNameText; }
-    std::string FileExtension() const { return unicode_ ? FirstFile().FileExtText : File.FileExtText; }
+    std::string Filename() const { return Unicode() ? FirstFile().FileNameText : File.FileNameText; }
+    std::string FileExtension() const { return Unicode() ? FirstFile().FileExtText : File.FileExtText; }
     std::string FileNameNoExtension() const {
-        return unicode_ ? FirstFile().BaseNameText : File.BaseNameText;
+        return Unicode() ? FirstFile().BaseNameText : File.BaseNameText;
     }
-    std::string ContentType() const { return unicode_ ? FirstFile().ContentTypeText : File.ContentTypeText; }
+    std::string ContentType() const { return Unicode() ? FirstFile().ContentTypeText : File.ContentTypeText; }
     std::int32_t FileSize() const { return File.DataSize; }
     static const std::string& Version();
 
@@ -88,8 +94,8 @@ public:
     // room for Record.DataSize bytes. Throws EUploadError when the body file fails.
     void CopyFileBytes(const TFileRecord& Record, char* Dest) const;
     std::int32_t FileSizeAt(std::int32_t Index) const;
-    // Position of the first file whose field name equals name under the list name
-    // comparison; -1 when there is none.
+    // Position of the file for FieldName by the rule FormVariable keeps on the road
+    // (SystemFileNames, UnicodeFields); -1 when there is none.
     std::int32_t FileIndexOf(std::string_view FieldName) const;
     // SaveFile and NewName for the file at Index, by the rules and settings of the object.
     void SaveFileAt(std::int32_t Index, std::string_view Filename);
@@ -103,16 +109,11 @@ public:
     void SetOverwriteChr(std::string marker) { OverwriteMarker = std::move(marker); }
     const std::string& NewName() const { return File.SavedNameText; }
 
-    // The two roads of the object's texts. By default (the ANSI road) every text is in the
-    // system's code page, the one the object was made with, exactly as the body holds it.
-    // UseUnicodeTexts takes the Unicode road: what leaves (field values and names, file
-    // names, content types) is the body's bytes decoded from bodyPage to UTF-8; what comes
-    // in (names, paths, OverwriteChr) is UTF-8 and goes by utf8Page's rules (IsUtf8). The
-    // field list stays as parsed, its repeated names merged under the system comparison.
-    // What the object holds (OverwriteChr, names saved under) is converted on a change of
-    // road. Both pages must outlive their use.
-    void UseUnicodeTexts(const CodePage& bodyPage, const CodePage& utf8Page);
-    void UseAnsiTexts();
+    // The rules of the object's texts (upload/text_rules.h); the system's by default.
+    // Every text the object holds (OverwriteChr, names saved under) is converted to the
+    // new rules, and the Unicode road's field list is made anew at its next use.
+    void SetTextRules(TextRules rules);
+    const TextRules& Rules() const { return rules_; }
 
     // Read-only views of the state, for tests and tools.
     const TFileRecord& FileRecord() const { return File; }
@@ -136,10 +137,10 @@ private:
     TFileRecord DescribeFileAt(BodyWindow& body, std::int32_t Index) const;
     void SaveRecord(TFileRecord& Record, std::string_view Filename);
     TFileRecord FirstFile() const;
-    std::string UnicodeFormVariable(std::string_view VariableName) const;
-    void ConvertHeldTexts(std::string (CodePage::*convert)(std::string_view) const);
-    // The rules of paths and of names asked for: the system's, or UTF-8's on the Unicode road.
-    const CodePage& TextRules() const { return unicode_ ? *utf8Page_ : codePage_; }
+    bool Unicode() const { return rules_.IsUnicode(); }
+    const UnicodeFields& UnicodeFieldList() const;
+    // Gives up the body where nothing any member reads is in it.
+    void ReleaseUnreadBody();
 
     HostContext& host_;
     const CodePage& codePage_;
@@ -147,6 +148,7 @@ private:
 
     TFileRecord File;
     std::vector<TFilePart> FileList;
+    std::vector<TFieldPart> FieldParts;   // every part the form-field list records
     std::vector<std::string> SavedNames;  // by position, grown by the first save in mode 2
     TStringList FormFields{codePage_};
     TMemoryStream RequestBody;
@@ -156,9 +158,10 @@ private:
     std::int32_t BodySize = 0;            // TotalBytes, of which the rest reads as zeros
     Overwrite OverwriteModeValue = Overwrite::Replace;
     std::string OverwriteMarker = "~";
-    bool unicode_ = false;
-    const CodePage* bodyPage_ = nullptr;  // on the Unicode road only
-    const CodePage* utf8Page_ = nullptr;  // on the Unicode road only
+    TextRules rules_{codePage_};
+    // Made at their first use after a change of rules.
+    mutable std::unique_ptr<UnicodeFields> unicodeFields_;
+    mutable std::unique_ptr<SystemFileNames> systemFileNames_;
 };
 
 }  // namespace kestrune

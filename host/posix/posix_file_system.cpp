@@ -49,16 +49,16 @@ private:
 
 }  // namespace
 
-bool PosixFileSystem::IsFile(const std::string& path) {
+bool PosixFileSystem::IsFile(const FilePath& path) {
     struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
+    return ::stat(path.text.c_str(), &status) == 0 && !S_ISDIR(status.st_mode);
 }
 
-CreateOutcome PosixFileSystem::CreateNew(const std::string& path, std::unique_ptr<OutputFile>& file) {
+CreateOutcome PosixFileSystem::CreateNew(const FilePath& path, std::unique_ptr<OutputFile>& file) {
     file.reset();
     int descriptor;
     do {
-        descriptor = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        descriptor = ::open(path.text.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
     } while (descriptor < 0 && errno == EINTR);
     if (descriptor < 0) {
         if (errno == EEXIST) return CreateOutcome::AlreadyExists;
@@ -70,24 +70,24 @@ CreateOutcome PosixFileSystem::CreateNew(const std::string& path, std::unique_pt
         file = std::make_unique<PosixOutputFile>(descriptor);
     } catch (...) {
         ::close(descriptor);
-        ::unlink(path.c_str());
+        ::unlink(path.text.c_str());
         throw;
     }
     return CreateOutcome::Created;
 }
 
-bool PosixFileSystem::Replace(const std::string& from, const std::string& to) {
+bool PosixFileSystem::Replace(const FilePath& from, const FilePath& to) {
     struct stat status {};
-    if (::stat(to.c_str(), &status) == 0) {
+    if (::stat(to.text.c_str(), &status) == 0) {
         if (S_ISDIR(status.st_mode)) return false;
         if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
         // The replaced file keeps its permissions, as it keeps its access list on Windows.
-        ::chmod(from.c_str(), status.st_mode & 07777);
+        ::chmod(from.text.c_str(), status.st_mode & 07777);
     }
-    return std::rename(from.c_str(), to.c_str()) == 0;
+    return std::rename(from.text.c_str(), to.text.c_str()) == 0;
 }
 
-void PosixFileSystem::Remove(const std::string& path) { ::unlink(path.c_str()); }
+void PosixFileSystem::Remove(const FilePath& path) { ::unlink(path.text.c_str()); }
 
 std::unique_ptr<BodyFile> PosixFileSystem::CreateBodyFile() { return CreatePosixBodyFile(); }
 

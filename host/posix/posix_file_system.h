@@ -7,13 +7,13 @@ namespace kestrune {
 
 class PosixFileSystem : public FileSystem {
 public:
-    bool IsFile(const std::string& path) override;
-    CreateOutcome CreateNew(const std::string& path, std::unique_ptr<OutputFile>& file) override;
+    bool IsFile(const FilePath& path) override;
+    CreateOutcome CreateNew(const FilePath& path, std::unique_ptr<OutputFile>& file) override;
     // Refuses a target that is a directory or carries no write permission bit, so a
     // read-only file stays as it is even for root, as it would on Windows. The new file
     // takes the permission bits of the one it replaces.
-    bool Replace(const std::string& from, const std::string& to) override;
-    void Remove(const std::string& path) override;
+    bool Replace(const FilePath& from, const FilePath& to) override;
+    void Remove(const FilePath& path) override;
     std::unique_ptr<BodyFile> CreateBodyFile() override;
 };
 

@@ -27,6 +27,8 @@ bool SingleByteCodePage::NamesEqual(std::string_view a, std::string_view b) cons
 
 std::string SingleByteCodePage::NameKey(std::string_view name) const { return AsciiUpperCase(name); }
 
+std::string SingleByteCodePage::OrdinalNameKey(std::string_view utf8) const { return AsciiUpperCase(utf8); }
+
 std::string SingleByteCodePage::ToUtf8(std::string_view text) const {
     std::string utf8;
     for (const char c : text) {

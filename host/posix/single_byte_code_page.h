@@ -17,6 +17,8 @@ public:
     std::string NameKey(std::string_view name) const override;
     std::string ToUtf8(std::string_view text) const override;
     std::string FromUtf8(std::string_view utf8) const override;
+    // ASCII letters folded; other characters stay as they are.
+    std::string OrdinalNameKey(std::string_view utf8) const override;
     bool IsUtf8() const override { return false; }
 };
 

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <cstring>
 #include <string>
 
 #include "base/utf8.h"
@@ -115,6 +116,20 @@ std::string Win32CodePage::NameKey(std::string_view name) const {
     std::string exact(1, '\0');
     exact.append(name);
     return exact;
+}
+
+std::string Win32CodePage::OrdinalNameKey(std::string_view utf8) const {
+    // The invariant locale's upper case is the simple mapping ordinal comparison uses:
+    // no letter becomes two, and no other character is touched.
+    const std::wstring wide = WideFromNarrow(utf8, CP_UTF8);
+    std::string key(wide.size() * sizeof(wchar_t), '\0');
+    if (!wide.empty()) {
+        auto* upper = reinterpret_cast<LPWSTR>(key.data());
+        if (LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), Length(wide), upper, Length(wide)) !=
+            Length(wide))
+            std::memcpy(upper, wide.data(), key.size());
+    }
+    return key;
 }
 
 std::string Win32CodePage::ToUtf8(std::string_view text) const {

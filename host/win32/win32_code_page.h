@@ -25,6 +25,7 @@ public:
 
     std::string ToUtf8(std::string_view text) const override;
     std::string FromUtf8(std::string_view utf8) const override;
+    std::string OrdinalNameKey(std::string_view utf8) const override;
     bool IsUtf8() const override;
 
 private:

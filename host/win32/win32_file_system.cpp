@@ -43,27 +43,45 @@ private:
     HANDLE handle_;
 };
 
+UINT CodePageOf(const FilePath& path) { return path.encoding == PathEncoding::Utf8 ? CP_UTF8 : CP_ACP; }
+
+bool HasPrefix(const std::wstring& path, const wchar_t* prefix) { return path.compare(0, 4, prefix) == 0; }
+
 // The path as UTF-16, for the wide functions.
-std::wstring Wide(const std::string& path, UINT codePage) {
+std::wstring Wide(const FilePath& path) {
+    const std::string& text = path.text;
+    const UINT codePage = CodePageOf(path);
     const int units =
-        MultiByteToWideChar(codePage, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(units), L'\0');
     if (units > 0)
-        MultiByteToWideChar(codePage, 0, path.data(), static_cast<int>(path.size()), &wide[0], units);
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &wide[0], units);
     return wide;
 }
 
-// The path, in the path code page, as the wide functions take it at any length: "\\?\"
-// before the full path, made as the ANSI functions would make it. Only the temporary
-// file, whose name the component chooses, may need the length; targets keep the limit.
-std::wstring LongForm(const std::string& path, UINT codePage) {
-    const std::wstring wide = Wide(path, codePage);
-    if (wide.compare(0, 4, L"\\\\?\\") == 0 || wide.compare(0, 4, L"\\\\.\\") == 0) return wide;
+// A UTF-8 target for the wide functions, held to the length the ANSI functions take
+// (MAX_PATH with its NUL, as given and made full); empty where it is longer. A page that
+// wants a longer path writes it in the "\\?\" form, which the ANSI functions never see.
+std::wstring WideTarget(const FilePath& path) {
+    std::wstring wide = Wide(path);
+    if (HasPrefix(wide, L"\\\\?\\")) return wide;
+    if (wide.size() >= MAX_PATH) return std::wstring();
+    const DWORD full = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (full > MAX_PATH) return std::wstring();
+    return wide;
+}
+
+// The path as the wide functions take it at any length: "\\?\" before the full path,
+// made as the ANSI functions would make it. Only the temporary file, whose name the
+// component chooses, may need the length; targets keep the limit.
+std::wstring LongForm(const FilePath& path) {
+    const std::wstring wide = Wide(path);
+    if (HasPrefix(wide, L"\\\\?\\") || HasPrefix(wide, L"\\\\.\\")) return wide;
     const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (size == 0) return wide;
     std::wstring full(size, L'\0');
     full.resize(GetFullPathNameW(wide.c_str(), size, &full[0], nullptr));
-    if (full.compare(0, 4, L"\\\\?\\") == 0 || full.compare(0, 4, L"\\\\.\\") == 0) return full;
+    if (HasPrefix(full, L"\\\\?\\") || HasPrefix(full, L"\\\\.\\")) return full;
     if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
     return L"\\\\?\\" + full;
 }
@@ -136,33 +154,40 @@ CreateOutcome TakeNewFile(HANDLE handle, std::unique_ptr<OutputFile>& file) {
 
 }  // namespace
 
-bool Win32FileSystem::IsFile(const std::string& path) {
-    const DWORD attributes = pathCodePage_ == CP_ACP ? GetFileAttributesA(path.c_str())
-                                                     : GetFileAttributesW(Wide(path, pathCodePage_).c_str());
+bool Win32FileSystem::IsFile(const FilePath& path) {
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    if (path.encoding == PathEncoding::System) {
+        attributes = GetFileAttributesA(path.text.c_str());
+    } else if (const std::wstring wide = WideTarget(path); !wide.empty()) {
+        attributes = GetFileAttributesW(wide.c_str());
+    }
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-CreateOutcome Win32FileSystem::CreateNew(const std::string& path, std::unique_ptr<OutputFile>& file) {
+CreateOutcome Win32FileSystem::CreateNew(const FilePath& path, std::unique_ptr<OutputFile>& file) {
     file.reset();
     const DWORD access = GENERIC_READ | GENERIC_WRITE;
-    const HANDLE handle =
-        pathCodePage_ == CP_ACP
-            ? CreateFileA(path.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr)
-            : CreateFileW(Wide(path, pathCodePage_).c_str(), access, 0, nullptr, CREATE_NEW,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-    return TakeNewFile(handle, file);
+    if (path.encoding == PathEncoding::System) {
+        return TakeNewFile(
+            CreateFileA(path.text.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
+            file);
+    }
+    const std::wstring wide = WideTarget(path);
+    if (wide.empty()) return CreateOutcome::Failed;
+    return TakeNewFile(
+        CreateFileW(wide.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr), file);
 }
 
-CreateOutcome Win32FileSystem::CreateTemporary(const std::string& path, std::unique_ptr<OutputFile>& file) {
+CreateOutcome Win32FileSystem::CreateTemporary(const FilePath& path, std::unique_ptr<OutputFile>& file) {
     file.reset();
-    return TakeNewFile(CreateFileW(LongForm(path, pathCodePage_).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                   nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
+    return TakeNewFile(CreateFileW(LongForm(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
                        file);
 }
 
-bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
-    const std::wstring source = LongForm(from, pathCodePage_);
-    const std::wstring target = LongForm(to, pathCodePage_);
+bool Win32FileSystem::Replace(const FilePath& from, const FilePath& to) {
+    const std::wstring source = LongForm(from);
+    const std::wstring target = LongForm(to);
     WIN32_FILE_ATTRIBUTE_DATA existing{};
     if (!GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &existing)) {
         // Gone since the caller looked: the new file takes the free name.
@@ -180,7 +205,7 @@ bool Win32FileSystem::Replace(const std::string& from, const std::string& to) {
     return !RefusedByTheTarget(GetLastError()) && Move(source, target);
 }
 
-void Win32FileSystem::Remove(const std::string& path) { DeleteFileW(LongForm(path, pathCodePage_).c_str()); }
+void Win32FileSystem::Remove(const FilePath& path) { DeleteFileW(LongForm(path).c_str()); }
 
 std::unique_ptr<BodyFile> Win32FileSystem::CreateBodyFile() { return CreateWin32BodyFile(); }
 

@@ -40,6 +40,11 @@ std::string DbcsCodePage::NameKey(std::string_view name) const {
     return key;
 }
 
+std::string DbcsCodePage::OrdinalNameKey(std::string_view utf8) const {
+    testing::ReportBreach("DbcsCodePage::OrdinalNameKey");
+    return std::string(utf8);
+}
+
 std::string DbcsCodePage::ToUtf8(std::string_view text) const {
     testing::ReportBreach("DbcsCodePage::ToUtf8");
     return std::string(text);

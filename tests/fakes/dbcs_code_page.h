@@ -17,6 +17,7 @@ public:
     // No test takes this page to or from UTF-8: a call breaks the test.
     std::string ToUtf8(std::string_view text) const override;
     std::string FromUtf8(std::string_view utf8) const override;
+    std::string OrdinalNameKey(std::string_view utf8) const override;
     bool IsUtf8() const override { return false; }
 };
 

@@ -78,12 +78,14 @@ void FakeFileSystem::AppearBeforeCreate(PathMatch match, std::string content) {
     appearContent_ = std::move(content);
 }
 
-bool FakeFileSystem::IsFile(const std::string& path) {
+bool FakeFileSystem::IsFile(const FilePath& filePath) {
+    const std::string& path = filePath.text;
     calls_.push_back("IsFile(" + path + ")");
     return files_.count(path) != 0;
 }
 
-CreateOutcome FakeFileSystem::CreateNew(const std::string& path, std::unique_ptr<OutputFile>& file) {
+CreateOutcome FakeFileSystem::CreateNew(const FilePath& filePath, std::unique_ptr<OutputFile>& file) {
+    const std::string& path = filePath.text;
     calls_.push_back("CreateNew(" + path + ")");
     file.reset();
     if (appear_ && appear_(path) && files_.count(path) == 0) files_[path] = appearContent_;
@@ -113,7 +115,9 @@ bool FakeFileSystem::Close(const std::string& path) {
     return !failClose_;
 }
 
-bool FakeFileSystem::Replace(const std::string& from, const std::string& to) {
+bool FakeFileSystem::Replace(const FilePath& fromPath, const FilePath& toPath) {
+    const std::string& from = fromPath.text;
+    const std::string& to = toPath.text;
     calls_.push_back("Replace(" + from + "," + to + ")");
     if (open_.count(from) != 0) ReportBreach("replace from an open file: " + from);
     if (open_.count(to) != 0) ReportBreach("replace onto an open file: " + to);
@@ -123,7 +127,8 @@ bool FakeFileSystem::Replace(const std::string& from, const std::string& to) {
     return true;
 }
 
-void FakeFileSystem::Remove(const std::string& path) {
+void FakeFileSystem::Remove(const FilePath& filePath) {
+    const std::string& path = filePath.text;
     calls_.push_back("Remove(" + path + ")");
     if (open_.count(path) != 0) ReportBreach("remove of an open file: " + path);
     files_.erase(path);

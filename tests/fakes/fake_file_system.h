@@ -44,10 +44,10 @@ public:
     bool Has(const std::string& path) const { return files_.count(path) != 0; }
     const std::vector<std::string>& Calls() const { return calls_; }
 
-    bool IsFile(const std::string& path) override;
-    CreateOutcome CreateNew(const std::string& path, std::unique_ptr<OutputFile>& file) override;
-    bool Replace(const std::string& from, const std::string& to) override;
-    void Remove(const std::string& path) override;
+    bool IsFile(const FilePath& path) override;
+    CreateOutcome CreateNew(const FilePath& path, std::unique_ptr<OutputFile>& file) override;
+    bool Replace(const FilePath& from, const FilePath& to) override;
+    void Remove(const FilePath& path) override;
     std::unique_ptr<BodyFile> CreateBodyFile() override;
 
     // Used by the files it hands out.

@@ -182,7 +182,8 @@ bool SameFile(const TTessock& upload, const TFileRecord& file, const TTessock& i
 }  // namespace
 
 void CheckSameUpload(const TTessock& upload, const TTessock& inMemory) {
-    FUZZ_CHECK(BodyOf(upload) == BodyOf(inMemory), "the bodies differ");
+    // A body file that holds no part is closed when intake ends; the memory body stays.
+    FUZZ_CHECK(upload.FieldList().Count() == 0 || BodyOf(upload) == BodyOf(inMemory), "the bodies differ");
     const TStringList& list = upload.FieldList();
     const TStringList& expected = inMemory.FieldList();
     FUZZ_CHECK(list.Count() == expected.Count(), "the lists differ in length");
