@@ -4,7 +4,8 @@
 
 namespace kestrune {
 
-SystemFileNames::SystemFileNames(BodyWindow& body, const std::vector<TFilePart>& files, const CodePage& system) {
+SystemFileNames::SystemFileNames(BodyWindow& body, const std::vector<TFilePart>& files,
+                                 const CodePage& system) {
     keys_.reserve(files.size());
     for (std::size_t i = 0; i < files.size(); ++i) {
         const std::string name = ReadPartNames(body, files[i].FirstHeaderLine).FieldName;

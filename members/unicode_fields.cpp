@@ -11,7 +11,9 @@ UnicodeFields::UnicodeFields(BodyWindow& body, const std::vector<TFieldPart>& pa
         const TPartNames names = ReadPartNames(body, part.FirstHeaderLine);
         std::string key = utf8_.OrdinalNameKey(rules.FromBody(names.FieldName));
         const bool named = !names.FileName.empty();
-        std::string value = rules.FromBody(named ? names.FileName : part.IsFile ? std::string() : PartValue(body, part));
+        std::string value = rules.FromBody(named         ? names.FileName
+                                           : part.IsFile ? std::string()
+                                                         : PartValue(body, part));
         const auto index = static_cast<std::int32_t>(values_.size());
         if (!named) {
             const auto [found, added] = entryByKey_.try_emplace(std::move(key), index);
@@ -28,7 +30,8 @@ UnicodeFields::UnicodeFields(BodyWindow& body, const std::vector<TFieldPart>& pa
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
         const TPartNames names = ReadPartNames(body, files[i].FirstHeaderLine);
-        fileByKey_.try_emplace(utf8_.OrdinalNameKey(rules.FromBody(names.FieldName)), static_cast<std::int32_t>(i));
+        fileByKey_.try_emplace(utf8_.OrdinalNameKey(rules.FromBody(names.FieldName)),
+                               static_cast<std::int32_t>(i));
     }
 }
 

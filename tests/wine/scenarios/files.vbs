@@ -26,6 +26,9 @@ Say "Item(""docs"") is the first: " & files("docs").Filename
 Say "Item(""2"") by name: " & (files("2") Is Nothing)
 Say "Item(2.0)=" & files(2.0).Filename
 Say "unknown name is Nothing: " & (files("empty") Is Nothing)
+' By FormVariable's rule: ASCII letters fold, other bytes must match.
+Say "Item(""état""): " & (files("état") Is Nothing) & " [" & upload.FormVariable("état") & "] Item(""éTAT"")=" & _
+    files("ÉTAT").Filename
 
 On Error Resume Next
 Set f = files(files.Count)

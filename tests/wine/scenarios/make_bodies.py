@@ -52,20 +52,30 @@ BODIES = {
                   file_part(b"empty", b"", b"application/octet-stream", b""),
                   file_part(b"zero", b"zero.txt", b"text/plain", b""),
                   field(b"note", b"three files"),
-                  file_part(b"Photo", b"a.txt", b"image/jpeg", b"third")),
+                  file_part(b"Photo", b"a.txt", b"image/jpeg", b"third"),
+                  # "\xc9tat" in Windows-1252.
+                  file_part(b"\xc9tat", b"e.txt", b"text/plain", b"fourth")),
     # 0x95 0x5C is one Shift-JIS character whose trail byte is a backslash.
     "dbcs": body(field(b"\x96\xbc\x91\x4f", b"\x95\x5c"),
                  file_part(b"upload", b"C:\\\x83\x66\x81\x5b\x83\x5e\\\x95\x5c.txt",
                            b"text/plain", b"dbcs")),
     # What a UTF-8 page sends: non-ASCII names and values, a name the ANSI code page
     # lacks, and a name that is ill-formed UTF-8 (0xFF, and a sequence cut short).
+    # Names whose UTF-8 bytes are case pairs in Windows-1252 (お/ず, Ì/Ü), and names that a
+    # linguistic comparison takes for others (ß and ss, a soft hyphen).
     "unicode": body(field("Title".encode(), "Ünïcödé 日本語".encode()),
                     field("über".encode(), b"yes"),
+                    field("お".encode(), b"o-value"), field("ず".encode(), b"zu-value"),
+                    field("straße".encode(), b"sharp"), field("strasse".encode(), b"double"),
+                    field("ti\u00adtle".encode(), b"soft"),
+                    field("Ü".encode(), b"first"), field("Ì".encode(), b"grave"),
+                    field("ü".encode(), b"second"),
                     file_part(b"upload", "Grüße 日本語 ✓.txt".encode(), b"text/plain",
                               "grüße".encode()),
                     file_part(b"bad", b"a\xffb\xe3\x81.txt", b"text/plain", b"x")),
     # U+3041 is E3 81 81 in UTF-8; code page 932 takes 0x81 0x2E for one character.
-    "utf8_dbcs": body(file_part(b"upload", "ぁ.txt".encode(), b"text/plain", b"hiragana")),
+    "utf8_dbcs": body(field("ぁ".encode(), b"small-a"),
+                      file_part(b"upload", "ぁ.txt".encode(), b"text/plain", b"hiragana")),
 }
 
 if __name__ == "__main__":

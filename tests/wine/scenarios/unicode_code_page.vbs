@@ -1,5 +1,5 @@
-' A UTF-8 form read with CodePage = 65001: the texts as the browser meant them, a lookup
-' in the other letter case, U+FFFD for ill-formed bytes, refused values, and the file
+' A UTF-8 form read with CodePage = 65001: the texts as the browser meant them, lookups
+' in the other letter case and names that only a linguistic comparison would join, U+FFFD for ill-formed bytes, refused values, and the file
 ' saved and numbered under its own name.
 Sub Say(text)
     Response.Write text & vbLf
@@ -11,6 +11,15 @@ Say "CodePage=" & upload.CodePage
 upload.CodePage = 65001
 Say "FormVariable(TITLE)=" & upload.FormVariable("TITLE")
 Say "FormVariable(ÜBER)=" & upload.FormVariable("ÜBER")
+' Each name its own value: letter case ignored, and nothing else.
+For Each name In Array("お", "ず", "Ì", "ü", "straße", "strasse", "STRASSE", "title", "ti­tle", "ss")
+    Say "FormVariable(" & name & ")=" & upload.FormVariable(name)
+Next
+values = ""
+For i = 0 To upload.FormVariableCount - 1
+    values = values & "[" & upload.FormVariableByIndex(i) & "]"
+Next
+Say "FormVariableCount=" & upload.FormVariableCount & " " & values
 Say "Filename=" & upload.Filename
 Say "FileExtension=" & upload.FileExtension
 Say "FileNameNoExtension=" & upload.FileNameNoExtension
