@@ -29,6 +29,13 @@ std::string NarrowFromBstr(BSTR text, UINT codePage) {
     return NarrowFromWide(std::wstring_view(text, SysStringLen(text)), codePage);
 }
 
+std::string NarrowFromBstr(BSTR text, UINT codePage, bool* exact) {
+    std::string narrow = NarrowFromBstr(text, codePage);
+    const std::wstring_view wide(text == nullptr ? L"" : text, text == nullptr ? 0 : SysStringLen(text));
+    *exact = WideFromNarrow(narrow, codePage) == wide;
+    return narrow;
+}
+
 std::wstring WideFromNarrow(std::string_view text, UINT codePage) {
     if (text.empty()) return {};
     const int length = CheckedLength(text.size());

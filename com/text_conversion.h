@@ -21,6 +21,11 @@ std::string NarrowFromWide(std::wstring_view text, UINT codePage = CP_ACP);
 // The whole BSTR by its length prefix; a null BSTR is the empty string.
 std::string NarrowFromBstr(BSTR text, UINT codePage = CP_ACP);
 
+// The same, with *exact false where the text did not come through unchanged: a lone
+// surrogate, or a character the code page lacks (replaced by its default character or a
+// look-alike). Paths and names that must be the page's own are taken this way.
+std::string NarrowFromBstr(BSTR text, UINT codePage, bool* exact);
+
 std::wstring WideFromNarrow(std::string_view text, UINT codePage = CP_ACP);
 
 // A new BSTR that the caller owns; throws std::bad_alloc when none can be allocated.

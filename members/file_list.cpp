@@ -35,7 +35,7 @@ std::int32_t TTessock::FileSizeAt(std::int32_t Index) const {
 std::string TTessock::NewNameAt(std::int32_t Index) const {
     CheckFileIndex(Index);
     const auto at = static_cast<std::size_t>(Index);
-    return at < SavedNames.size() ? SavedNames[at] : std::string();
+    return at < SavedNames.size() ? InRules(SavedNames[at], nullptr) : std::string();
 }
 
 std::int32_t TTessock::FileIndexOf(std::string_view FieldName) const {
@@ -47,13 +47,21 @@ std::int32_t TTessock::FileIndexOf(std::string_view FieldName) const {
     return systemFileNames_->IndexOf(FieldName);
 }
 
-void TTessock::SaveFileAt(std::int32_t Index, std::string_view Filename) {
-    TFileRecord record = FileAt(Index);
-    SaveRecord(record, Filename);
+void TTessock::SaveFileAt(std::int32_t Index, std::string_view Filename, bool exact) {
+    CheckFileIndex(Index);
+    std::string saved = SavePart(FileList[static_cast<std::size_t>(Index)], Filename, exact);
+    if (saved.empty()) return;
     const auto at = static_cast<std::size_t>(Index);
-    if (record.SavedNameText == NewNameAt(Index)) return;
     if (SavedNames.size() <= at) SavedNames.resize(FileList.size());
-    SavedNames[at] = std::move(record.SavedNameText);
+    SavedNames[at] = {std::move(saved), Unicode()};
+}
+
+void TTessock::SaveFile(std::string_view Filename, bool exact) {
+    if (FileList.empty()) {
+        SavePart(TFilePart{}, Filename, exact);  // no file: its own error
+        return;
+    }
+    SaveFileAt(0, Filename, exact);
 }
 
 }  // namespace kestrune

@@ -176,24 +176,28 @@ private:
 
 }  // namespace
 
-void TTessock::SaveRecord(TFileRecord& Record, std::string_view Filename) {
-    if (Record.DataSize <= 0) throw EUploadError(kNoFileMessage);
+std::string TTessock::SavePart(const TFilePart& Part, std::string_view Filename, bool exact) {
+    if (Part.DataSize <= 0) throw EUploadError(kNoFileMessage);
     try {
+        // Nothing is written under a name other than the page's.
+        bool markerExact = true;
+        const std::string marker = InRules(OverwriteMarker, &markerExact);
+        if (!exact || (OverwriteModeValue == Overwrite::Number && !markerExact)) throw SaveFailed{};
         const std::string target(Filename);
         BodyWindow body = OpenBody(BodyWindow::kParseCapacity);
-        FileSaver saver(fileSystem_, rules_, body, static_cast<std::size_t>(Record.DataStart),
-                        static_cast<std::size_t>(Record.DataSize));
+        FileSaver saver(fileSystem_, rules_, body, static_cast<std::size_t>(Part.DataStart),
+                        static_cast<std::size_t>(Part.DataSize));
         switch (OverwriteModeValue) {
             case Overwrite::Keep:
                 saver.Keep(target);
-                break;
+                return {};
             case Overwrite::Number:
-                Record.SavedNameText = saver.CreateNumbered(target, OverwriteMarker);
-                break;
+                return saver.CreateNumbered(target, marker);
             case Overwrite::Replace:
                 saver.Replace(target);
-                break;
+                return {};
         }
+        return {};
     } catch (...) {
         // Whatever went wrong, the page sees one message and never the underlying text.
         throw EUploadError(kSaveErrorMessage);

@@ -1,5 +1,5 @@
-// The Unicode road of TTessock: its first file's texts, its field list, and the change of
-// text rules.
+// The Unicode road of TTessock: its first file's texts, its field list, the change of
+// text rules and the held texts that outlive it.
 #include "members/system_file_names.h"
 #include "members/unicode_fields.h"
 #include "upload/tessock.h"
@@ -8,9 +8,7 @@ namespace kestrune {
 
 TFileRecord TTessock::FirstFile() const {
     if (FileList.empty()) return File;  // no file: every text empty
-    TFileRecord record = FileAt(0);
-    record.SavedNameText = File.SavedNameText;
-    return record;
+    return FileAt(0);
 }
 
 const UnicodeFields& TTessock::UnicodeFieldList() const {
@@ -21,15 +19,18 @@ const UnicodeFields& TTessock::UnicodeFieldList() const {
     return *unicodeFields_;
 }
 
+std::string TTessock::InRules(const HeldText& held, bool* exact) const {
+    if (exact != nullptr) *exact = held.exact;
+    if (held.unicode == Unicode()) return held.text;
+    if (Unicode()) return codePage_.ToUtf8(held.text);
+    std::string text = codePage_.FromUtf8(held.text);
+    // A character the system's code page lacks came out as another one.
+    if (exact != nullptr && codePage_.ToUtf8(text) != held.text) *exact = false;
+    return text;
+}
+
 void TTessock::SetTextRules(TextRules rules) {
-    // What the object holds goes from the old rules' texts to the new ones'.
-    const auto convert = [&](std::string& text) {
-        if (rules_.IsUnicode() == rules.IsUnicode()) return;
-        text = rules.IsUnicode() ? codePage_.ToUtf8(text) : codePage_.FromUtf8(text);
-    };
-    convert(OverwriteMarker);
-    convert(File.SavedNameText);
-    for (std::string& name : SavedNames) convert(name);
+    // Held texts stay as they were given; they are converted where they are used.
     rules_ = std::move(rules);
     unicodeFields_.reset();
     systemFileNames_.reset();

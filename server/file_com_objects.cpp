@@ -46,7 +46,9 @@ HRESULT TTessockFileObject::get_NewName(BSTR* Value) {
 
 HRESULT TTessockFileObject::SaveFile(BSTR Filename) {
     return Guarded(upload_->Factory().Origin(), [&] {
-        upload_->Core().SaveFileAt(index_, NarrowFromBstr(Filename, upload_->TextCodePage()));
+        bool exact = true;
+        const std::string path = NarrowFromBstr(Filename, upload_->TextCodePage(), &exact);
+        upload_->Core().SaveFileAt(index_, path, exact);
     });
 }
 

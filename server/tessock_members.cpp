@@ -58,7 +58,11 @@ HRESULT TTessockComObject::get_ContentType(BSTR* Value) {
 }
 
 HRESULT TTessockComObject::SaveFile(BSTR Filename) {
-    return Run([&] { tessock_.SaveFile(NarrowFromBstr(Filename, TextCodePage())); });
+    return Run([&] {
+        bool exact = true;
+        const std::string path = NarrowFromBstr(Filename, TextCodePage(), &exact);
+        tessock_.SaveFile(path, exact);
+    });
 }
 
 HRESULT TTessockComObject::get_Version(BSTR* Value) {
@@ -87,7 +91,11 @@ HRESULT TTessockComObject::get_OverwriteChr(BSTR* Value) {
 }
 
 HRESULT TTessockComObject::put_OverwriteChr(BSTR Value) {
-    return Run([&] { tessock_.SetOverwriteChr(NarrowFromBstr(Value, TextCodePage())); });
+    return Run([&] {
+        bool exact = true;
+        std::string marker = NarrowFromBstr(Value, TextCodePage(), &exact);
+        tessock_.SetOverwriteChr(std::move(marker), exact);
+    });
 }
 
 HRESULT TTessockComObject::get_NewName(BSTR* Value) {

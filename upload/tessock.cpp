@@ -13,7 +13,7 @@ TTessock::~TTessock() = default;
 
 void TTessock::Initialize() {
     OverwriteModeValue = Overwrite::Replace;
-    OverwriteMarker = "~";
+    OverwriteMarker = {"~"};
     ReadRequest();
 }
 

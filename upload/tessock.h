@@ -98,16 +98,23 @@ public:
     // (SystemFileNames, UnicodeFields); -1 when there is none.
     std::int32_t FileIndexOf(std::string_view FieldName) const;
     // SaveFile and NewName for the file at Index, by the rules and settings of the object.
-    void SaveFileAt(std::int32_t Index, std::string_view Filename);
+    // A Filename that is not exactly the page's (exact false: a conversion to the rules'
+    // encoding changed it) fails as any refused target does, and nothing is written.
+    void SaveFileAt(std::int32_t Index, std::string_view Filename, bool exact = true);
     std::string NewNameAt(std::int32_t Index) const;
 
-    // Saving.
-    void SaveFile(std::string_view Filename) { SaveRecord(File, Filename); }
+    // Saving: SaveFile and NewName are those of the first file (FileAt(0)).
+    void SaveFile(std::string_view Filename, bool exact = true);
     std::int32_t OverwriteMode() const { return static_cast<std::int32_t>(OverwriteModeValue); }
     void SetOverwriteMode(std::int32_t mode);
-    const std::string& OverwriteChr() const { return OverwriteMarker; }
-    void SetOverwriteChr(std::string marker) { OverwriteMarker = std::move(marker); }
-    const std::string& NewName() const { return File.SavedNameText; }
+    // OverwriteChr in the texts of the rules; held as set (exact as SaveFileAt's Filename),
+    // so that no change of rules alters it. A numbered save with a marker that is not
+    // exactly the page's, or that the rules' encoding lacks, fails.
+    std::string OverwriteChr() const { return InRules(OverwriteMarker, nullptr); }
+    void SetOverwriteChr(std::string marker, bool exact = true) {
+        OverwriteMarker = {std::move(marker), Unicode(), exact};
+    }
+    std::string NewName() const { return FileList.empty() ? std::string() : NewNameAt(0); }
 
     // The rules of the object's texts (upload/text_rules.h); the system's by default.
     // Every text the object holds (OverwriteChr, names saved under) is converted to the
@@ -135,7 +142,18 @@ private:
     void CheckFileIndex(std::int32_t Index) const;
     // The record of the listed file at Index (checked), read through body; no saved name.
     TFileRecord DescribeFileAt(BodyWindow& body, std::int32_t Index) const;
-    void SaveRecord(TFileRecord& Record, std::string_view Filename);
+    // A text as the page gave it, in the encoding of the rules it came under.
+    struct HeldText {
+        std::string text;
+        bool unicode = false;
+        bool exact = true;
+    };
+    // held in the current rules' encoding; exact (where given) false where that loses
+    // something, or the page's text was not exact to begin with.
+    std::string InRules(const HeldText& held, bool* exact) const;
+    // Saves the bytes of Part; returns the name the file went under in mode 2 (empty in
+    // the others).
+    std::string SavePart(const TFilePart& Part, std::string_view Filename, bool exact);
     TFileRecord FirstFile() const;
     bool Unicode() const { return rules_.IsUnicode(); }
     const UnicodeFields& UnicodeFieldList() const;
@@ -148,8 +166,8 @@ private:
 
     TFileRecord File;
     std::vector<TFilePart> FileList;
-    std::vector<TFieldPart> FieldParts;   // every part the form-field list records
-    std::vector<std::string> SavedNames;  // by position, grown by the first save in mode 2
+    std::vector<TFieldPart> FieldParts;  // every part the form-field list records
+    std::vector<HeldText> SavedNames;    // by position, grown by the first save in mode 2
     TStringList FormFields{codePage_};
     TMemoryStream RequestBody;
     std::int64_t BodyFileThreshold = kBodyFileThreshold;
@@ -157,7 +175,7 @@ private:
     std::int32_t BodyStored = 0;          // bytes delivered into BodyStore
     std::int32_t BodySize = 0;            // TotalBytes, of which the rest reads as zeros
     Overwrite OverwriteModeValue = Overwrite::Replace;
-    std::string OverwriteMarker = "~";
+    HeldText OverwriteMarker{"~"};
     TextRules rules_{codePage_};
     // Made at their first use after a change of rules.
     mutable std::unique_ptr<UnicodeFields> unicodeFields_;

@@ -8,10 +8,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <string>
 
+#include "base/ascii.h"
 #include "base/utf8.h"
 #include "com/text_conversion.h"
 
@@ -20,6 +22,12 @@ namespace kestrune {
 namespace {
 
 constexpr DWORD kNameFlags = NORM_IGNORECASE;
+
+// Names up to this many bytes are compared and keyed whole by the locale. A sort key
+// costs many times its name, and the platform's sort-key code fails outright on names
+// of tens of megabytes, so a longer name is keyed by its first this-many bytes (whole
+// characters) and the rest upper-cased by ASCII rules.
+constexpr std::size_t kLocaleKeyedBytes = 32 * 1024;
 constexpr UINT kGb18030 = 54936;
 
 int Length(std::string_view text) {
@@ -76,6 +84,7 @@ bool Win32CodePage::IsLeadByte(unsigned char byte) const {
 bool Win32CodePage::IsUtf8() const { return number_ == CP_UTF8; }
 
 bool Win32CodePage::NamesEqual(std::string_view a, std::string_view b) const {
+    if (a.size() > kLocaleKeyedBytes || b.size() > kLocaleKeyedBytes) return NameKey(a) == NameKey(b);
     if (number_ == CP_ACP) {
         return CompareStringA(LOCALE_USER_DEFAULT, kNameFlags, a.data(), Length(a), b.data(), Length(b)) ==
                CSTR_EQUAL;
@@ -88,6 +97,20 @@ bool Win32CodePage::NamesEqual(std::string_view a, std::string_view b) const {
 }
 
 std::string Win32CodePage::NameKey(std::string_view name) const {
+    if (name.size() > kLocaleKeyedBytes) {
+        std::size_t cut = 0;
+        while (cut < kLocaleKeyedBytes) cut += IsLeadByte(static_cast<unsigned char>(name[cut])) ? 2 : 1;
+        cut = std::min(cut, name.size());
+        // A sort key ends at its NUL, so no whole name's key runs on past it as these do.
+        std::string key = LocaleKey(name.substr(0, cut));
+        key.push_back('\0');
+        key += AsciiUpperCase(name.substr(cut));
+        return key;
+    }
+    return LocaleKey(name);
+}
+
+std::string Win32CodePage::LocaleKey(std::string_view name) const {
     // LCMapString refuses an empty string, yet CompareString calls it equal to any name
     // of ignorable characters only; a lone NUL is such a name, so its key stands in.
     static constexpr char kIgnorable[1] = {'\0'};

@@ -20,7 +20,9 @@ public:
 
     // The locale's sort key under the same flags: equal keys are exactly the names that
     // CompareString calls equal. Names the locale cannot key (none seen so far) fall
-    // back to an exact, byte-for-byte key that cannot collide with a sort key.
+    // back to an exact, byte-for-byte key that cannot collide with a sort key. Names of
+    // over 32 KiB are keyed by the sort key of their start and the rest with ASCII case
+    // ignored, and NamesEqual compares them by that key.
     std::string NameKey(std::string_view name) const override;
 
     std::string ToUtf8(std::string_view text) const override;
@@ -29,6 +31,8 @@ public:
     bool IsUtf8() const override;
 
 private:
+    std::string LocaleKey(std::string_view name) const;
+
     unsigned number_;
 };
 

@@ -178,7 +178,7 @@ TEST_F(SaveFileOnDisk, EveryListedFileSavesItsOwnBytesWithItsOwnNewName) {
     EXPECT_EQ("second", Read("same~1.txt"));
     EXPECT_EQ("same.txt", object.NewNameAt(0));
     EXPECT_EQ("same~1.txt", object.NewNameAt(1));
-    EXPECT_EQ("", object.NewName());
+    EXPECT_EQ("same.txt", object.NewName());  // the first file's
     EXPECT_THROW_MSG(object.SaveFileAt(2, At("z.txt")), EUploadError, "Index out of range.");
     EXPECT_THROW_MSG(object.FileAt(-1), EListError, "List index out of bounds (-1)");
 }

@@ -105,6 +105,15 @@ TEST(Win32CodePage, SortKeysAgreeWithTheComparison) {
     EXPECT_FALSE(codePage.NamesEqual("name", "name "));
     EXPECT_FALSE(codePage.NamesEqual("a", "b"));
     EXPECT_GT(equalPairs, 0);
+    // A field name of 64 MiB: the platform's sort key of it took the 32-bit host down.
+    const std::string huge(64u << 20, 'n');
+    std::string other = huge;
+    other[10] = 'N';
+    other[40000] = 'N';
+    EXPECT_TRUE(codePage.NamesEqual(huge, other));
+    EXPECT_EQ(codePage.NameKey(huge), codePage.NameKey(other));
+    other.back() = 'x';
+    EXPECT_FALSE(codePage.NamesEqual(huge, other));
 }
 
 TEST(Win32CodePage, LeadBytesFollowTheAnsiCodePage) {

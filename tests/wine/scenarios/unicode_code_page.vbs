@@ -39,3 +39,16 @@ upload.SaveFile folder & "\" & upload.Filename
 Say "NewName=" & upload.NewName
 Set fso = CreateObject("Scripting.FileSystemObject")
 Say "on disk: " & fso.GetFile(folder & "\Grüße 日本語 ✓.txt").Size & " " & fso.GetFile(folder & "\Grüße 日本語 ✓~1.txt").Size & " bytes"
+' Held texts survive any change of CodePage exactly; a path the system's code page lacks
+' characters of is refused on CodePage 0 rather than written under another name.
+upload.OverwriteChr = "★"
+upload.CodePage = 0
+On Error Resume Next
+upload.SaveFile folder & "\Grüße 日本語 ✓.txt"
+Say "CodePage 0, a path of other characters: " & Err.Description
+Err.Clear
+On Error GoTo 0
+upload.CodePage = 65001
+Say "OverwriteChr=" & upload.OverwriteChr & " NewName=" & upload.NewName
+upload.SaveFile folder & "\" & upload.Filename
+Say "NewName=" & upload.NewName & " " & fso.FileExists(folder & "\Grüße 日本語 ✓★1.txt")
