@@ -50,8 +50,9 @@ void ParseFields(benchmark::State& state, int count, int copies) {
         std::vector<TStringList> lists;
         lists.reserve(bodies.size());
         for (const std::string& body : bodies) {
-            TFileRecord file;
-            ParseMultipart(body, codePage, connected, lists.emplace_back(codePage), file);
+            BodyWindow window(body);
+            TBodyParts found;
+            ParseMultipart(window, connected, lists.emplace_back(codePage), found);
             if (lists.back().Count() != count) state.SkipWithError("the parser lost fields");
         }
     }
@@ -103,9 +104,10 @@ void ParseFiles(benchmark::State& state) {
     const std::function<bool()> connected = [] { return true; };
     for (auto _ : state) {
         TStringList fields(codePage);
-        TFileRecord file;
-        ParseMultipart(body, codePage, connected, fields, file);
-        if (file.FileData.size() != kSmallFileSize) {
+        BodyWindow window(body);
+        TBodyParts found;
+        ParseMultipart(window, connected, fields, found);
+        if (found.Files.empty() || found.Files[0].DataSize != kSmallFileSize) {
             state.SkipWithError("the parser did not keep the first file");
             break;
         }
@@ -133,9 +135,10 @@ void CreateFiles(benchmark::State& state, bool everyFile) {
         copy.SetSize(static_cast<std::int32_t>(body.size()));
         std::memcpy(copy.WritePointer(), body.data(), body.size());
         TStringList fields(codePage);
-        TFileRecord file;
-        ParseMultipart(copy.View(), codePage, connected, fields, file);
-        if (file.FileData.size() != kSmallFileSize)
+        BodyWindow window(copy.View());
+        TBodyParts found;
+        ParseMultipart(window, connected, fields, found);
+        if (found.Files.empty() || found.Files[0].DataSize != kSmallFileSize)
             state.SkipWithError("the parser did not keep the first file");
     }
     state.SetItemsProcessed(state.iterations() * kFileCount);

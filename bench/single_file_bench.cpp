@@ -49,18 +49,21 @@ void Parse(benchmark::State& state, Content content, std::uint64_t size) {
     const std::function<bool()> connected = [] { return true; };
     {
         TStringList fields(codePage);
-        TFileRecord file;
-        ParseMultipart(body, codePage, connected, fields, file);
-        if (file.FileData.size() != SingleFileBody(content, size).ContentSize()) {
+        BodyWindow window(body);
+        TBodyParts found;
+        ParseMultipart(window, connected, fields, found);
+        if (found.Files.empty() || static_cast<std::uint64_t>(found.Files[0].DataSize) !=
+                                       SingleFileBody(content, size).ContentSize()) {
             state.SkipWithError("the parser did not keep the whole file");
             return;
         }
     }
     for (auto _ : state) {
         TStringList fields(codePage);
-        TFileRecord file;
-        ParseMultipart(body, codePage, connected, fields, file);
-        benchmark::DoNotOptimize(file.FileData.data());
+        BodyWindow window(body);
+        TBodyParts found;
+        ParseMultipart(window, connected, fields, found);
+        benchmark::DoNotOptimize(found.Files.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
 }

@@ -13,7 +13,7 @@ void TTessock::CheckFileIndex(std::int32_t Index) const {
 }
 
 TFileRecord TTessock::DescribeFileAt(BodyWindow& body, std::int32_t Index) const {
-    const TFilePart& part = FileList[static_cast<std::size_t>(Index)];
+    const TFilePart& part = Parts.Files[static_cast<std::size_t>(Index)];
     // On the Unicode road the texts are decoded to UTF-8 first and split by its rules.
     return Unicode() ? DescribeFilePart(body, part, rules_.Texts(), &rules_.Body())
                      : DescribeFilePart(body, part, codePage_);
@@ -29,7 +29,7 @@ TFileRecord TTessock::FileAt(std::int32_t Index) const {
 
 std::int32_t TTessock::FileSizeAt(std::int32_t Index) const {
     CheckFileIndex(Index);
-    return FileList[static_cast<std::size_t>(Index)].DataSize;
+    return Parts.Files[static_cast<std::size_t>(Index)].DataSize;
 }
 
 std::string TTessock::NewNameAt(std::int32_t Index) const {
@@ -42,22 +42,22 @@ std::int32_t TTessock::FileIndexOf(std::string_view FieldName) const {
     if (Unicode()) return UnicodeFieldList().FileIndexOf(FieldName);
     if (!systemFileNames_) {
         BodyWindow body = OpenBody(BodyWindow::kLineCapacity);
-        systemFileNames_ = std::make_unique<SystemFileNames>(body, FileList, codePage_);
+        systemFileNames_ = std::make_unique<SystemFileNames>(body, Parts.Files, codePage_);
     }
     return systemFileNames_->IndexOf(FieldName);
 }
 
 void TTessock::SaveFileAt(std::int32_t Index, std::string_view Filename, bool exact) {
     CheckFileIndex(Index);
-    std::string saved = SavePart(FileList[static_cast<std::size_t>(Index)], Filename, exact);
+    std::string saved = SavePart(Parts.Files[static_cast<std::size_t>(Index)], Filename, exact);
     if (saved.empty()) return;
     const auto at = static_cast<std::size_t>(Index);
-    if (SavedNames.size() <= at) SavedNames.resize(FileList.size());
+    if (SavedNames.size() <= at) SavedNames.resize(Parts.Files.size());
     SavedNames[at] = {std::move(saved), Unicode()};
 }
 
 void TTessock::SaveFile(std::string_view Filename, bool exact) {
-    if (FileList.empty()) {
+    if (Parts.Files.empty()) {
         SavePart(TFilePart{}, Filename, exact);  // no file: its own error
         return;
     }

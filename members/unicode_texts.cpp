@@ -1,4 +1,4 @@
-// The Unicode road of TTessock: its first file's texts, its field list, the change of
+// TTessock's first file, the Unicode road's field list, the change of
 // text rules and the held texts that outlive it.
 #include "members/system_file_names.h"
 #include "members/unicode_fields.h"
@@ -6,15 +6,12 @@
 
 namespace kestrune {
 
-TFileRecord TTessock::FirstFile() const {
-    if (FileList.empty()) return File;  // no file: every text empty
-    return FileAt(0);
-}
+TFileRecord TTessock::FileRecord() const { return Parts.Files.empty() ? TFileRecord() : FileAt(0); }
 
 const UnicodeFields& TTessock::UnicodeFieldList() const {
     if (!unicodeFields_) {
         BodyWindow body = OpenBody(BodyWindow::kLineCapacity);
-        unicodeFields_ = std::make_unique<UnicodeFields>(body, FieldParts, FileList, rules_);
+        unicodeFields_ = std::make_unique<UnicodeFields>(body, Parts.Fields, Parts.Files, rules_);
     }
     return *unicodeFields_;
 }

@@ -57,11 +57,6 @@ private:
 
 }  // namespace
 
-std::size_t ScanForDelimiter(std::string_view body, std::size_t start, std::string_view boundaryLine) {
-    BodyWindow window(body);
-    return ScanForDelimiter(window, start, boundaryLine);
-}
-
 std::size_t ScanForDelimiter(BodyWindow& body, std::size_t start, std::string_view boundaryLine) {
     if (boundaryLine.size() < 2) return npos;
     DelimiterAutomaton automaton(boundaryLine);

@@ -22,11 +22,6 @@ void AppendWithoutCr(std::string& line, const char* begin, const char* end, std:
 
 }  // namespace
 
-std::int32_t ReadLine(std::string_view body, std::int32_t start, std::string& line) {
-    BodyWindow window(body);
-    return ReadLine(window, start, line);
-}
-
 std::int32_t ReadLine(BodyWindow& body, std::int32_t start, std::string& line, std::size_t keep) {
     line.clear();
     if (start < 0 || static_cast<std::size_t>(start) >= body.Size()) return 0;

@@ -10,15 +10,12 @@
 
 namespace kestrune {
 
-// Reads the line that starts at offset start (>= 0) into line and returns the number of
-// body bytes consumed. The line runs up to, not including, the first LF at or after start
-// (or to the end of the body), with every CR in that stretch removed; only LF and the end
-// of the body end a line. The count includes the removed CRs and the LF. At or past the
-// end of the body: empty line, 0.
-std::int32_t ReadLine(std::string_view body, std::int32_t start, std::string& line);
-
-// The same over a body window, keeping at most keep characters of the line: enough to
-// compare it with a known line, whatever the length of the line in the body.
+// Reads the line that starts at offset start (>= 0) into line, keeping at most keep
+// characters of it (enough to compare it with a known line, whatever its length in the
+// body), and returns the number of body bytes consumed. The line runs up to, not
+// including, the first LF at or after start (or to the end of the body), with every CR in
+// that stretch removed; only LF and the end of the body end a line. The count includes
+// the removed CRs and the LF. At or past the end of the body: empty line, 0.
 std::int32_t ReadLine(BodyWindow& body, std::int32_t start, std::string& line,
                       std::size_t keep = std::string::npos);
 

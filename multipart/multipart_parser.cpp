@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <string>
 #include <utility>
 
@@ -47,15 +46,11 @@ TFileRecord DescribeFile(const BodyWindow& body, std::int32_t dataStart, std::in
 
 class Parser {
 public:
-    Parser(BodyWindow& body, const CodePage& codePage, TStringList& formFields, TFileRecord& file,
-           std::vector<TFilePart>* files, std::vector<TFieldPart>* parts)
+    Parser(BodyWindow& body, TStringList& formFields, TBodyParts& found)
         : body_(body),
           size_(static_cast<std::int32_t>(body.Size())),
-          codePage_(codePage),
           formFields_(formFields),
-          file_(file),
-          files_(files),
-          parts_(parts) {}
+          found_(found) {}
 
     void Run(const std::function<bool()>& isClientConnected);
 
@@ -69,27 +64,21 @@ private:
     bool AtEnd() const { return offset_ >= size_; }
 
     void ReadPart(const std::string& first, const std::string& second, const std::string& third);
-    void ReadFileContent(std::string_view second, const std::string& third, const PartNames& names);
-    void StoreFile(std::int32_t dataStart, std::int32_t size, std::string_view second,
-                   const PartNames& names);
+    void ReadFileContent(const std::string& third);
     std::string ReadFieldValue(const std::string& third, TFieldPart& part);
     void Record(std::string_view fieldName, std::string_view fileName, std::string_view value,
                 const TFieldPart& part);
 
     BodyWindow& body_;
     std::int32_t size_;
-    const CodePage& codePage_;
     TStringList& formFields_;
-    TFileRecord& file_;
-    std::vector<TFilePart>* files_;
-    std::vector<TFieldPart>* parts_;
+    TBodyParts& found_;
     std::int32_t firstLine_ = 0;   // where the current part's first header line starts
     std::int32_t secondLine_ = 0;  // and its second
     std::int32_t thirdLine_ = 0;   // and its third
     std::string boundary_;
     std::int32_t offset_ = 0;
     bool done_ = false;
-    bool fileStored_ = false;
 };
 
 void Parser::Run(const std::function<bool()>& isClientConnected) {
@@ -119,7 +108,7 @@ void Parser::ReadPart(const std::string& first, const std::string& second, const
     PartNames names = ParsePartNames(first);
     TFieldPart part{firstLine_, 0, 0, true};
     if (IsFilePartHeader(second)) {
-        ReadFileContent(second, third, names);
+        ReadFileContent(third);
         Record(names.fieldName, names.fileName, std::string_view(), part);
     } else {
         part.IsFile = false;
@@ -128,7 +117,7 @@ void Parser::ReadPart(const std::string& first, const std::string& second, const
     }
 }
 
-void Parser::ReadFileContent(std::string_view second, const std::string& third, const PartNames& names) {
+void Parser::ReadFileContent(const std::string& third) {
     // Any number of further header lines may follow the second; the content starts
     // after the first empty line.
     if (!third.empty()) {
@@ -146,17 +135,7 @@ void Parser::ReadFileContent(std::string_view second, const std::string& third, 
     const auto delimiterStart = static_cast<std::int32_t>(found);
     offset_ = delimiterStart - 1;
     const std::int32_t size = delimiterStart - 2 - dataStart;
-    if (size >= 1 && (!fileStored_ || files_ != nullptr)) StoreFile(dataStart, size, second, names);
-}
-
-void Parser::StoreFile(std::int32_t dataStart, std::int32_t size, std::string_view second,
-                       const PartNames& names) {
-    // The list grows first: a failure leaves the file and the list as they were, and
-    // File stays what the list's first entry describes.
-    if (files_ != nullptr) files_->push_back(TFilePart{dataStart, size, firstLine_, secondLine_});
-    if (fileStored_) return;
-    file_ = DescribeFile(body_, dataStart, size, second, names, codePage_);
-    fileStored_ = true;
+    if (size >= 1) found_.Files.push_back(TFilePart{dataStart, size, firstLine_, secondLine_});
 }
 
 std::string Parser::ReadFieldValue(const std::string& third, TFieldPart& part) {
@@ -179,7 +158,7 @@ std::string Parser::ReadFieldValue(const std::string& third, TFieldPart& part) {
 
 void Parser::Record(std::string_view fieldName, std::string_view fileName, std::string_view value,
                     const TFieldPart& part) {
-    if (parts_ != nullptr) parts_->push_back(part);
+    found_.Fields.push_back(part);
     // A file entry with a file name is always a new line; anything else merges into the
     // first line of its name, where there is one.
     std::int32_t index = fileName.empty() ? formFields_.IndexOfName(fieldName) : -1;
@@ -195,19 +174,9 @@ void Parser::Record(std::string_view fieldName, std::string_view fileName, std::
 
 }  // namespace
 
-void ParseMultipart(std::string_view body, const CodePage& codePage,
-                    const std::function<bool()>& isClientConnected, TStringList& FormFields,
-                    TFileRecord& File, std::vector<TFilePart>* Files) {
-    // Offsets are signed 32-bit; bytes beyond that range are never reached.
-    constexpr auto kMaxSize = static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max());
-    BodyWindow window(body.substr(0, std::min(body.size(), kMaxSize)));
-    ParseMultipart(window, codePage, isClientConnected, FormFields, File, Files);
-}
-
-void ParseMultipart(BodyWindow& body, const CodePage& codePage,
-                    const std::function<bool()>& isClientConnected, TStringList& FormFields,
-                    TFileRecord& File, std::vector<TFilePart>* Files, std::vector<TFieldPart>* Parts) {
-    Parser parser(body, codePage, FormFields, File, Files, Parts);
+void ParseMultipart(BodyWindow& body, const std::function<bool()>& isClientConnected, TStringList& FormFields,
+                    TBodyParts& Found) {
+    Parser parser(body, FormFields, Found);
     parser.Run(isClientConnected);
 }
 
@@ -232,11 +201,6 @@ std::string PartValue(BodyWindow& body, const TFieldPart& part) {
         offset += window.size();
     }
     return value;
-}
-
-TFileRecord DescribeFilePart(std::string_view body, const TFilePart& part, const CodePage& codePage) {
-    BodyWindow window(body);
-    return DescribeFilePart(window, part, codePage);
 }
 
 TFileRecord DescribeFilePart(BodyWindow& body, const TFilePart& part, const CodePage& codePage,

@@ -1,7 +1,7 @@
 // ParseMultipart: splits a buffered multipart/form-data body into the form-field list
-// and the first non-empty uploaded file, and optionally every one. The delimiter is the body's first line; the
-// request headers are never looked at. Malformed input yields fewer or odd entries,
-// never an error of the parser's own.
+// and the parts behind it. The delimiter is the body's first line; the request headers
+// are never looked at. Malformed input yields fewer or odd entries, never an error of
+// the parser's own.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +18,8 @@ namespace kestrune {
 
 // isClientConnected is asked at the start of every cycle of the main loop (before each
 // line read outside a part); when it answers false the parser returns, keeping what it
-// recorded. Whatever it throws propagates, also keeping what was recorded.
+// recorded.
+
 // A stored file part, by offsets into the body: its content and its first two header
 // lines. Nothing is copied; DescribeFilePart derives the texts when they are asked for.
 struct TFilePart {
@@ -39,20 +40,20 @@ struct TFieldPart {
     bool IsFile = false;
 };
 
-// FormFields and File must be empty; File's range is that of its bytes in body. Files, when
-// given, must be empty and receives, in body order, every part that would be File if it
-// came first; File is what DescribeFilePart makes of its first entry. Parts, when given,
-// must be empty and receives every part that FormFields records, in body order.
-void ParseMultipart(std::string_view body, const CodePage& codePage,
-                    const std::function<bool()>& isClientConnected, TStringList& FormFields,
-                    TFileRecord& File, std::vector<TFilePart>* Files = nullptr);
+// What ParseMultipart found, by offsets into the body, each in body order: every part
+// the form-field list records, and every file part with content (the first of which is
+// the object's file).
+struct TBodyParts {
+    std::vector<TFieldPart> Fields;
+    std::vector<TFilePart> Files;
+};
 
-// The same over a body window of at most 2^31 - 1 bytes, with the same results. A failure
-// to read the body propagates, keeping what was recorded.
-void ParseMultipart(BodyWindow& body, const CodePage& codePage,
-                    const std::function<bool()>& isClientConnected, TStringList& FormFields,
-                    TFileRecord& File, std::vector<TFilePart>* Files = nullptr,
-                    std::vector<TFieldPart>* Parts = nullptr);
+// Splits body (at most 2^31 - 1 bytes) into FormFields, whose comparison merges repeated
+// names, and Found; both must be empty.
+// A failure to read the body, or whatever isClientConnected throws, propagates, keeping
+// what was recorded.
+void ParseMultipart(BodyWindow& body, const std::function<bool()>& isClientConnected, TStringList& FormFields,
+                    TBodyParts& Found);
 
 // The field name and the file name of the part whose first header line starts at
 // firstHeaderLine, as the parser read them (empty where missing).
@@ -65,11 +66,10 @@ TPartNames ReadPartNames(BodyWindow& body, std::int32_t firstHeaderLine);
 // The text a TFieldPart's value range reads as.
 std::string PartValue(BodyWindow& body, const TFieldPart& part);
 
-// The record of a part that ParseMultipart listed for body: the texts by the same rules as
-// File's, the field name, and the content's range. SavedNameText stays empty. With
-// decodedFrom, the texts are the header values decoded from that code page to UTF-8,
-// split by codePage, which must then be UTF-8's rules.
-TFileRecord DescribeFilePart(std::string_view body, const TFilePart& part, const CodePage& codePage);
+// The record of a file part that ParseMultipart listed for body: its texts split by
+// codePage's rules, the field name, and the content's range; SavedNameText stays empty.
+// With decodedFrom, the texts are the header values decoded from that code page to
+// UTF-8, and codePage must be UTF-8's rules.
 TFileRecord DescribeFilePart(BodyWindow& body, const TFilePart& part, const CodePage& codePage,
                              const CodePage* decodedFrom = nullptr);
 

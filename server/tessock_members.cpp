@@ -70,8 +70,11 @@ HRESULT TTessockComObject::get_Version(BSTR* Value) {
 }
 
 HRESULT TTessockComObject::get_FileAsVariant(VARIANT* Value) {
-    return GuardedBytes(factory_.Origin(), Value, tessock_,
-                        [&]() -> const TFileRecord& { return tessock_.FileRecord(); });
+    TFileRecord record;
+    return GuardedBytes(factory_.Origin(), Value, tessock_, [&]() -> const TFileRecord& {
+        record = tessock_.FileRecord();
+        return record;
+    });
 }
 
 HRESULT TTessockComObject::get_FileSize(LONG* Value) {

@@ -30,6 +30,7 @@
 #include "host/host_objects.h"
 #include "multipart/body_window.h"
 #include "multipart/multipart_parser.h"
+#include "upload/request_body.h"
 #include "upload/text_rules.h"
 
 namespace kestrune {
@@ -75,19 +76,17 @@ public:
     std::int32_t FormVariableCount() const;
     std::string FormVariableByIndex(std::int32_t Index) const;
 
-    // The uploaded file. On the Unicode road these are derived at each call (FileAt(0)).
-    std::string Filename() const { return Unicode() ? FirstFile().FileNameText : File.FileNameText; }
-    std::string FileExtension() const { return Unicode() ? FirstFile().FileExtText : File.FileExtText; }
-    std::string FileNameNoExtension() const {
-        return Unicode() ? FirstFile().BaseNameText : File.BaseNameText;
-    }
-    std::string ContentType() const { return Unicode() ? FirstFile().ContentTypeText : File.ContentTypeText; }
-    std::int32_t FileSize() const { return File.DataSize; }
+    // The uploaded file: the first listed one (FileAt(0)), its texts derived at each call.
+    std::string Filename() const { return FileRecord().FileNameText; }
+    std::string FileExtension() const { return FileRecord().FileExtText; }
+    std::string FileNameNoExtension() const { return FileRecord().BaseNameText; }
+    std::string ContentType() const { return FileRecord().ContentTypeText; }
+    std::int32_t FileSize() const { return Parts.Files.empty() ? 0 : Parts.Files.front().DataSize; }
     static const std::string& Version();
 
     // Every uploaded file, in body order; the first is the file above. A position outside
     // the list raises FormVariableByIndex's error for that position.
-    std::int32_t FileCount() const { return static_cast<std::int32_t>(FileList.size()); }
+    std::int32_t FileCount() const { return static_cast<std::int32_t>(Parts.Files.size()); }
     // The file's texts are derived at each call, by the rules of the file above.
     TFileRecord FileAt(std::int32_t Index) const;
     // Copies the bytes of Record (the file above, or one FileAt gave) into Dest, which has
@@ -114,7 +113,7 @@ public:
     void SetOverwriteChr(std::string marker, bool exact = true) {
         OverwriteMarker = {std::move(marker), Unicode(), exact};
     }
-    std::string NewName() const { return FileList.empty() ? std::string() : NewNameAt(0); }
+    std::string NewName() const { return Parts.Files.empty() ? std::string() : NewNameAt(0); }
 
     // The rules of the object's texts (upload/text_rules.h); the system's by default.
     // Every text the object holds (OverwriteChr, names saved under) is converted to the
@@ -123,22 +122,22 @@ public:
     const TextRules& Rules() const { return rules_; }
 
     // Read-only views of the state, for tests and tools.
-    const TFileRecord& FileRecord() const { return File; }
+    // The first file (every text empty, and no bytes, where there is none).
+    TFileRecord FileRecord() const;
     const TStringList& FieldList() const { return FormFields; }
-    const TMemoryStream& Body() const { return RequestBody; }
-    bool BodyInFile() const { return BodyStore != nullptr; }
+    const TMemoryStream& Body() const { return body_.Memory(); }
+    bool BodyInFile() const { return body_.InFile(); }
     // The body as intake left it, wherever it is; capacity bounds a file body's buffer.
     BodyWindow OpenBody(std::size_t capacity = BodyWindow::kParseCapacity) const;
     // The bytes of Record as one string: CopyFileBytes for tests and tools.
     std::string FileContent(const TFileRecord& Record) const;
-    std::string FileContent() const { return FileContent(File); }
+    std::string FileContent() const { return FileContent(FileRecord()); }
 
 private:
     static constexpr const char* kIndexOutOfRange = "Index out of range.";
 
     void ReadRequest();
     bool ReadPasses(std::int32_t total);
-    void StorePass(const char* data, std::int32_t size, std::int32_t total);
     void CheckFileIndex(std::int32_t Index) const;
     // The record of the listed file at Index (checked), read through body; no saved name.
     TFileRecord DescribeFileAt(BodyWindow& body, std::int32_t Index) const;
@@ -154,7 +153,6 @@ private:
     // Saves the bytes of Part; returns the name the file went under in mode 2 (empty in
     // the others).
     std::string SavePart(const TFilePart& Part, std::string_view Filename, bool exact);
-    TFileRecord FirstFile() const;
     bool Unicode() const { return rules_.IsUnicode(); }
     const UnicodeFields& UnicodeFieldList() const;
     // Gives up the body where nothing any member reads is in it.
@@ -164,16 +162,11 @@ private:
     const CodePage& codePage_;
     FileSystem& fileSystem_;
 
-    TFileRecord File;
-    std::vector<TFilePart> FileList;
-    std::vector<TFieldPart> FieldParts;  // every part the form-field list records
-    std::vector<HeldText> SavedNames;    // by position, grown by the first save in mode 2
+    TBodyParts Parts;
+    std::vector<HeldText> SavedNames;  // by position, grown by the first save in mode 2
     TStringList FormFields{codePage_};
-    TMemoryStream RequestBody;
+    RequestBody body_;
     std::int64_t BodyFileThreshold = kBodyFileThreshold;
-    std::unique_ptr<BodyFile> BodyStore;  // the body, where intake put it in a file
-    std::int32_t BodyStored = 0;          // bytes delivered into BodyStore
-    std::int32_t BodySize = 0;            // TotalBytes, of which the rest reads as zeros
     Overwrite OverwriteModeValue = Overwrite::Replace;
     HeldText OverwriteMarker{"~"};
     TextRules rules_{codePage_};

@@ -41,15 +41,21 @@ void CheckBody(std::string_view body, const CodePage& codePage, Reads reads) {
 struct Parsed {
     explicit Parsed(const CodePage& codePage) : fields(codePage) {}
     TStringList fields;
-    TFileRecord file;
-    std::vector<TFilePart> files;
+    TBodyParts found;
 };
 
-bool SameParts(const std::vector<TFilePart>& a, const std::vector<TFilePart>& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i].DataStart != b[i].DataStart || a[i].DataSize != b[i].DataSize ||
-            a[i].FirstHeaderLine != b[i].FirstHeaderLine || a[i].SecondHeaderLine != b[i].SecondHeaderLine)
+bool SameParts(const TBodyParts& a, const TBodyParts& b) {
+    if (a.Files.size() != b.Files.size() || a.Fields.size() != b.Fields.size()) return false;
+    for (std::size_t i = 0; i < a.Files.size(); ++i) {
+        const TFilePart &x = a.Files[i], &y = b.Files[i];
+        if (x.DataStart != y.DataStart || x.DataSize != y.DataSize ||
+            x.FirstHeaderLine != y.FirstHeaderLine || x.SecondHeaderLine != y.SecondHeaderLine)
+            return false;
+    }
+    for (std::size_t i = 0; i < a.Fields.size(); ++i) {
+        const TFieldPart &x = a.Fields[i], &y = b.Fields[i];
+        if (x.FirstHeaderLine != y.FirstHeaderLine || x.ValueStart != y.ValueStart ||
+            x.ValueEnd != y.ValueEnd || x.IsFile != y.IsFile)
             return false;
     }
     return true;
@@ -57,8 +63,9 @@ bool SameParts(const std::vector<TFilePart>& a, const std::vector<TFilePart>& b)
 
 void CheckWindowed(std::string_view body, const CodePage& codePage, std::size_t capacity) {
     Parsed inMemory(codePage);
+    BodyWindow memory(body);
     ParseMultipart(
-        body, codePage, [] { return true; }, inMemory.fields, inMemory.file, &inMemory.files);
+        memory, [] { return true; }, inMemory.fields, inMemory.found);
     kestrune::testing::FakeFileSystem files;
     std::unique_ptr<BodyFile> file = files.CreateBodyFile();
     file->Append(body.data(), body.size());
@@ -66,16 +73,20 @@ void CheckWindowed(std::string_view body, const CodePage& codePage, std::size_t 
     BodyWindow window(*file, size, size, capacity);
     Parsed windowed(codePage);
     ParseMultipart(
-        window, codePage, [] { return true; }, windowed.fields, windowed.file, &windowed.files);
+        window, [] { return true; }, windowed.fields, windowed.found);
     FUZZ_CHECK(windowed.fields.Count() == inMemory.fields.Count(), "the windowed parse lists other parts");
     for (std::int32_t i = 0; i < windowed.fields.Count(); ++i)
         FUZZ_CHECK(windowed.fields.Line(i) == inMemory.fields.Line(i), "a windowed list line differs");
-    FUZZ_CHECK(windowed.file.DataStart == inMemory.file.DataStart &&
-                   windowed.file.DataSize == inMemory.file.DataSize &&
-                   windowed.file.FileNameText == inMemory.file.FileNameText &&
-                   windowed.file.ContentTypeText == inMemory.file.ContentTypeText,
-               "the windowed parse keeps another file");
-    FUZZ_CHECK(SameParts(windowed.files, inMemory.files), "the windowed parse lists other files");
+    FUZZ_CHECK(SameParts(windowed.found, inMemory.found), "the windowed parse lists other parts");
+    for (std::size_t i = 0; i < inMemory.found.Fields.size(); ++i)
+        FUZZ_CHECK(PartValue(window, windowed.found.Fields[i]) == PartValue(memory, inMemory.found.Fields[i]),
+                   "a windowed part reads another value");
+    if (inMemory.found.Files.empty()) return;
+    const TFileRecord a = DescribeFilePart(window, windowed.found.Files[0], codePage);
+    const TFileRecord b = DescribeFilePart(memory, inMemory.found.Files[0], codePage);
+    FUZZ_CHECK(a.FileNameText == b.FileNameText && a.ContentTypeText == b.ContentTypeText &&
+                   a.FieldNameText == b.FieldNameText,
+               "the windowed parse describes another file");
 }
 
 bool HasLeadByte(std::string_view body, const CodePage& codePage) {

@@ -54,7 +54,8 @@ TEST(DelimiterScanTest, Table) {
     for (const ScanCase& c : cases) {
         SCOPED_TRACE(c.label);
         GuardedBuffer content(c.content);
-        EXPECT_EQ(c.found, ScanForDelimiter(content.View(), c.start, c.boundary));
+        BodyWindow memory(content.View());
+        EXPECT_EQ(c.found, ScanForDelimiter(memory, c.start, c.boundary));
         long reference = ReferenceScan(c.content, static_cast<long>(c.start), c.boundary);
         EXPECT_EQ(c.found, reference < 0 ? kNotFound : static_cast<std::size_t>(reference));
     }
@@ -79,6 +80,7 @@ TEST(DelimiterScanTest, MatchesTheByteAutomatonEverywhere) {
         for (int round = 0; round < 400; ++round) {
             std::string content = RandomContent(random, pieces, 16);
             GuardedBuffer guarded(content);
+            BodyWindow memory(guarded.View());
             // The same content in a body file, through windows that a match straddles.
             const std::unique_ptr<BodyFile> file = files.CreateBodyFile();
             file->Append(content.data(), content.size());
@@ -87,7 +89,7 @@ TEST(DelimiterScanTest, MatchesTheByteAutomatonEverywhere) {
             for (std::size_t start = 0; start <= content.size(); ++start) {
                 long reference = ReferenceScan(content, static_cast<long>(start), boundary);
                 const std::size_t expected = reference < 0 ? kNotFound : static_cast<std::size_t>(reference);
-                ASSERT_EQ(expected, ScanForDelimiter(guarded.View(), start, boundary))
+                ASSERT_EQ(expected, ScanForDelimiter(memory, start, boundary))
                     << "content '" << content << "' start " << start;
                 ASSERT_EQ(expected, ScanForDelimiter(window, start, boundary))
                     << "windowed, content '" << content << "' start " << start;

@@ -43,7 +43,8 @@ TEST(ReadLineTest, Table) {
     for (const LineCase& c : cases) {
         SCOPED_TRACE(c.label);
         std::string line = "stale";
-        EXPECT_EQ(c.count, ReadLine(c.body, c.start, line));
+        BodyWindow memory(c.body);
+        EXPECT_EQ(c.count, ReadLine(memory, c.start, line));
         EXPECT_EQ(c.line, line);
         // The same from a body file through windows that a line straddles.
         const std::unique_ptr<BodyFile> file = files.CreateBodyFile();
@@ -84,7 +85,8 @@ TEST(ReadLineTest, KeepsNoMoreThanAsked) {
 }
 
 TEST(ReadLineTest, LinesFollowEachOtherToTheEnd) {
-    const std::string body = "one\r\ntwo\nthree\r\r\n\nfour";
+    const std::string text = "one\r\ntwo\nthree\r\r\n\nfour";
+    BodyWindow body(text);
     const char* expected[] = {"one", "two", "three", "", "four"};
     std::int32_t offset = 0;
     std::string line;
@@ -95,7 +97,7 @@ TEST(ReadLineTest, LinesFollowEachOtherToTheEnd) {
         ASSERT_GT(count, 0);
         offset += count;
     }
-    EXPECT_EQ(static_cast<std::int32_t>(body.size()), offset);
+    EXPECT_EQ(static_cast<std::int32_t>(text.size()), offset);
     EXPECT_EQ(0, ReadLine(body, offset, line));
 }
 

@@ -147,9 +147,12 @@ TEST(MultipartParserTest, FileBytesAreASliceOfTheBody) {
     const std::string body = B().File("f", "a.txt", "t/t", "DATA").Close().Build();
     SingleByteCodePage codePage;
     TStringList fields(codePage);
-    TFileRecord file;
+    BodyWindow window(body);
+    TBodyParts found;
     ParseMultipart(
-        body, codePage, [] { return true; }, fields, file);
+        window, [] { return true; }, fields, found);
+    ASSERT_EQ(1u, found.Files.size());
+    const TFileRecord file = DescribeFilePart(window, found.Files[0], codePage);
     EXPECT_EQ(body.data() + body.find("DATA"), file.FileData.data());
     EXPECT_EQ(4u, file.FileData.size());
 }

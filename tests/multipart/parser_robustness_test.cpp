@@ -118,16 +118,19 @@ TEST(ParserRobustnessTest, ThrowingClientCheckPropagatesAndKeepsWhatWasRecorded)
     for (int failingCheck = 1; failingCheck <= 5; ++failingCheck) {
         SCOPED_TRACE(failingCheck);
         TStringList fields(codePage);
-        TFileRecord file;
+        BodyWindow window(body);
+        TBodyParts found;
         int checks = 0;
         auto isClientConnected = [&] {
             if (++checks == failingCheck) throw HostFailure("gone");
             return true;
         };
-        EXPECT_THROW(ParseMultipart(body, codePage, isClientConnected, fields, file), HostFailure);
+        EXPECT_THROW(ParseMultipart(window, isClientConnected, fields, found), HostFailure);
         ParseOutcome expected = ReferenceParse(body, codePage, failingCheck - 1);
         ASSERT_EQ(static_cast<std::int32_t>(expected.lines.size()), fields.Count());
         for (std::int32_t i = 0; i < fields.Count(); ++i) EXPECT_EQ(expected.lines[i], fields.Line(i));
+        const TFileRecord file =
+            found.Files.empty() ? TFileRecord() : DescribeFilePart(window, found.Files[0], codePage);
         EXPECT_EQ(expected.fileData, file.FileData);
         EXPECT_EQ(expected.fileName, file.FileNameText);
     }

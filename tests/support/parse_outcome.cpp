@@ -86,32 +86,25 @@ std::ostream& operator<<(std::ostream& out, const ParseOutcome& outcome) {
 
 ParseOutcome ParseWithParser(std::string_view body, const CodePage& codePage, int connectedChecks) {
     GuardedBuffer buffer(body);
+    BodyWindow window(buffer.View());
     TStringList fields(codePage);
-    TFileRecord file;
     ParseOutcome outcome;
     auto isClientConnected = [&] {
         ++outcome.clientChecks;
         return connectedChecks < 0 || outcome.clientChecks <= connectedChecks;
     };
-    std::vector<TFilePart> files;
-    ParseMultipart(buffer.View(), codePage, isClientConnected, fields, file, &files);
-    for (const TFilePart& each : files) {
-        outcome.files.push_back(OutcomeOf(DescribeFilePart(buffer.View(), each, codePage), buffer.View()));
-    }
-    if (files.empty()) {
-        EXPECT_TRUE(file.FileData.empty()) << "a file is stored, but the list is empty";
-    } else {
-        EXPECT_TRUE(OutcomeOf(file, buffer.View()) == outcome.files.front())
-            << "the file is not the list's first";
+    TBodyParts found;
+    ParseMultipart(window, isClientConnected, fields, found);
+    for (const TFilePart& each : found.Files) {
+        outcome.files.push_back(OutcomeOf(DescribeFilePart(window, each, codePage), buffer.View()));
     }
     for (std::int32_t i = 0; i < fields.Count(); ++i) outcome.lines.push_back(fields.Line(i));
-    if (!file.FileData.empty()) {
-        EXPECT_GE(file.FileData.data(), buffer.View().data()) << "file bytes are not a slice of the body";
-        EXPECT_LE(file.FileData.data() + file.FileData.size(), buffer.View().data() + buffer.View().size());
-    }
+    if (found.Files.empty()) return outcome;
+    const TFileRecord file = DescribeFilePart(window, found.Files.front(), codePage);
+    EXPECT_GE(file.FileData.data(), buffer.View().data()) << "file bytes are not a slice of the body";
+    EXPECT_LE(file.FileData.data() + file.FileData.size(), buffer.View().data() + buffer.View().size());
     outcome.fileData = std::string(file.FileData);
-    if (!file.FileData.empty())
-        outcome.fileOffset = static_cast<std::size_t>(file.FileData.data() - buffer.View().data());
+    outcome.fileOffset = static_cast<std::size_t>(file.FileData.data() - buffer.View().data());
     outcome.fileName = file.FileNameText;
     outcome.fileExt = file.FileExtText;
     outcome.baseName = file.BaseNameText;

@@ -41,9 +41,8 @@ std::ostream& operator<<(std::ostream& out, const ParseOutcome& outcome);
 // The client check answers "connected" this many times, then "gone"; -1: always connected.
 constexpr int kAlwaysConnected = -1;
 
-// Runs ParseMultipart over a guarded copy of body, with the list of every file. Also
-// checks that each file's bytes are a slice of that copy and that the file is the list's
-// first entry.
+// Runs ParseMultipart over a guarded copy of body, the first listed file as the file.
+// Also checks that the file's bytes are a slice of that copy.
 ParseOutcome ParseWithParser(std::string_view body, const CodePage& codePage,
                              int connectedChecks = kAlwaysConnected);
 

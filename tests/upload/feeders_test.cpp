@@ -67,10 +67,12 @@ std::string DeliveredBuffer(const std::string& body, const Feeder& feeder) {
 UploadState ParsedDirectly(const std::string& buffer) {
     SingleByteCodePage codePage;
     TStringList fields(codePage);
-    TFileRecord file;
+    BodyWindow window(buffer);
+    TBodyParts found;
     ParseMultipart(
-        buffer, codePage, [] { return true; }, fields, file);
-    return StateOf(fields, file);
+        window, [] { return true; }, fields, found);
+    return StateOf(fields,
+                   found.Files.empty() ? TFileRecord() : DescribeFilePart(window, found.Files[0], codePage));
 }
 
 std::vector<std::pair<std::string, std::string>> Bodies() {
