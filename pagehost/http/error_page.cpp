@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "pagehost/http/response_head.h"
+#include "pagehost/http/page_response.h"
 
 namespace kestrune {
 
