@@ -2,17 +2,10 @@
 
 #include "base/ascii.h"
 #include "pagehost/http/error_page.h"
+#include "pagehost/http/request_head.h"
 
 namespace kestrune {
 namespace {
-
-bool HasControl(std::string_view text) {
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 && c != '\t') || byte == 0x7F) return true;
-    }
-    return false;
-}
 
 // Headers the framing owns: a page setting them would contradict what is sent.
 bool IsFramingHeader(std::string_view name) {
@@ -63,14 +56,6 @@ bool ParseStatusLine(std::string_view text, int& code, std::string& reason) {
     code = value;
     reason = std::string(text.substr(4));
     return true;
-}
-
-bool IsValidHeader(std::string_view name, std::string_view value) {
-    if (name.empty()) return false;
-    for (char c : name) {
-        if (!IsTokenChar(c)) return false;
-    }
-    return !HasControl(value);
 }
 
 std::string PageResponse::StatusLine() const {

@@ -86,7 +86,4 @@ std::string ResponseHeadText(int status, std::string_view reason, const HeaderLi
 // any text without control characters. False for anything else.
 bool ParseStatusLine(std::string_view text, int& code, std::string& reason);
 
-// Header names are tokens; values hold no CR, LF or NUL (no response splitting).
-bool IsValidHeader(std::string_view name, std::string_view value);
-
 }  // namespace kestrune

@@ -21,14 +21,6 @@ bool IsToken(std::string_view text) {
     return true;
 }
 
-bool HasControl(std::string_view text) {
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 && c != '\t') || byte == 0x7F) return true;
-    }
-    return false;
-}
-
 // Plain digits, saturating far above any limit; nullopt otherwise (signs, lists, hex).
 std::optional<std::uint64_t> ParseLength(std::string_view text) {
     constexpr std::uint64_t kCeiling = 1ULL << 62;
@@ -71,11 +63,10 @@ std::optional<ParsedRequest> ParseRequestLine(std::string_view line, RequestHead
 
 std::optional<ParsedRequest> ParseHeaderLine(std::string_view line, RequestHead& head) {
     std::size_t colon = line.find(':');
-    if (colon == std::string_view::npos || !IsToken(line.substr(0, colon)))
-        return Refuse(400, "malformed header line");
-    std::string_view value = Trim(line.substr(colon + 1));
-    if (HasControl(value)) return Refuse(400, "a header value holds a control byte");
-    head.headers.emplace_back(std::string(line.substr(0, colon)), std::string(value));
+    std::string_view name = line.substr(0, colon);
+    std::string_view value = colon == std::string_view::npos ? "" : Trim(line.substr(colon + 1));
+    if (colon == std::string_view::npos || !IsValidHeader(name, value)) return Refuse(400, "malformed header line");
+    head.headers.emplace_back(std::string(name), std::string(value));
     return std::nullopt;
 }
 
@@ -100,6 +91,16 @@ ParsedRequest DecideBody(ParsedRequest parsed, std::uint64_t maxBodyBytes) {
 }
 
 }  // namespace
+
+bool HasControl(std::string_view text) {
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\t') || byte == 0x7F) return true;
+    }
+    return false;
+}
+
+bool IsValidHeader(std::string_view name, std::string_view value) { return IsToken(name) && !HasControl(value); }
 
 std::string_view RequestHead::Header(std::string_view name) const {
     for (const auto& header : headers) {

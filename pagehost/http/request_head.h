@@ -35,6 +35,13 @@ struct ParsedRequest {
     bool expectContinue = false;   // the client waits for "100 Continue" before the body
 };
 
+// A control byte other than tab: never in a header value or a status line.
+bool HasControl(std::string_view text);
+
+// Header field grammar (RFC 9110 section 5): the name a token, the value free of control
+// bytes (no CR, LF or NUL: no smuggled requests, no split responses).
+bool IsValidHeader(std::string_view name, std::string_view value);
+
 // A head longer than this is refused (400) before it ends.
 constexpr std::size_t kMaxHeadBytes = 16 * 1024;
 

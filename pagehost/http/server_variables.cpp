@@ -7,11 +7,7 @@ namespace {
 
 std::string HeaderVariableName(std::string_view header) {
     std::string name = "HTTP_";
-    for (char c : header) {
-        if (c == '-') c = '_';
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        name += c;
-    }
+    for (char c : header) name += c == '-' ? '_' : AsciiUpper(c);
     return name;
 }
 
