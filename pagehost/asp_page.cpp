@@ -49,7 +49,8 @@ std::optional<TranslatedPage> Translate(const AspPage& page, PageResponse& respo
         CheckCodePage(translated, page.sitePath);
         return translated;
     } catch (const EPageError& error) {
-        Fail({error.File(), error.Line(), static_cast<long>(E_FAIL), "Active Server Pages", error.what()}, response);
+        Fail({error.File(), error.Line(), static_cast<long>(E_FAIL), "Active Server Pages", error.what()},
+             response);
         return std::nullopt;
     }
 }
@@ -66,8 +67,8 @@ void ReportScriptError(const ScriptError& error, const TranslatedPage& page, Pag
 
 }  // namespace
 
-void RunAspPage(const AspPage& page, std::shared_ptr<RequestSource> body, std::shared_ptr<PageResponse> response,
-                SetHostObjectsFunction setHost) {
+void RunAspPage(const AspPage& page, std::shared_ptr<RequestSource> body,
+                std::shared_ptr<PageResponse> response, SetHostObjectsFunction setHost) {
     std::optional<TranslatedPage> translated = Translate(page, *response);
     if (!translated) return;
     PageRun run;

@@ -20,7 +20,7 @@ struct AspPage {
 
 // Runs the page on the calling thread (which has COM initialised) and leaves the
 // outcome in response, not yet finished.
-void RunAspPage(const AspPage& page, std::shared_ptr<RequestSource> body, std::shared_ptr<PageResponse> response,
-                SetHostObjectsFunction setHost);
+void RunAspPage(const AspPage& page, std::shared_ptr<RequestSource> body,
+                std::shared_ptr<PageResponse> response, SetHostObjectsFunction setHost);
 
 }  // namespace kestrune

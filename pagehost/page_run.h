@@ -29,6 +29,7 @@ struct PageRun {
 // Runs the page on the calling thread (which has COM initialised). The response is left
 // as the page made it, not yet finished; an error the script did not trap is in the
 // outcome, except the one Response.End and Redirect stop it with.
-ScriptOutcome RunPage(const PageRun& run, std::shared_ptr<PageResponse> response, SetHostObjectsFunction setHost);
+ScriptOutcome RunPage(const PageRun& run, std::shared_ptr<PageResponse> response,
+                      SetHostObjectsFunction setHost);
 
 }  // namespace kestrune

@@ -85,7 +85,8 @@ void FaultPlan::Enter(HostCall call) {
                                  kCallNames[static_cast<int>(call)] + ". ");
 }
 
-std::shared_ptr<RequestSource> WithFaults(std::shared_ptr<RequestSource> inner, std::shared_ptr<FaultPlan> plan) {
+std::shared_ptr<RequestSource> WithFaults(std::shared_ptr<RequestSource> inner,
+                                          std::shared_ptr<FaultPlan> plan) {
     return std::make_shared<FailingSource>(std::move(inner), std::move(plan));
 }
 
@@ -94,7 +95,8 @@ std::unique_ptr<ResponseTransport> WithFaults(std::unique_ptr<ResponseTransport>
     return std::make_unique<FailingTransport>(std::move(inner), std::move(plan));
 }
 
-std::unique_ptr<ResponseTransport> DisconnectingAfter(std::unique_ptr<ResponseTransport> inner, long answers) {
+std::unique_ptr<ResponseTransport> DisconnectingAfter(std::unique_ptr<ResponseTransport> inner,
+                                                      long answers) {
     return std::make_unique<DisconnectingTransport>(std::move(inner), answers);
 }
 

@@ -35,7 +35,8 @@ private:
 };
 
 // TotalBytes and Read count for TotalBytes and BinaryRead.
-std::shared_ptr<RequestSource> WithFaults(std::shared_ptr<RequestSource> inner, std::shared_ptr<FaultPlan> plan);
+std::shared_ptr<RequestSource> WithFaults(std::shared_ptr<RequestSource> inner,
+                                          std::shared_ptr<FaultPlan> plan);
 
 // Send counts for Write, IsClientConnected for itself.
 std::unique_ptr<ResponseTransport> WithFaults(std::unique_ptr<ResponseTransport> inner,

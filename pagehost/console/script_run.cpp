@@ -49,7 +49,8 @@ void ReportMemory(const MemorySnapshot& before) {
 std::unique_ptr<ResponseTransport> MakeTransport(const ScriptOptions& options,
                                                  const std::shared_ptr<FaultPlan>& plan) {
     std::unique_ptr<ResponseTransport> transport = MakeStdoutTransport();
-    if (options.disconnectAfter) transport = DisconnectingAfter(std::move(transport), *options.disconnectAfter);
+    if (options.disconnectAfter)
+        transport = DisconnectingAfter(std::move(transport), *options.disconnectAfter);
     return plan ? WithFaults(std::move(transport), plan) : std::move(transport);
 }
 

@@ -10,7 +10,11 @@ std::string EscapeHtml(std::string_view text) {
     std::string result;
     result.reserve(text.size());
     for (char c : text) {
-        std::string_view entity = c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '"' ? "&quot;" : "";
+        std::string_view entity = c == '&'   ? "&amp;"
+                                  : c == '<' ? "&lt;"
+                                  : c == '>' ? "&gt;"
+                                  : c == '"' ? "&quot;"
+                                             : "";
         if (entity.empty()) {
             result += c;
         } else {

@@ -21,9 +21,15 @@ struct StatusPhrase {
 };
 
 constexpr StatusPhrase kPhrases[] = {
-    {100, "Continue"},    {200, "OK"},        {302, "Found"},
-    {400, "Bad Request"}, {403, "Forbidden"}, {404, "Not Found"},
-    {413, "Content Too Large"}, {500, "Internal Server Error"}, {501, "Not Implemented"},
+    {100, "Continue"},
+    {200, "OK"},
+    {302, "Found"},
+    {400, "Bad Request"},
+    {403, "Forbidden"},
+    {404, "Not Found"},
+    {413, "Content Too Large"},
+    {500, "Internal Server Error"},
+    {501, "Not Implemented"},
 };
 
 }  // namespace

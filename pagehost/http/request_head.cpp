@@ -55,7 +55,8 @@ std::optional<ParsedRequest> ParseRequestLine(std::string_view line, RequestHead
         auto byte = static_cast<unsigned char>(c);
         if (byte <= 0x20 || byte >= 0x7F) return Refuse(400, "the target holds a byte that must be encoded");
     }
-    if (version != "HTTP/1.1" && version != "HTTP/1.0") return Refuse(501, "only HTTP/1.0 and 1.1 are served");
+    if (version != "HTTP/1.1" && version != "HTTP/1.0")
+        return Refuse(501, "only HTTP/1.0 and 1.1 are served");
     head.versionMinor = version.back() - '0';
     if (head.method != "GET" && head.method != "POST") return Refuse(501, "only GET and POST are served");
     return std::nullopt;
@@ -65,7 +66,8 @@ std::optional<ParsedRequest> ParseHeaderLine(std::string_view line, RequestHead&
     std::size_t colon = line.find(':');
     std::string_view name = line.substr(0, colon);
     std::string_view value = colon == std::string_view::npos ? "" : Trim(line.substr(colon + 1));
-    if (colon == std::string_view::npos || !IsValidHeader(name, value)) return Refuse(400, "malformed header line");
+    if (colon == std::string_view::npos || !IsValidHeader(name, value))
+        return Refuse(400, "malformed header line");
     head.headers.emplace_back(std::string(name), std::string(value));
     return std::nullopt;
 }
@@ -100,7 +102,9 @@ bool HasControl(std::string_view text) {
     return false;
 }
 
-bool IsValidHeader(std::string_view name, std::string_view value) { return IsToken(name) && !HasControl(value); }
+bool IsValidHeader(std::string_view name, std::string_view value) {
+    return IsToken(name) && !HasControl(value);
+}
 
 std::string_view RequestHead::Header(std::string_view name) const {
     for (const auto& header : headers) {

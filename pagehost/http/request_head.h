@@ -28,8 +28,8 @@ struct RequestHead {
 };
 
 struct ParsedRequest {
-    int status = 0;       // 0: serve it; else answer 400, 413 or 501 and close
-    std::string reason;   // for a status: one line for the error page
+    int status = 0;      // 0: serve it; else answer 400, 413 or 501 and close
+    std::string reason;  // for a status: one line for the error page
     RequestHead head;
     std::uint64_t bodyLength = 0;  // Content-Length
     bool expectContinue = false;   // the client waits for "100 Continue" before the body

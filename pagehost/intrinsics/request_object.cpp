@@ -15,7 +15,8 @@ const PageRequestInfo kNoRequestInfo;
 
 }  // namespace
 
-RequestObject::RequestObject(std::shared_ptr<RequestSource> source, std::shared_ptr<const PageRequestInfo> info)
+RequestObject::RequestObject(std::shared_ptr<RequestSource> source,
+                             std::shared_ptr<const PageRequestInfo> info)
     : IntrinsicObject(), source_(std::move(source)), info_(std::move(info)) {}
 
 const PageRequestInfo& RequestObject::Info() const { return info_ ? *info_ : kNoRequestInfo; }
@@ -23,7 +24,8 @@ const PageRequestInfo& RequestObject::Info() const { return info_ ? *info_ : kNo
 HRESULT STDMETHODCALLTYPE RequestObject::get_TotalBytes(LONG* total) {
     if (!total) return E_POINTER;
     *total = 0;
-    return CallHost([&] { *total = static_cast<LONG>(std::min<std::int64_t>(source_->TotalBytes(), LONG_MAX)); });
+    return CallHost(
+        [&] { *total = static_cast<LONG>(std::min<std::int64_t>(source_->TotalBytes(), LONG_MAX)); });
 }
 
 HRESULT STDMETHODCALLTYPE RequestObject::BinaryRead(VARIANT* count, VARIANT* data) {

@@ -117,7 +117,8 @@ void ClientConnection::Close() {
 
 std::size_t SocketRequestSource::Read(char* destination, std::size_t count) {
     static constexpr std::string_view kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
-    std::size_t wanted = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), Left()));
+    std::size_t wanted =
+        static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), Left()));
     // RFC 9110 section 10.1.1: the client waits for this before it sends the body.
     if (wanted > 0 && std::exchange(expectContinue_, false)) connection_.SendAll(kContinue);
     std::size_t done = 0;

@@ -85,8 +85,8 @@ void SendErrorPage(ClientConnection& connection, int status, const std::string& 
 
 // Sent as it is, with the Content-Type of its extension.
 int SendStaticFile(ClientConnection& connection, const Route& route) {
-    HANDLE file = CreateFileW(route.filePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(route.filePath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     LARGE_INTEGER size{};
     if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) {
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
@@ -94,10 +94,12 @@ int SendStaticFile(ClientConnection& connection, const Route& route) {
         return 403;
     }
     HeaderList headers{{"Content-Type", std::string(MimeTypeForPath(route.sitePath))}};
-    bool ok = connection.SendAll(ResponseHeadText(200, "", headers, static_cast<std::uint64_t>(size.QuadPart)));
+    bool ok =
+        connection.SendAll(ResponseHeadText(200, "", headers, static_cast<std::uint64_t>(size.QuadPart)));
     static thread_local char buffer[64 * 1024];
     DWORD got = 0;
-    while (ok && ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) ok = connection.SendAll({buffer, got});
+    while (ok && ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0)
+        ok = connection.SendAll({buffer, got});
     CloseHandle(file);
     return 200;
 }
@@ -118,7 +120,8 @@ int ServePage(ClientConnection& connection, const ParsedRequest& request, const 
 }
 
 int Answer(ClientConnection& connection, const ParsedRequest& request, const SiteContext& site) {
-    Route route = request.status != 0 ? Refuse(request.status, request.reason) : FindRoute(request.head, site);
+    Route route =
+        request.status != 0 ? Refuse(request.status, request.reason) : FindRoute(request.head, site);
     if (route.status != 0) {
         SendErrorPage(connection, route.status, route.reason);
         return route.status;

@@ -52,7 +52,8 @@ TEST(PageResponse, FlushOrBufferOffStreamsUntilTheConnectionCloses) {
         EXPECT_TRUE(response.HeadSent());
         response.Write("cd");
         response.Finish();
-        EXPECT_EQ(transport.sent, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n\r\nabcd");
+        EXPECT_EQ(transport.sent,
+                  "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: close\r\n\r\nabcd");
     }
 }
 
@@ -76,8 +77,9 @@ TEST(PageResponse, HeadSettingsApplyUntilTheHeadLeaves) {
     EXPECT_TRUE(response.SetBuffer(false));
     EXPECT_FALSE(response.SetBuffer(true));
     response.Finish();
-    EXPECT_EQ(transport.sent, "HTTP/1.1 404 Nothing Here\r\nContent-Type: text/plain; charset=utf-8\r\nX-Test: 1\r\n"
-                              "Connection: close\r\n\r\nx");
+    EXPECT_EQ(transport.sent,
+              "HTTP/1.1 404 Nothing Here\r\nContent-Type: text/plain; charset=utf-8\r\nX-Test: 1\r\n"
+              "Connection: close\r\n\r\nx");
 }
 
 TEST(PageResponse, ClearEndAndRedirect) {
@@ -119,7 +121,7 @@ TEST(PageResponse, FailReplacesOrAppends) {
     EXPECT_EQ(Body(after.sent), "sent;boom");
 }
 
-TEST(PageResponse, ClientGoneStopsSending) {
+TEST(PageResponse, AClientThatLeftIsSentNothingMore) {
     RecordingTransport transport;
     transport.sendsLeft = 1;
     PageResponse response(transport);
@@ -152,8 +154,10 @@ TEST(PageResponse, UnbufferedWritesReachTheTransportOneByOne) {
 }
 
 TEST(ResponseHeadText, KnownAndOwnPhrases) {
-    EXPECT_EQ(ResponseHeadText(413, "", {}, 9), "HTTP/1.1 413 Content Too Large\r\nContent-Length: 9\r\nConnection: close\r\n\r\n");
-    EXPECT_EQ(ResponseHeadText(299, "", {{"A", "b"}}, std::nullopt), "HTTP/1.1 299 \r\nA: b\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(ResponseHeadText(413, "", {}, 9),
+              "HTTP/1.1 413 Content Too Large\r\nContent-Length: 9\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(ResponseHeadText(299, "", {{"A", "b"}}, std::nullopt),
+              "HTTP/1.1 299 \r\nA: b\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(ReasonPhrase(501), "Not Implemented");
 }
 
