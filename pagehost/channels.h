@@ -1,12 +1,13 @@
-// Where a page's request body comes from and where its output goes. The intrinsic
-// Request and Response objects sit on these two channels, so the same objects serve a
-// body file and stdout in script mode and a socket in serve mode.
+// Where a page's request body comes from and where its response goes. The intrinsic
+// Request object reads a request source and Response writes through a PageResponse
+// (http/) to a response transport, so the same objects serve a body file and stdout in
+// script mode and a socket in serve mode. Each virtual answers one host call the
+// component makes (TotalBytes, BinaryRead, Write, IsClientConnected), which is where
+// console/ wraps them to make a call fail or the client leave.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <string>
 #include <string_view>
 
 namespace kestrune {
@@ -15,51 +16,32 @@ class RequestSource {
 public:
     virtual ~RequestSource() = default;
 
-    // Size of the whole body in bytes.
+    // Request.TotalBytes: the size of the whole body in bytes.
     virtual std::int64_t TotalBytes() = 0;
 
-    // Copies up to count next bytes of the body to destination; returns how many (0 at
-    // the end). Throws std::runtime_error when the body cannot be read.
+    // Request.BinaryRead: copies up to count next bytes of the body to destination and
+    // returns how many (fewer only at its end). Throws std::runtime_error, whose text
+    // the page sees as the error's description, when the body cannot be read.
     virtual std::size_t Read(char* destination, std::size_t count) = 0;
+
+    // Body bytes not read yet, by which BinaryRead sizes its array; not a host call.
+    virtual std::int64_t Left() const = 0;
 };
 
-class ResponseSink {
+class ResponseTransport {
 public:
-    virtual ~ResponseSink() = default;
+    virtual ~ResponseTransport() = default;
 
-    // Appends bytes (UTF-8 text, or what BinaryWrite hands over) to the page output.
-    virtual void Write(std::string_view bytes) = 0;
+    // The status line and headers, once. A transport without a head (stdout) drops them.
+    // False once the client is gone.
+    virtual bool SendHead(std::string_view head) = 0;
 
-    // False once the client has gone away.
-    virtual bool IsConnected() = 0;
+    // Bytes of the body, in order, once per Response.Write when output is not buffered.
+    // False once the client is gone; may throw std::runtime_error for a failed write.
+    virtual bool Send(std::string_view bytes) = 0;
 
-    // The head and buffering of an HTTP response. A sink without a head (stdout) takes
-    // every setting and ignores it, and reads back the defaults. A setter returns false
-    // once the head has been sent and can no longer change.
-    virtual bool SetStatus(int /*code*/, const std::string& /*reason*/) { return true; }
-    virtual std::string StatusLine() const { return "200 OK"; }
-    virtual bool SetContentType(const std::string& /*type*/) { return true; }
-    virtual std::string ContentType() const { return "text/html"; }
-    virtual bool SetCharSet(const std::string& /*charset*/) { return true; }
-    virtual std::string CharSet() const { return {}; }
-    virtual bool AddHeader(const std::string& /*name*/, const std::string& /*value*/) { return true; }
-    virtual bool SetBuffer(bool /*on*/) { return true; }
-    virtual bool Buffer() const { return false; }
-    virtual void Flush() {}
-    // Drops buffered output that has not been sent.
-    virtual void Clear() {}
-    // 302 to location, with the buffered output replaced; then the response ends.
-    virtual bool Redirect(const std::string& /*location*/) { return true; }
-    // Nothing the page writes from now on is sent.
-    virtual void End() {}
-    virtual bool Ended() const { return false; }
+    // Response.IsClientConnected: false once the client has gone away.
+    virtual bool IsClientConnected() = 0;
 };
-
-// A request with no body.
-std::shared_ptr<RequestSource> MakeEmptyRequestSource();
-
-// Answers IsConnected from inner for the first answers calls, false from then on.
-std::shared_ptr<ResponseSink> MakeDisconnectingSink(std::shared_ptr<ResponseSink> inner,
-                                                    std::int64_t answers);
 
 }  // namespace kestrune

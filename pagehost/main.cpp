@@ -1,6 +1,7 @@
-// kestrune-host.exe: runs one VBScript file with the intrinsic objects Request (a body
-// file), Response (stdout) and Server, as a page host would (console/); or, as
-// "kestrune-host.exe serve", serves classic ASP pages over HTTP (network/). The
+// kestrune-host.exe: runs one VBScript or JScript file with the intrinsic objects Request
+// (a body file), Response (stdout) and Server, as a page host would (console/); or, as
+// "kestrune-host.exe serve", serves classic ASP pages over HTTP (network/). Both run
+// the page through RunPage (page_run.h). The
 // component finds Request and Response through the object context of the stand-in
 // mtxex.dll, which this host loads from its own folder before anything else and fills
 // with SetHostObjects.

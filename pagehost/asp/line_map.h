@@ -1,5 +1,5 @@
 #pragma once
-// Maps the lines of a translated VBScript program back to the page or include file
+// Maps the lines of a translated VBScript or JScript program back to the page or include file
 // and line that produced them, so a script error can name what the author wrote.
 
 #include <cstddef>

@@ -28,6 +28,7 @@ public:
     FileRequestSource& operator=(const FileRequestSource&) = delete;
 
     std::int64_t TotalBytes() override { return size_; }
+    std::int64_t Left() const override { return size_ - taken_; }
 
     std::size_t Read(char* destination, std::size_t count) override {
         std::size_t done = 0;
@@ -39,6 +40,7 @@ public:
             if (got == 0) break;
             done += got;
         }
+        taken_ += static_cast<std::int64_t>(done);
         return done;
     }
 
@@ -50,31 +52,38 @@ private:
 
     HANDLE file_;
     std::int64_t size_ = 0;
+    std::int64_t taken_ = 0;
 };
 
-class StdoutSink final : public ResponseSink {
+class EmptyRequestSource final : public RequestSource {
+public:
+    std::int64_t TotalBytes() override { return 0; }
+    std::size_t Read(char*, std::size_t) override { return 0; }
+    std::int64_t Left() const override { return 0; }
+};
+
+// The page's output and nothing else: no head, and a client that never leaves.
+class StdoutTransport final : public ResponseTransport {
 public:
     // Page output is bytes: no CRLF translation.
-    StdoutSink() { _setmode(_fileno(stdout), _O_BINARY); }
-    ~StdoutSink() override { std::fflush(stdout); }
+    StdoutTransport() { _setmode(_fileno(stdout), _O_BINARY); }
+    ~StdoutTransport() override { std::fflush(stdout); }
 
-    void Write(std::string_view text) override {
-        if (!ended_) std::fwrite(text.data(), 1, text.size(), stdout);
+    bool SendHead(std::string_view) override { return true; }
+    bool Send(std::string_view bytes) override {
+        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+        return true;
     }
-    bool IsConnected() override { return true; }
-    void End() override { ended_ = true; }
-    bool Ended() const override { return ended_; }
-
-private:
-    bool ended_ = false;
+    bool IsClientConnected() override { return true; }
 };
 
 }  // namespace
 
-std::shared_ptr<RequestSource> MakeFileRequestSource(const std::wstring& path) {
-    return std::make_shared<FileRequestSource>(path);
+std::shared_ptr<RequestSource> MakeBodySource(const std::optional<std::wstring>& path) {
+    if (!path) return std::make_shared<EmptyRequestSource>();
+    return std::make_shared<FileRequestSource>(*path);
 }
 
-std::shared_ptr<ResponseSink> MakeStdoutSink() { return std::make_shared<StdoutSink>(); }
+std::unique_ptr<ResponseTransport> MakeStdoutTransport() { return std::make_unique<StdoutTransport>(); }
 
 }  // namespace kestrune

@@ -1,17 +1,19 @@
-// The command-line host's channels: the body comes from a file, the output goes to
-// stdout as UTF-8 bytes, and the "client" never goes away by itself.
+// Script mode's channels: the body comes from a file (or there is none), the output goes
+// to stdout as bytes without a head, and the "client" never goes away by itself.
 #pragma once
 
 #include "pagehost/channels.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kestrune {
 
-// Throws std::runtime_error when the file cannot be opened.
-std::shared_ptr<RequestSource> MakeFileRequestSource(const std::wstring& path);
+// The body file at path, or an empty body. Throws std::runtime_error when the file
+// cannot be opened.
+std::shared_ptr<RequestSource> MakeBodySource(const std::optional<std::wstring>& path);
 
-std::shared_ptr<ResponseSink> MakeStdoutSink();
+std::unique_ptr<ResponseTransport> MakeStdoutTransport();
 
 }  // namespace kestrune

@@ -1,7 +1,7 @@
 // The command line of kestrune-host.exe in script mode (one VBScript or JScript file).
 #pragma once
 
-#include "pagehost/console/fault_plan.h"
+#include "pagehost/console/host_faults.h"
 
 #include <cstdint>
 #include <optional>

@@ -5,14 +5,10 @@
 #include <cstdio>
 #include <sstream>
 
-#include "com/com_ptr.h"
 #include "pagehost/command_line.h"
 #include "pagehost/console/console_channels.h"
 #include "pagehost/console/memory_report.h"
-#include "pagehost/intrinsics/asp_server_object.h"
-#include "pagehost/intrinsics/request_object.h"
-#include "pagehost/intrinsics/response_object.h"
-#include "pagehost/script_engine.h"
+#include "pagehost/page_run.h"
 #include "pagehost/text.h"
 #include "pagehost/whole_file.h"
 
@@ -34,13 +30,6 @@ ScriptLanguage LanguageOf(const std::wstring& path) {
     return _wcsicmp(extension.c_str(), L"js") == 0 ? ScriptLanguage::kJScript : ScriptLanguage::kVBScript;
 }
 
-std::shared_ptr<FaultPlan> MakeFaultPlan(const ScriptOptions& options) {
-    if (options.failures.empty()) return nullptr;
-    auto plan = std::make_shared<FaultPlan>();
-    for (const auto& [call, occurrence] : options.failures) plan->Add(call, occurrence);
-    return plan;
-}
-
 void ReportScriptError(const ScriptError& error) {
     std::wostringstream text;
     text << L"script error: line " << error.line << L": " << static_cast<long>(error.number);
@@ -55,21 +44,14 @@ void ReportMemory(const MemorySnapshot& before) {
     std::fwrite(report.data(), 1, report.size(), stderr);
 }
 
-// The intrinsic objects over the command line's channels, handed to the script and to
-// the object context for as long as the script runs.
-ScriptOutcome RunWithIntrinsics(ScriptLanguage language, const std::wstring& code,
-                                std::shared_ptr<RequestSource> source, std::shared_ptr<ResponseSink> sink,
-                                std::shared_ptr<FaultPlan> faults, SetHostObjectsFunction setHost) {
-    ComPtr<RequestObject> request = MakeComObject<RequestObject>(std::move(source), faults);
-    ComPtr<ResponseObject> response = MakeComObject<ResponseObject>(std::move(sink), faults);
-    ComPtr<AspServerObject> server = MakeComObject<AspServerObject>();
-    setHost(static_cast<IRequest*>(request.Get()), static_cast<IResponse*>(response.Get()));
-    ScriptOutcome outcome = RunActiveScript(language, code,
-                                            {{L"Request", static_cast<IScriptRequest*>(request.Get())},
-                                             {L"Response", static_cast<IScriptResponse*>(response.Get())},
-                                             {L"Server", server.Get()}});
-    setHost(nullptr, nullptr);
-    return outcome;
+// The transport with the faults the options ask for: --fail outermost, so that a failing
+// IsClientConnected does not use up one of --disconnect-after's answers.
+std::unique_ptr<ResponseTransport> MakeTransport(const ScriptOptions& options,
+                                                 const std::shared_ptr<FaultPlan>& plan) {
+    std::unique_ptr<ResponseTransport> transport = MakeStdoutTransport();
+    if (options.disconnectAfter)
+        transport = DisconnectingAfter(std::move(transport), *options.disconnectAfter);
+    return plan ? WithFaults(std::move(transport), plan) : std::move(transport);
 }
 
 }  // namespace
@@ -80,19 +62,26 @@ int RunScript(const ScriptOptions& options, SetHostObjectsFunction setHost) {
         Complain(L"cannot read the script " + options.script);
         return 2;
     }
-    std::shared_ptr<RequestSource> source;
+    PageRun run;
+    run.language = LanguageOf(options.script);
+    run.program = std::move(*code);
     try {
-        source = options.body ? MakeFileRequestSource(*options.body) : MakeEmptyRequestSource();
+        run.body = MakeBodySource(options.body);
     } catch (const std::exception&) {
         Complain(L"cannot read the body file " + *options.body);
         return 2;
     }
-    std::shared_ptr<ResponseSink> sink = MakeStdoutSink();
-    if (options.disconnectAfter) sink = MakeDisconnectingSink(sink, *options.disconnectAfter);
+    std::shared_ptr<FaultPlan> plan;
+    if (!options.failures.empty()) plan = std::make_shared<FaultPlan>();
+    for (const auto& [call, occurrence] : options.failures) plan->Add(call, occurrence);
+    if (plan) run.body = WithFaults(run.body, plan);
+    std::unique_ptr<ResponseTransport> transport = MakeTransport(options, plan);
+    // Not buffered: what the script writes goes out as it writes it.
+    auto response = std::make_shared<PageResponse>(*transport, false);
 
     MemorySnapshot before = TakeMemorySnapshot();
-    ScriptOutcome outcome =
-        RunWithIntrinsics(LanguageOf(options.script), *code, source, sink, MakeFaultPlan(options), setHost);
+    ScriptOutcome outcome = RunPage(run, response, setHost);
+    response->Finish();
     std::fflush(stdout);
     if (options.reportMemory) ReportMemory(before);
 
@@ -102,9 +91,7 @@ int RunScript(const ScriptOptions& options, SetHostObjectsFunction setHost) {
         Complain(std::wstring(L"the script engine failed: 0x") + codeText);
         return 2;
     }
-    // Response.End and Redirect stop the script with an error of their own: the page
-    // ended as it meant to.
-    if (outcome.error && outcome.error->number != kResponseEnded) {
+    if (outcome.error) {
         ReportScriptError(*outcome.error);
         return 1;
     }

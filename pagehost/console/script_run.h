@@ -1,4 +1,4 @@
-// Script mode: one VBScript file run with Request over a body file, Response over stdout
+// Script mode: one VBScript or JScript file run with Request over a body file, Response over stdout
 // and Server without a site, as a page would be; what the benchmarks and the Wine
 // scenarios drive.
 #pragma once

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "pagehost/http/response_head.h"
+#include "pagehost/http/page_response.h"
 
 namespace kestrune {
 
@@ -10,21 +10,15 @@ std::string EscapeHtml(std::string_view text) {
     std::string result;
     result.reserve(text.size());
     for (char c : text) {
-        switch (c) {
-            case '&':
-                result += "&amp;";
-                break;
-            case '<':
-                result += "&lt;";
-                break;
-            case '>':
-                result += "&gt;";
-                break;
-            case '"':
-                result += "&quot;";
-                break;
-            default:
-                result += c;
+        std::string_view entity = c == '&'   ? "&amp;"
+                                  : c == '<' ? "&lt;"
+                                  : c == '>' ? "&gt;"
+                                  : c == '"' ? "&quot;"
+                                             : "";
+        if (entity.empty()) {
+            result += c;
+        } else {
+            result += entity;
         }
     }
     return result;

@@ -3,28 +3,53 @@
 #include "base/ascii.h"
 #include "pagehost/http/error_page.h"
 #include "pagehost/http/request_head.h"
-#include "pagehost/http/response_head.h"
 
 namespace kestrune {
 namespace {
 
-bool HasControl(std::string_view text) {
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        if ((byte < 0x20 && c != '\t') || byte == 0x7F) return true;
-    }
-    return false;
-}
-
 // Headers the framing owns: a page setting them would contradict what is sent.
 bool IsFramingHeader(std::string_view name) {
-    for (std::string_view owned : {"Content-Length", "Transfer-Encoding", "Connection", "Date", "Server"}) {
+    for (std::string_view owned : {"Content-Length", "Transfer-Encoding", "Connection"}) {
         if (EqualsNoCase(name, owned)) return true;
     }
     return false;
 }
 
+struct StatusPhrase {
+    int status;
+    std::string_view phrase;
+};
+
+constexpr StatusPhrase kPhrases[] = {
+    {100, "Continue"},
+    {200, "OK"},
+    {302, "Found"},
+    {400, "Bad Request"},
+    {403, "Forbidden"},
+    {404, "Not Found"},
+    {413, "Content Too Large"},
+    {500, "Internal Server Error"},
+    {501, "Not Implemented"},
+};
+
 }  // namespace
+
+std::string_view ReasonPhrase(int status) {
+    for (const StatusPhrase& entry : kPhrases) {
+        if (entry.status == status) return entry.phrase;
+    }
+    return {};
+}
+
+std::string ResponseHeadText(int status, std::string_view reason, const HeaderList& headers,
+                             std::optional<std::uint64_t> contentLength) {
+    std::string text = "HTTP/1.1 " + std::to_string(status) + " ";
+    text += reason.empty() ? ReasonPhrase(status) : reason;
+    text += "\r\n";
+    for (const auto& header : headers) text += header.first + ": " + header.second + "\r\n";
+    if (contentLength) text += "Content-Length: " + std::to_string(*contentLength) + "\r\n";
+    return text + "Connection: close\r\n\r\n";
+}
 
 bool ParseStatusLine(std::string_view text, int& code, std::string& reason) {
     if (text.size() < 4 || text[3] != ' ' || HasControl(text)) return false;
@@ -38,17 +63,6 @@ bool ParseStatusLine(std::string_view text, int& code, std::string& reason) {
     reason = std::string(text.substr(4));
     return true;
 }
-
-bool IsValidHeader(std::string_view name, std::string_view value) {
-    if (name.empty()) return false;
-    for (char c : name) {
-        if (!IsTokenChar(c)) return false;
-    }
-    return !HasControl(value);
-}
-
-PageResponse::PageResponse(ResponseTransport& transport, PageResponseSettings settings)
-    : transport_(transport), settings_(std::move(settings)), keepAlive_(settings_.keepAlive) {}
 
 std::string PageResponse::StatusLine() const {
     return std::to_string(status_) + " " + (reason_.empty() ? std::string(ReasonPhrase(status_)) : reason_);
@@ -92,19 +106,16 @@ void PageResponse::Write(std::string_view bytes) {
         body_.append(bytes);
         return;
     }
-    if (!headSent_) SendHead(false);
-    if (!body_.empty()) {
-        SendBody(body_);
-        body_.clear();
-    }
-    SendBody(bytes);
+    Flush();
+    Send(bytes);
 }
 
 void PageResponse::Flush() {
     if (finished_) return;
-    if (!headSent_) SendHead(false);
-    SendBody(body_);
+    if (!headSent_) SendHead(std::nullopt);
+    std::string pending = std::move(body_);
     body_.clear();
+    if (!pending.empty()) Send(pending);
 }
 
 bool PageResponse::Redirect(const std::string& location) {
@@ -137,49 +148,25 @@ void PageResponse::Fail(int status, std::string_view html) {
 
 void PageResponse::Finish() {
     if (finished_) return;
-    if (!headSent_) {
-        SendHead(true);
-        SendBody(body_);
-    } else {
-        SendBody(body_);
-        if (chunked_ && !settings_.headRequest) SendRaw(kLastChunk);
-    }
+    if (!headSent_) SendHead(body_.size());
+    std::string rest = std::move(body_);
     body_.clear();
     finished_ = true;
+    if (!rest.empty()) Send(rest);
 }
 
-void PageResponse::SendHead(bool knownLength) {
-    ResponseHead head;
-    head.status = status_;
-    head.reason = reason_;
-    head.keepAlive = keepAlive_;
+void PageResponse::SendHead(std::optional<std::uint64_t> contentLength) {
     std::string type = contentType_;
     if (!charset_.empty()) type += "; charset=" + charset_;
-    head.headers.emplace_back("Content-Type", type);
-    for (const auto& header : headers_) head.headers.push_back(header);
-    if (knownLength) head.contentLength = body_.size();
-    std::int64_t now = settings_.clock ? settings_.clock() : 0;
-    std::string text = WriteResponseHead(head, settings_.clientIs11, now);
-    keepAlive_ = head.keepAlive;
-    chunked_ = head.chunked;
+    HeaderList headers{{"Content-Type", type}};
+    headers.insert(headers.end(), headers_.begin(), headers_.end());
     headSent_ = true;
-    SendRaw(text);
+    if (!sendFailed_ && !transport_.SendHead(ResponseHeadText(status_, reason_, headers, contentLength)))
+        sendFailed_ = true;
 }
 
-void PageResponse::SendBody(std::string_view bytes) {
-    if (bytes.empty() || settings_.headRequest) return;
-    if (!chunked_) {
-        SendRaw(bytes);
-        return;
-    }
-    SendRaw(ChunkPrefix(bytes.size()));
-    SendRaw(bytes);
-    SendRaw(kChunkSuffix);
-}
-
-void PageResponse::SendRaw(std::string_view bytes) {
-    if (gone_) return;
-    if (!transport_.Send(bytes)) gone_ = true;
+void PageResponse::Send(std::string_view bytes) {
+    if (!sendFailed_ && !transport_.Send(bytes)) sendFailed_ = true;
 }
 
 }  // namespace kestrune

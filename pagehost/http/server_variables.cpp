@@ -7,11 +7,7 @@ namespace {
 
 std::string HeaderVariableName(std::string_view header) {
     std::string name = "HTTP_";
-    for (char c : header) {
-        if (c == '-') c = '_';
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        name += c;
-    }
+    for (char c : header) name += c == '-' ? '_' : AsciiUpper(c);
     return name;
 }
 
@@ -42,8 +38,7 @@ PageRequestInfo MakePageRequestInfo(const RequestHead& head, const std::string& 
         {"PATH_TRANSLATED", physicalPath},
         {"SERVER_NAME", address.host},
         {"SERVER_PORT", std::to_string(address.port)},
-        {"SERVER_PROTOCOL",
-         "HTTP/" + std::to_string(head.versionMajor) + "." + std::to_string(head.versionMinor)},
+        {"SERVER_PROTOCOL", "HTTP/1." + std::to_string(head.versionMinor)},
         {"SERVER_SOFTWARE", "Kestrune-Host"},
         {"GATEWAY_INTERFACE", "CGI/1.1"},
         {"HTTPS", "off"},

@@ -88,14 +88,12 @@ ResolvedTarget ResolveTarget(std::string_view root, std::string_view sitePath, c
         result.status = 404;
         return result;
     }
-    if (kind == FileKind::kDirectory) {
-        result.status = 301;
-    } else if (kind == FileKind::kNone) {
+    if (kind != FileKind::kFile) {
         result.status = 404;
-    } else {
-        result.sitePath = std::string(sitePath);
-        result.filePath = filePath;
+        return result;
     }
+    result.sitePath = std::string(sitePath);
+    result.filePath = filePath;
     return result;
 }
 

@@ -31,7 +31,7 @@ using FileProbe = std::function<FileKind(const std::string& filePath)>;
 constexpr std::string_view kDefaultDocuments[] = {"default.asp", "index.html"};
 
 struct ResolvedTarget {
-    int status = 0;        // 0 found; 301 a folder asked for without its "/"; 404
+    int status = 0;        // 0 found; 404 (a folder asked for without its "/" too)
     std::string sitePath;  // SCRIPT_NAME of what is served: "/dir/default.asp"
     std::string filePath;  // where it is on disk
 };

@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "com/error_info.h"
+#include "pagehost/text.h"
+
 namespace kestrune {
 namespace {
 
@@ -33,6 +36,11 @@ ComPtr<ITypeInfo> VtableHalf(ComPtr<ITypeInfo> info) {
 }
 
 }  // namespace
+
+HRESULT PublishHostFailure(const std::exception& failure) {
+    PublishError({GUID_NULL, L"kestrune-host", FromUtf8(failure.what()).c_str()});
+    return E_FAIL;
+}
 
 ComPtr<ITypeInfo> IntrinsicTypeInfo(REFIID iid) {
     static const ComPtr<ITypeLib> library = LoadOwnTypeLib();

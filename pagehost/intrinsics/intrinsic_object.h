@@ -9,11 +9,28 @@
 #include "com/dispatch.h"
 #include "intrinsics.h"
 
+#include <exception>
+
 namespace kestrune {
 
 // The type information of an interface of this program's type library; empty when it
 // cannot be loaded. main checks it before any object is made.
 ComPtr<ITypeInfo> IntrinsicTypeInfo(REFIID iid);
+
+// E_FAIL with an error object whose description is the exception's text.
+HRESULT PublishHostFailure(const std::exception& failure);
+
+// Runs a call on the request source or the response: S_OK, or E_FAIL for what it throws
+// (a body that cannot be read, a host call made to fail).
+template <typename Call>
+HRESULT CallHost(Call&& call) {
+    try {
+        call();
+        return S_OK;
+    } catch (const std::exception& failure) {
+        return PublishHostFailure(failure);
+    }
+}
 
 template <typename ScriptFace, typename... ExtraFaces>
 class IntrinsicObject : public DispatchObject<Uncounted, ScriptFace, ExtraFaces...> {

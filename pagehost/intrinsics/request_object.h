@@ -9,7 +9,6 @@
 #include <memory>
 
 #include "intrinsics.h"
-#include "pagehost/console/fault_plan.h"
 #include "pagehost/http/server_variables.h"
 #include "pagehost/channels.h"
 #include "pagehost/intrinsics/intrinsic_object.h"
@@ -18,9 +17,9 @@ namespace kestrune {
 
 class RequestObject final : public IntrinsicObject<IScriptRequest, IRequest> {
 public:
-    // faults may be null; without info the collections are empty.
-    RequestObject(std::shared_ptr<RequestSource> source, std::shared_ptr<FaultPlan> faults,
-                  std::shared_ptr<const PageRequestInfo> info = nullptr);
+    // Without info the collections are empty.
+    explicit RequestObject(std::shared_ptr<RequestSource> source,
+                           std::shared_ptr<const PageRequestInfo> info = nullptr);
 
     HRESULT STDMETHODCALLTYPE get_TotalBytes(LONG* total) override;
     // count: wanted bytes in (any integer variant), delivered bytes out (VT_I4); data: the
@@ -53,9 +52,7 @@ private:
     const PageRequestInfo& Info() const;
 
     std::shared_ptr<RequestSource> source_;
-    std::shared_ptr<FaultPlan> faults_;
     std::shared_ptr<const PageRequestInfo> info_;
-    std::int64_t delivered_ = 0;
 };
 
 }  // namespace kestrune

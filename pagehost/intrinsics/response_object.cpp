@@ -7,28 +7,17 @@
 #include "com/text_conversion.h"
 #include "pagehost/text.h"
 
-#include <exception>
 #include <string>
 #include <utility>
 
 namespace kestrune {
 namespace {
 
-std::string Narrow(BSTR text) { return text ? ToUtf8({text, SysStringLen(text)}) : std::string(); }
+std::string Narrow(BSTR text) { return NarrowFromBstr(text, CP_UTF8); }
 
 HRESULT HeadAlreadySent() {
     PublishError({GUID_NULL, L"Response", L"The HTTP headers are already written to the client browser."});
     return E_FAIL;
-}
-
-HRESULT WriteOut(ResponseSink& sink, std::string_view bytes) {
-    try {
-        sink.Write(bytes);
-        return S_OK;
-    } catch (const std::exception&) {
-        PublishError({GUID_NULL, L"kestrune-host", L"The page output cannot be written."});
-        return E_FAIL;
-    }
 }
 
 HRESULT Ended() {
@@ -38,49 +27,47 @@ HRESULT Ended() {
 
 }  // namespace
 
-ResponseObject::ResponseObject(std::shared_ptr<ResponseSink> sink, std::shared_ptr<FaultPlan> faults,
-                               long codePage)
-    : IntrinsicObject(), sink_(std::move(sink)), faults_(std::move(faults)), codePage_(codePage) {}
+ResponseObject::ResponseObject(std::shared_ptr<PageResponse> response, long codePage)
+    : IntrinsicObject(), response_(std::move(response)), codePage_(codePage) {}
 
 HRESULT STDMETHODCALLTYPE ResponseObject::Write(VARIANT text) {
-    if (HRESULT hr = faults_ ? faults_->Enter(HostCall::Write) : S_OK; FAILED(hr)) return hr;
     UniqueVariant value;
     HRESULT hr = VariantCopyInd(value.Get(), &text);
     if (SUCCEEDED(hr) && V_VT(value.Get()) != VT_EMPTY && V_VT(value.Get()) != VT_NULL)
         hr = VariantChangeType(value.Get(), value.Get(), VARIANT_ALPHABOOL, VT_BSTR);
-    if (FAILED(hr) || V_VT(value.Get()) != VT_BSTR) return hr;
-    BSTR written = V_BSTR(value.Get());
-    return WriteOut(*sink_, ToCodePage({written, SysStringLen(written)}, static_cast<unsigned>(codePage_)));
+    if (FAILED(hr)) return hr;
+    // Empty and Null write nothing, but are still a Write.
+    BSTR written = V_VT(value.Get()) == VT_BSTR ? V_BSTR(value.Get()) : nullptr;
+    std::string bytes = ToCodePage({written, SysStringLen(written)}, static_cast<unsigned>(codePage_));
+    return CallHost([&] { response_->Write(bytes); });
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::IsClientConnected(VARIANT_BOOL* connected) {
     if (!connected) return E_POINTER;
     *connected = VARIANT_FALSE;
-    if (HRESULT hr = faults_ ? faults_->Enter(HostCall::IsClientConnected) : S_OK; FAILED(hr)) return hr;
-    *connected = sink_->IsConnected() ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return CallHost([&] { *connected = response_->IsClientConnected() ? VARIANT_TRUE : VARIANT_FALSE; });
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::get_Buffer(VARIANT_BOOL* on) {
     if (!on) return E_POINTER;
-    *on = sink_->Buffer() ? VARIANT_TRUE : VARIANT_FALSE;
+    *on = response_->Buffer() ? VARIANT_TRUE : VARIANT_FALSE;
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::put_Buffer(VARIANT_BOOL on) {
-    return sink_->SetBuffer(on != VARIANT_FALSE) ? S_OK : HeadAlreadySent();
+    return response_->SetBuffer(on != VARIANT_FALSE) ? S_OK : HeadAlreadySent();
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::get_ContentType(BSTR* type) {
-    return type ? ReturnBstr(sink_->ContentType(), type) : E_POINTER;
+    return type ? ReturnBstr(response_->ContentType(), type) : E_POINTER;
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::put_ContentType(BSTR type) {
-    return sink_->SetContentType(Narrow(type)) ? S_OK : HeadAlreadySent();
+    return response_->SetContentType(Narrow(type)) ? S_OK : HeadAlreadySent();
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::get_Status(BSTR* status) {
-    return status ? ReturnBstr(sink_->StatusLine(), status) : E_POINTER;
+    return status ? ReturnBstr(response_->StatusLine(), status) : E_POINTER;
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::put_Status(BSTR status) {
@@ -91,19 +78,19 @@ HRESULT STDMETHODCALLTYPE ResponseObject::put_Status(BSTR status) {
                       L"Invalid status: give three digits, a space and a reason, as in \"404 Not Found\"."});
         return E_INVALIDARG;
     }
-    return sink_->SetStatus(code, reason) ? S_OK : HeadAlreadySent();
+    return response_->SetStatus(code, reason) ? S_OK : HeadAlreadySent();
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::get_CharSet(BSTR* charset) {
-    return charset ? ReturnBstr(sink_->CharSet(), charset) : E_POINTER;
+    return charset ? ReturnBstr(response_->CharSet(), charset) : E_POINTER;
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::put_CharSet(BSTR charset) {
-    return sink_->SetCharSet(Narrow(charset)) ? S_OK : HeadAlreadySent();
+    return response_->SetCharSet(Narrow(charset)) ? S_OK : HeadAlreadySent();
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::AddHeader(BSTR name, BSTR value) {
-    if (sink_->AddHeader(Narrow(name), Narrow(value))) return S_OK;
+    if (response_->AddHeader(Narrow(name), Narrow(value))) return S_OK;
     PublishError({GUID_NULL, L"Response",
                   L"The header cannot be added: the head is sent, or the name or "
                   L"value is not allowed."});
@@ -138,26 +125,26 @@ HRESULT STDMETHODCALLTYPE ResponseObject::BinaryWrite(VARIANT bytes) {
     std::size_t size = upper >= lower ? static_cast<std::size_t>(upper - lower + 1) : 0;
     SafeArrayData data(array);
     if (FAILED(data.Result())) return data.Result();
-    return WriteOut(*sink_, {static_cast<const char*>(data.Data()), size});
+    return CallHost([&] { response_->Write({static_cast<const char*>(data.Data()), size}); });
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::Clear() {
-    sink_->Clear();
+    response_->Clear();
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::End() {
-    sink_->End();
+    response_->End();
     return Ended();
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::Flush() {
-    sink_->Flush();
+    response_->Flush();
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::Redirect(BSTR location) {
-    if (!sink_->Redirect(Narrow(location))) return HeadAlreadySent();
+    if (!response_->Redirect(Narrow(location))) return HeadAlreadySent();
     return Ended();
 }
 

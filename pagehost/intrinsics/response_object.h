@@ -1,4 +1,4 @@
-// The intrinsic Response object over a response sink: Write and IsClientConnected (by
+// The intrinsic Response object over a PageResponse: Write and IsClientConnected (by
 // the component through IResponse, by scripts through IScriptResponse), and for pages
 // BinaryWrite, Buffer, Flush, Clear, End, Redirect, Status, ContentType, CharSet,
 // CodePage and AddHeader. Cookies, Expires, CacheControl, Pics and AppendToLog are not implemented.
@@ -7,8 +7,7 @@
 #include <asptlb.h>
 
 #include "intrinsics.h"
-#include "pagehost/console/fault_plan.h"
-#include "pagehost/channels.h"
+#include "pagehost/http/page_response.h"
 #include "pagehost/intrinsics/intrinsic_object.h"
 
 #include <memory>
@@ -22,11 +21,9 @@ constexpr HRESULT kResponseEnded = static_cast<HRESULT>(0x800A7E0DL);
 class ResponseObject final : public IntrinsicObject<IScriptResponse, IResponse> {
 public:
     // UTF-8 is this host's default output, unlike a web server's ANSI code page: pages
-    // and scripts are read as UTF-8. faults may be null; codePage is one IsTextCodePage
-    // accepts.
+    // and scripts are read as UTF-8. codePage is one IsTextCodePage accepts.
     static constexpr long kDefaultCodePage = 65001;
-    ResponseObject(std::shared_ptr<ResponseSink> sink, std::shared_ptr<FaultPlan> faults,
-                   long codePage = kDefaultCodePage);
+    explicit ResponseObject(std::shared_ptr<PageResponse> response, long codePage = kDefaultCodePage);
 
     // Writes the value as text in the code page: numbers and dates as VBScript shows
     // them, booleans as True/False, Empty and Null as nothing.
@@ -65,8 +62,7 @@ public:
     HRESULT STDMETHODCALLTYPE put_CacheControl(BSTR) override { return E_NOTIMPL; }
 
 private:
-    std::shared_ptr<ResponseSink> sink_;
-    std::shared_ptr<FaultPlan> faults_;
+    std::shared_ptr<PageResponse> response_;
     long codePage_;
 };
 

@@ -2,7 +2,7 @@
 
 #include "pagehost/network/http_listener.h"
 #include "pagehost/command_line.h"
-#include "pagehost/network/connection_handler.h"
+#include "pagehost/network/request_handler.h"
 #include "pagehost/text.h"
 
 #include <windows.h>

@@ -123,7 +123,7 @@ TEST(ResolveTarget, FilesFoldersAndDefaultDocuments) {
         {"/both/", 0, "/both/default.asp", "/r/both/default.asp"},
         {"/style.css", 0, "/style.css", "/r/style.css"},
         {"/empty/", 404, "", ""},
-        {"/empty", 301, "", ""},
+        {"/empty", 404, "", ""},
         {"/missing.asp", 404, "", ""},
         {"/missing/", 404, "", ""},
         {"/style.css/", 404, "", ""},

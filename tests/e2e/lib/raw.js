@@ -1,5 +1,6 @@
 // A raw TCP client for what curl and browsers do not let a test control: exact request
-// bytes, HTTP/1.0, pipelining, and waiting for "100 Continue" before the body.
+// bytes, HTTP/1.0, two requests on one connection, and waiting for "100 Continue"
+// before the body.
 'use strict';
 
 const net = require('node:net');
@@ -28,8 +29,7 @@ function exchange(port, steps, { timeoutMs = 20000 } = {}) {
 }
 
 // Splits a response text into the responses it holds: [{ status, headers, body }],
-// reading Content-Length and chunked framing; a last response without either takes
-// the rest.
+// reading Content-Length; a response without it (a streamed page) takes the rest.
 function parseResponses(text) {
   const responses = [];
   let rest = text;
@@ -50,15 +50,6 @@ function parseResponses(text) {
     } else if (headers['content-length'] !== undefined) {
       body = rest.slice(0, Number(headers['content-length']));
       rest = rest.slice(body.length);
-    } else if (headers['transfer-encoding'] === 'chunked') {
-      for (;;) {
-        const lineEnd = rest.indexOf('\r\n');
-        const size = parseInt(rest.slice(0, lineEnd), 16);
-        rest = rest.slice(lineEnd + 2);
-        if (size === 0) { rest = rest.slice(2); break; }
-        body += rest.slice(0, size);
-        rest = rest.slice(size + 2);
-      }
     } else {
       body = rest;
       rest = '';

@@ -1,6 +1,5 @@
-// One client connection, request after request: reads each head, decides how its body
-// is framed, routes it to a page or a file, and keeps the connection while both sides
-// can (RFC 9112 section 9).
+// One connection, one request: reads the head, routes it to a page or a static file,
+// answers, and closes (every response says "Connection: close").
 #pragma once
 
 #include "pagehost/network/socket.h"  // first: Winsock before windows.h

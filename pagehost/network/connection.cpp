@@ -1,14 +1,17 @@
-#include "pagehost/network/client_connection.h"
+#include "pagehost/network/connection.h"
+
+#include "pagehost/http/request_head.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <stdexcept>
 #include <utility>
 
 namespace kestrune {
 namespace {
 
-// A client that sends nothing for this long is given up (idle keep-alive, stalled body).
+// A client that sends nothing for this long is given up (a stalled head or body).
 constexpr DWORD kReceiveTimeoutMs = 60000;
 constexpr DWORD kLingerTimeoutMs = 2000;
 constexpr std::size_t kLingerBytes = 16u << 20;
@@ -32,17 +35,18 @@ ClientConnection::ClientConnection(UniqueSocket socket) : socket_(std::move(sock
                sizeof noDelay);
 }
 
-bool ClientConnection::ReceiveMore() {
-    if (gone_) return false;
+std::string ClientConnection::ReceiveHead() {
     char buffer[kReceiveStep];
-    int got = recv(socket_.Get(), buffer, sizeof buffer, 0);
-    if (got <= 0) {
-        gone_ = true;
-        return false;
+    std::size_t end;
+    while ((end = FindHeadEnd(pending_)) == std::string::npos) {
+        if (pending_.size() > kMaxHeadBytes) return {};
+        std::size_t got = ReceiveFromSocket(buffer, sizeof buffer);
+        if (got == 0) return {};
+        pending_.append(buffer, got);
     }
-    pending_.append(buffer, static_cast<std::size_t>(got));
-    lastReceived_ = GetTickCount64();
-    return true;
+    std::string head = pending_.substr(0, end);
+    pending_.erase(0, end);
+    return head;
 }
 
 std::size_t ClientConnection::Receive(char* destination, std::size_t count) {
@@ -53,10 +57,14 @@ std::size_t ClientConnection::Receive(char* destination, std::size_t count) {
         pending_.erase(0, taken);
         return taken;
     }
-    if (gone_) return 0;
+    return ReceiveFromSocket(destination, count);
+}
+
+std::size_t ClientConnection::ReceiveFromSocket(char* destination, std::size_t count) {
+    if (!connected_) return 0;
     int got = recv(socket_.Get(), destination, ClampToInt(count), 0);
     if (got <= 0) {
-        gone_ = true;
+        connected_ = false;
         return 0;
     }
     lastReceived_ = GetTickCount64();
@@ -64,19 +72,19 @@ std::size_t ClientConnection::Receive(char* destination, std::size_t count) {
 }
 
 bool ClientConnection::SendAll(std::string_view bytes) {
-    while (!bytes.empty() && !gone_) {
+    while (!bytes.empty() && connected_) {
         int sent = send(socket_.Get(), bytes.data(), ClampToInt(bytes.size()), 0);
         if (sent <= 0) {
-            gone_ = true;
+            connected_ = false;
             break;
         }
         bytes.remove_prefix(static_cast<std::size_t>(sent));
     }
-    return !gone_;
+    return connected_;
 }
 
-bool ClientConnection::StillThere() {
-    if (gone_) return false;
+bool ClientConnection::IsClientConnected() {
+    if (!connected_) return false;
     if (lastReceived_ != 0 && GetTickCount64() - lastReceived_ < kFreshReceiveMs) return true;
     fd_set readable;
     FD_ZERO(&readable);
@@ -84,18 +92,17 @@ bool ClientConnection::StillThere() {
     timeval now{0, 0};
     int ready = select(0, &readable, nullptr, nullptr, &now);
     if (ready < 0) {
-        gone_ = true;
+        connected_ = false;
     } else if (ready > 0) {
         // Readable with nothing to read is an orderly close; an error is a reset.
         char byte;
-        int got = recv(socket_.Get(), &byte, 1, MSG_PEEK);
-        if (got <= 0) gone_ = true;
+        if (recv(socket_.Get(), &byte, 1, MSG_PEEK) <= 0) connected_ = false;
     }
-    return !gone_;
+    return connected_;
 }
 
-void ClientConnection::CloseGracefully() {
-    if (!gone_) {
+void ClientConnection::Close() {
+    if (connected_) {
         shutdown(socket_.Get(), SD_SEND);
         SetReceiveTimeout(socket_.Get(), kLingerTimeoutMs);
         char buffer[kReceiveStep];
@@ -104,8 +111,24 @@ void ClientConnection::CloseGracefully() {
         while (drained < kLingerBytes && (got = recv(socket_.Get(), buffer, sizeof buffer, 0)) > 0)
             drained += static_cast<std::size_t>(got);
     }
-    gone_ = true;
+    connected_ = false;
     socket_.Close();
+}
+
+std::size_t SocketRequestSource::Read(char* destination, std::size_t count) {
+    static constexpr std::string_view kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
+    std::size_t wanted =
+        static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), Left()));
+    // RFC 9110 section 10.1.1: the client waits for this before it sends the body.
+    if (wanted > 0 && std::exchange(expectContinue_, false)) connection_.SendAll(kContinue);
+    std::size_t done = 0;
+    while (done < wanted) {
+        std::size_t got = connection_.Receive(destination + done, wanted - done);
+        if (got == 0) throw std::runtime_error("The request body cannot be read: the client went away.");
+        done += got;
+        taken_ += static_cast<std::int64_t>(got);
+    }
+    return done;
 }
 
 }  // namespace kestrune
