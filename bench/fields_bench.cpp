@@ -10,6 +10,7 @@
 // ten times slower) tells the two apart.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -60,8 +61,9 @@ void ParseFields(benchmark::State& state, int count, int copies) {
 }
 
 // Reads every field of copies objects, each made from a body of count fields, by index
-// or by name.
-void ReadFields(benchmark::State& state, int count, int copies, bool byName) {
+// or by name; on the Unicode road (UTF-8 taken for the system's single-byte page, whose
+// rules fold ASCII letters as UTF-8's do) where unicode says so.
+void ReadFields(benchmark::State& state, int count, int copies, bool byName, bool unicode) {
     const std::vector<std::string> bodies = FieldsBodies(count, copies);
     const SingleByteCodePage codePage;
     PosixFileSystem fileSystem;
@@ -73,6 +75,8 @@ void ReadFields(benchmark::State& state, int count, int copies, bool byName) {
         hosts.push_back(std::make_unique<BodyHost>(body));
         uploads.push_back(std::make_unique<TTessock>(*hosts.back(), codePage, fileSystem));
         uploads.back()->Initialize();
+        if (unicode)
+            uploads.back()->SetTextRules(TextRules(65001, std::make_shared<SingleByteCodePage>(), codePage));
         if (uploads.back()->FormVariableCount() != count ||
             uploads.back()->FormVariable(names.back()) != "value" + names.back().substr(5)) {
             state.SkipWithError("the object did not record every field");
@@ -144,6 +148,36 @@ void CreateFiles(benchmark::State& state, bool everyFile) {
     state.SetItemsProcessed(state.iterations() * kFileCount);
 }
 
+// Looks up every file of an object of count files by position (the file's record, as
+// Files(index) has it made) or by field name (FileIndexOf, as Files(name) does first).
+void LookUpFiles(benchmark::State& state, int count, bool byName) {
+    const std::string body = SmallFilesBody(count, 16);
+    const SingleByteCodePage codePage;
+    PosixFileSystem fileSystem;
+    BodyHost host(body);
+    TTessock upload(host, codePage, fileSystem);
+    upload.Initialize();
+    std::vector<std::string> names;
+    char name[16];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(name, sizeof name, "file%04d", i);
+        names.emplace_back(name);
+    }
+    if (upload.FileCount() != count || upload.FileIndexOf(names.back()) != count - 1) {
+        state.SkipWithError("the object did not list every file under its name");
+        return;
+    }
+    for (auto _ : state) {
+        for (int i = 0; i < count; ++i) {
+            if (byName)
+                benchmark::DoNotOptimize(upload.FileIndexOf(names[static_cast<std::size_t>(i)]));
+            else
+                benchmark::DoNotOptimize(upload.FileAt(i));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * count);
+}
+
 // Reads FileSize of every listed file of copies objects of count files each.
 void EnumerateFiles(benchmark::State& state, int count, int copies) {
     const std::string body = SmallFilesBody(count, kSmallFileSize);
@@ -181,11 +215,19 @@ int Register() {
         const std::string n = shape.name;
         benchmark::RegisterBenchmark(("parse_fields/" + n).c_str(), ParseFields, shape.count, shape.copies)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("by_index/" + n).c_str(), ReadFields, shape.count, shape.copies, false)
+        benchmark::RegisterBenchmark(("by_index/" + n).c_str(), ReadFields, shape.count, shape.copies, false,
+                                     false)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("by_name/" + n).c_str(), ReadFields, shape.count, shape.copies, true)
+        benchmark::RegisterBenchmark(("by_name/" + n).c_str(), ReadFields, shape.count, shape.copies, true,
+                                     false)
             ->Unit(benchmark::kMillisecond);
     }
+    benchmark::RegisterBenchmark("by_name_unicode/10000", ReadFields, 10000, 1, true, true)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("files_by_index/10000", LookUpFiles, 10000, false)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("files_by_name/10000", LookUpFiles, 10000, true)
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("scan_files/1000", ScanFiles)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("parse_files/1000", ParseFiles)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("create_files/1000", CreateFiles, true)->Unit(benchmark::kMillisecond);

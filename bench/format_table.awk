@@ -213,6 +213,9 @@ END {
     linearRow("FormVariableByIndex over all 100k fields", "by_index/100000", "by_index/10x10000", 0, 1.5)
     plainRow("FormVariable over all 10k fields", "by_name/10000")
     linearRow("FormVariable over all 100k fields", "by_name/100000", "by_name/10x10000", 0, 1.5)
+    costRow("FormVariable over all 10k fields, CodePage 65001", "by_name_unicode/10000", "by_name/10000",
+        "on CodePage 0", 2)
+    costRow("Files(name) over all 10k files", "files_by_name/10000", "files_by_index/10000", "by index", 2)
     ratioRow("parse 1,000 small files in one body", "parse_files/1000", "scan_files/1000", "scan", 0)
     costRow("create object, 1,000 files of 1 KiB, every file listed", "create_files/1000",
             "create_first_file/1000", "keeping the first file only", 1.1)
