@@ -29,6 +29,13 @@ public:
     // buffer cannot be had.
     BodyWindow(BodyFile& file, std::int64_t stored, std::int64_t size, std::size_t capacity);
 
+    // A window of its own over the same body (capacity bounds a body file's buffer).
+    BodyWindow Another(std::size_t capacity) const {
+        return file_ == nullptr ? BodyWindow(memory_)
+                                : BodyWindow(*file_, static_cast<std::int64_t>(stored_),
+                                             static_cast<std::int64_t>(size_), capacity);
+    }
+
     std::size_t Size() const { return size_; }
     // The whole body where it is in memory; empty (with a null data pointer) where not.
     std::string_view Memory() const { return memory_; }

@@ -1,6 +1,10 @@
 #include "multipart/delimiter_scan.h"
 
 #include <cstring>
+#include <optional>
+#include <string>
+
+#include "multipart/line_text.h"
 
 namespace kestrune {
 
@@ -55,7 +59,70 @@ private:
     std::size_t candidate_ = 0;
 };
 
+// The characters of a long boundary line by position, in the order the automaton asks
+// for them: the held ones at once, the rest read on from the line, from the held ones'
+// end again whenever a match starts over.
+class LongBoundary {
+public:
+    LongBoundary(const BodyWindow& body, std::string_view held, std::size_t length)
+        : window_(body.Another(BodyWindow::kLineCapacity * 16)), held_(held), length_(length) {}
+
+    std::size_t Size() const { return length_; }
+
+    char At(std::size_t position) {
+        if (position < held_.size()) return held_[position];
+        if (position == held_.size() || !rest_) {
+            rest_.emplace(window_, 0, length_);
+            rest_->Skip(held_.size());
+            text_.clear();
+            textStart_ = held_.size();
+        }
+        while (position >= textStart_ + text_.size()) {
+            textStart_ += text_.size();
+            text_.clear();
+            rest_->Read(64 * 1024, text_);
+        }
+        return text_[position - textStart_];
+    }
+
+private:
+    BodyWindow window_;
+    std::string_view held_;
+    std::size_t length_;
+    std::optional<LineCursor> rest_;
+    std::string text_;
+    std::size_t textStart_ = 0;
+};
+
 }  // namespace
+
+std::size_t ScanForLongDelimiter(BodyWindow& body, std::size_t start, std::string_view held,
+                                 std::size_t length) {
+    // The automaton of ScanForDelimiter, a byte at a time past the first.
+    LongBoundary line(body, held, length);
+    std::size_t matched = 0;
+    std::size_t candidate = 0;
+    for (std::size_t position = start; position < body.Size();) {
+        const std::string_view window = body.At(position);
+        for (std::size_t i = 0; i < window.size(); ++i) {
+            if (matched == 0) {
+                const void* found = std::memchr(window.data() + i, held[0], window.size() - i);
+                if (found == nullptr) break;
+                i = static_cast<std::size_t>(static_cast<const char*>(found) - window.data());
+                candidate = position + i;
+                matched = 1;
+            } else if (window[i] == line.At(matched)) {
+                ++matched;
+            } else {
+                matched = 0;
+                continue;
+            }
+            if (matched == line.Size()) return candidate;
+        }
+        position += window.size();
+    }
+    return npos;
+}
 
 std::size_t ScanForDelimiter(BodyWindow& body, std::size_t start, std::string_view boundaryLine) {
     if (boundaryLine.size() < 2) return npos;

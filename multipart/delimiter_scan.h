@@ -16,4 +16,9 @@ namespace kestrune {
 // line under two bytes never matches.
 std::size_t ScanForDelimiter(BodyWindow& body, std::size_t start, std::string_view boundaryLine);
 
+// The same for a boundary line too long to hold: the line at offset 0 of body, length
+// characters long, of which held (at least one) are its first.
+std::size_t ScanForLongDelimiter(BodyWindow& body, std::size_t start, std::string_view held,
+                                 std::size_t length);
+
 }  // namespace kestrune

@@ -15,8 +15,9 @@ namespace kestrune {
 // body), and returns the number of body bytes consumed. The line runs up to, not
 // including, the first LF at or after start (or to the end of the body), with every CR in
 // that stretch removed; only LF and the end of the body end a line. The count includes
-// the removed CRs and the LF. At or past the end of the body: empty line, 0.
+// the removed CRs and the LF. At or past the end of the body: empty line, 0. With length,
+// *length is the number of characters of the whole line, those past keep included.
 std::int32_t ReadLine(BodyWindow& body, std::int32_t start, std::string& line,
-                      std::size_t keep = std::string::npos);
+                      std::size_t keep = std::string::npos, std::size_t* length = nullptr);
 
 }  // namespace kestrune

@@ -12,6 +12,7 @@
 
 #include "multipart/delimiter_scan.h"
 #include "multipart/line_reader.h"
+#include "multipart/line_text.h"
 #include "multipart/part_headers.h"
 #include "multipart/path_names.h"
 
@@ -44,28 +45,73 @@ TFileRecord DescribeFile(const BodyWindow& body, std::int32_t dataStart, std::in
     return record;
 }
 
+// A header line as the parser holds it: whole, or its first characters where it is longer.
+struct HeaderLine {
+    std::int32_t start = 0;
+    std::size_t length = 0;  // characters of the whole line
+    std::string text;
+
+    bool Long() const { return length > text.size(); }
+};
+
+// The names of a part from a first header line too long to hold, found as ParsePartNames
+// finds them in the whole text.
+TPartNames LongPartNames(BodyWindow& body, const HeaderLine& line) {
+    const auto start = static_cast<std::size_t>(line.start);
+    const auto find = [&](std::string_view pattern, std::size_t from) {
+        return FindInLine(body, start, line.length, pattern, from);
+    };
+    TPartNames names;
+    const std::size_t name = find(kNameParameter, 0);
+    if (name == std::string::npos) return names;
+    std::size_t rest = name + kNameParameter.size();
+    std::size_t quote = find("\"", rest);
+    if (quote != std::string::npos) {
+        names.FieldName = LineTextBetween(body, start, line.length, rest, quote);
+        rest = quote + 1;
+    }
+    const std::size_t fileName = find(kFileNameParameter, rest);
+    if (fileName == std::string::npos) return names;
+    rest = fileName + kFileNameParameter.size();
+    quote = find("\"", rest);
+    if (quote != std::string::npos) names.FileName = LineTextBetween(body, start, line.length, rest, quote);
+    return names;
+}
+
 class Parser {
 public:
-    Parser(BodyWindow& body, TStringList& formFields, TBodyParts& found)
+    Parser(BodyWindow& body, TStringList& formFields, TBodyParts& found, std::size_t held)
         : body_(body),
           size_(static_cast<std::int32_t>(body.Size())),
           formFields_(formFields),
-          found_(found) {}
+          found_(found),
+          held_(held) {}
 
     void Run(const std::function<bool()>& isClientConnected);
 
 private:
-    void ReadAdvancing(std::string& line) { offset_ += ReadLine(body_, offset_, line); }
     // Past the next line, keeping only enough of it to compare it with a line of keep - 1
     // characters: a line of any length costs no more memory than that.
     void SkipAdvancing(std::string& line, std::size_t keep) {
         offset_ += ReadLine(body_, offset_, line, keep);
     }
+    void ReadHeader(HeaderLine& line) {
+        line.start = offset_;
+        offset_ += ReadLine(body_, offset_, line.text, held_, &line.length);
+    }
     bool AtEnd() const { return offset_ >= size_; }
+    // Reads the next line; true when it is the boundary line.
+    bool AtDelimiterLine(std::string& line);
+    // True when line, read whole from start, is the boundary line.
+    bool IsBoundary(const std::string& line, std::int32_t start) const {
+        if (boundaryLength_ == boundary_.size()) return line == boundary_;
+        return line.size() == boundaryLength_ && line.compare(0, boundary_.size(), boundary_) == 0 &&
+               LineTextsEqual(body_, static_cast<std::size_t>(start), 0, boundaryLength_, held_);
+    }
 
-    void ReadPart(const std::string& first, const std::string& second, const std::string& third);
-    void ReadFileContent(const std::string& third);
-    std::string ReadFieldValue(const std::string& third, TFieldPart& part);
+    void ReadPart(const HeaderLine& first, const HeaderLine& second, const HeaderLine& third);
+    void ReadFileContent(const HeaderLine& third);
+    std::string ReadFieldValue(const HeaderLine& third, TFieldPart& part);
     void Record(std::string_view fieldName, std::string_view fileName, std::string_view value,
                 const TFieldPart& part);
 
@@ -73,29 +119,28 @@ private:
     std::int32_t size_;
     TStringList& formFields_;
     TBodyParts& found_;
+    std::size_t held_;             // the longest line the parser holds whole
     std::int32_t firstLine_ = 0;   // where the current part's first header line starts
     std::int32_t secondLine_ = 0;  // and its second
-    std::int32_t thirdLine_ = 0;   // and its third
-    std::string boundary_;
+    std::string boundary_;         // whole, or its first held_ characters
+    std::size_t boundaryLength_ = 0;
     std::int32_t offset_ = 0;
     bool done_ = false;
 };
 
 void Parser::Run(const std::function<bool()>& isClientConnected) {
     // The first cycle reads the boundary line again and takes it as the first delimiter.
-    ReadLine(body_, 0, boundary_);
-    std::string line, first, second, third;
+    ReadLine(body_, 0, boundary_, held_, &boundaryLength_);
+    std::string line;
+    HeaderLine first, second, third;
     while (!done_) {
         if (!isClientConnected()) return;
-        SkipAdvancing(line, boundary_.size() + 1);
-        if (AtEnd()) done_ = true;
-        if (line != boundary_) continue;
+        if (!AtDelimiterLine(line)) continue;
         firstLine_ = offset_;
-        ReadAdvancing(first);
+        ReadHeader(first);
         secondLine_ = offset_;
-        ReadAdvancing(second);
-        thirdLine_ = offset_;
-        ReadAdvancing(third);
+        ReadHeader(second);
+        ReadHeader(third);
         if (AtEnd()) {
             done_ = true;  // a part cut short in its headers is dropped
             continue;
@@ -104,10 +149,34 @@ void Parser::Run(const std::function<bool()>& isClientConnected) {
     }
 }
 
-void Parser::ReadPart(const std::string& first, const std::string& second, const std::string& third) {
-    PartNames names = ParsePartNames(first);
+bool Parser::AtDelimiterLine(std::string& line) {
+    if (boundaryLength_ == boundary_.size()) {
+        SkipAdvancing(line, boundary_.size() + 1);
+        if (AtEnd()) done_ = true;
+        return line == boundary_;
+    }
+    const std::int32_t start = offset_;
+    std::size_t length = 0;
+    offset_ += ReadLine(body_, offset_, line, held_, &length);
+    if (AtEnd()) done_ = true;
+    return length == boundaryLength_ && line == boundary_ &&
+           LineTextsEqual(body_, static_cast<std::size_t>(start), 0, length, held_);
+}
+
+void Parser::ReadPart(const HeaderLine& first, const HeaderLine& second, const HeaderLine& third) {
+    TPartNames longNames;
+    PartNames names;
+    if (first.Long()) {
+        longNames = LongPartNames(body_, first);
+        names = {longNames.FieldName, longNames.FileName};
+    } else {
+        names = ParsePartNames(first.text);
+    }
+    const bool isFile = second.Long() ? FindInLine(body_, static_cast<std::size_t>(second.start),
+                                                   second.length, kContentType, 0) != std::string::npos
+                                      : IsFilePartHeader(second.text);
     TFieldPart part{firstLine_, 0, 0, true};
-    if (IsFilePartHeader(second)) {
+    if (isFile) {
         ReadFileContent(third);
         Record(names.fieldName, names.fileName, std::string_view(), part);
     } else {
@@ -117,10 +186,10 @@ void Parser::ReadPart(const std::string& first, const std::string& second, const
     }
 }
 
-void Parser::ReadFileContent(const std::string& third) {
+void Parser::ReadFileContent(const HeaderLine& third) {
     // Any number of further header lines may follow the second; the content starts
     // after the first empty line.
-    if (!third.empty()) {
+    if (third.length != 0) {
         std::string line;
         do {
             SkipAdvancing(line, 1);
@@ -128,7 +197,10 @@ void Parser::ReadFileContent(const std::string& third) {
         } while (!line.empty());
     }
     const std::int32_t dataStart = offset_;
-    const std::size_t found = ScanForDelimiter(body_, static_cast<std::size_t>(dataStart), boundary_);
+    const auto from = static_cast<std::size_t>(dataStart);
+    const std::size_t found = boundaryLength_ == boundary_.size()
+                                  ? ScanForDelimiter(body_, from, boundary_)
+                                  : ScanForLongDelimiter(body_, from, boundary_, boundaryLength_);
     if (found == std::string_view::npos) return;  // the content is read on as lines
     // The two bytes ahead of the delimiter line (CR LF when well formed) are not content;
     // the next cycle resumes at the LF and reads the delimiter line after it.
@@ -138,17 +210,19 @@ void Parser::ReadFileContent(const std::string& third) {
     if (size >= 1) found_.Files.push_back(TFilePart{dataStart, size, firstLine_, secondLine_});
 }
 
-std::string Parser::ReadFieldValue(const std::string& third, TFieldPart& part) {
+std::string Parser::ReadFieldValue(const HeaderLine& third, TFieldPart& part) {
     // The first header line is the part's only header; the second is taken as the empty
     // separator line, so the value starts with the third. Every line of it ended with an
     // LF, or the part would have been dropped; the range ends before the last one.
-    std::string value = third;
-    part.ValueStart = thirdLine_;
+    std::string value = third.text;
+    if (third.Long()) ReadLine(body_, third.start, value);
+    part.ValueStart = third.start;
     part.ValueEnd = offset_ - 1;
     std::string line;
     for (;;) {
+        const std::int32_t start = offset_;
         std::int32_t count = ReadLine(body_, offset_, line);
-        if (line == boundary_ || offset_ + count >= size_) return value;
+        if (offset_ + count >= size_ || IsBoundary(line, start)) return value;
         value += "\r\n";
         value += line;
         offset_ += count;
@@ -175,15 +249,17 @@ void Parser::Record(std::string_view fieldName, std::string_view fileName, std::
 }  // namespace
 
 void ParseMultipart(BodyWindow& body, const std::function<bool()>& isClientConnected, TStringList& FormFields,
-                    TBodyParts& Found) {
-    Parser parser(body, FormFields, Found);
+                    TBodyParts& Found, std::size_t held) {
+    Parser parser(body, FormFields, Found, held);
     parser.Run(isClientConnected);
 }
 
 TPartNames ReadPartNames(BodyWindow& body, std::int32_t firstHeaderLine) {
-    std::string first;
-    ReadLine(body, firstHeaderLine, first);
-    const PartNames names = ParsePartNames(first);
+    HeaderLine first;
+    first.start = firstHeaderLine;
+    ReadLine(body, firstHeaderLine, first.text, kHeldLine, &first.length);
+    if (first.Long()) return LongPartNames(body, first);
+    const PartNames names = ParsePartNames(first.text);
     return {std::string(names.fieldName), std::string(names.fileName)};
 }
 

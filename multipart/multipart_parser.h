@@ -48,12 +48,16 @@ struct TBodyParts {
     std::vector<TFilePart> Files;
 };
 
+// The longest line the parser holds whole; longer ones it reads a piece at a time.
+inline constexpr std::size_t kHeldLine = 64 * 1024;
+
 // Splits body (at most 2^31 - 1 bytes) into FormFields, whose comparison merges repeated
-// names, and Found; both must be empty.
+// names, and Found; both must be empty. held, for tests, changes kHeldLine and nothing
+// else: every result is the same.
 // A failure to read the body, or whatever isClientConnected throws, propagates, keeping
 // what was recorded.
 void ParseMultipart(BodyWindow& body, const std::function<bool()>& isClientConnected, TStringList& FormFields,
-                    TBodyParts& Found);
+                    TBodyParts& Found, std::size_t held = kHeldLine);
 
 // The field name and the file name of the part whose first header line starts at
 // firstHeaderLine, as the parser read them (empty where missing).

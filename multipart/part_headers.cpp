@@ -1,13 +1,6 @@
 #include "multipart/part_headers.h"
 
 namespace kestrune {
-namespace {
-
-constexpr std::string_view kNameParameter = "name=\"";
-constexpr std::string_view kFileNameParameter = "filename=\"";
-constexpr std::string_view kContentType = "Content-Type:";
-
-}  // namespace
 
 PartNames ParsePartNames(std::string_view firstHeaderLine) {
     PartNames names;

@@ -8,6 +8,10 @@
 
 namespace kestrune {
 
+inline constexpr std::string_view kNameParameter = "name=\"";
+inline constexpr std::string_view kFileNameParameter = "filename=\"";
+inline constexpr std::string_view kContentType = "Content-Type:";
+
 struct PartNames {
     std::string_view fieldName;
     std::string_view fileName;

@@ -84,7 +84,8 @@ std::ostream& operator<<(std::ostream& out, const ParseOutcome& outcome) {
     return out << ", checks: " << outcome.clientChecks << '}';
 }
 
-ParseOutcome ParseWithParser(std::string_view body, const CodePage& codePage, int connectedChecks) {
+ParseOutcome ParseWithParser(std::string_view body, const CodePage& codePage, int connectedChecks,
+                             std::size_t held) {
     GuardedBuffer buffer(body);
     BodyWindow window(buffer.View());
     TStringList fields(codePage);
@@ -94,7 +95,7 @@ ParseOutcome ParseWithParser(std::string_view body, const CodePage& codePage, in
         return connectedChecks < 0 || outcome.clientChecks <= connectedChecks;
     };
     TBodyParts found;
-    ParseMultipart(window, isClientConnected, fields, found);
+    ParseMultipart(window, isClientConnected, fields, found, held);
     for (const TFilePart& each : found.Files) {
         outcome.files.push_back(OutcomeOf(DescribeFilePart(window, each, codePage), buffer.View()));
     }

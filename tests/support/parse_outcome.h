@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/code_page.h"
+#include "multipart/multipart_parser.h"
 
 namespace kestrune {
 
@@ -41,9 +42,10 @@ std::ostream& operator<<(std::ostream& out, const ParseOutcome& outcome);
 // The client check answers "connected" this many times, then "gone"; -1: always connected.
 constexpr int kAlwaysConnected = -1;
 
-// Runs ParseMultipart over a guarded copy of body, the first listed file as the file.
+// Runs ParseMultipart over a guarded copy of body (holding lines of up to held characters
+// whole), the first listed file as the file.
 // Also checks that the file's bytes are a slice of that copy.
 ParseOutcome ParseWithParser(std::string_view body, const CodePage& codePage,
-                             int connectedChecks = kAlwaysConnected);
+                             int connectedChecks = kAlwaysConnected, std::size_t held = kHeldLine);
 
 }  // namespace kestrune
