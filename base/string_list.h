@@ -1,6 +1,7 @@
 // TStringList: the form-field list. An ordered, never sorted list of narrow lines of the
 // form name=value, with lookups by name under the code page's list name comparison
-// (base/name_collation.h).
+// (base/name_collation.h). A long line keeps its value as ranges of the request body
+// (base/field_text.h), read through the list's TextSource when it is read.
 //
 // The name of a line is the text before its first "="; the search for "=" steps over
 // double-byte characters and stops at a NUL byte, so a line with a NUL before any "="
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "base/ascii.h"
+#include "base/field_text.h"
 #include "base/name_collation.h"
 
 namespace kestrune {
@@ -25,16 +27,22 @@ class TStringList {
 public:
     explicit TStringList(const NameCollation& collation);
 
+    // Where the body ranges of long lines are read; must outlive every read of them.
+    void SetTextSource(const TextSource* source) { source_ = source; }
+
     std::int32_t Count() const { return static_cast<std::int32_t>(lines_.size()); }
 
     // The line at index; throws EListError "List index out of bounds (%d)" outside 0..Count-1.
-    const std::string& Line(std::int32_t index) const;
+    std::string Line(std::int32_t index) const;
 
     // Throws the bounds error of Line for index.
     [[noreturn]] static void RaiseBoundsError(std::int32_t index);
 
     // The name of the line at index (empty when it has no "="); same bounds error as Line.
-    std::string_view Name(std::int32_t index) const;
+    std::string Name(std::int32_t index) const;
+
+    // Value(Name(index)), without a copy of the name.
+    std::string ValueOfNameAt(std::int32_t index) const;
 
     // Index of the first line that has an "=" and whose name equals name under the list
     // name comparison; -1 when there is none.
@@ -47,21 +55,21 @@ public:
     // byte for byte (lines without "=" count with the empty name); -1 when there is none.
     std::int32_t LastIndexOfAsciiUpperName(std::string_view upperName) const;
 
-    void Append(std::string line);
+    void Append(TFieldText line);
 
     // Replaces the line at index; the new line's name must equal the old one's under the
     // list name comparison (a merge of values).
-    void Replace(std::int32_t index, std::string line);
+    void Replace(std::int32_t index, TFieldText line);
 
     // The merge of a repeated field: the line at index becomes name, "=", its text after
     // its first (name.size() + 1) bytes, ", ", value. name must equal the line's name under
     // the list name comparison. Done in place where the lengths allow, so repeating one
     // name many times costs time in proportion to the values, not to the line.
-    void MergeValue(std::int32_t index, std::string_view name, std::string_view value);
+    void MergeValue(std::int32_t index, std::string_view name, const TFieldText& value);
 
 private:
     struct LineName {
-        std::string_view text;
+        std::size_t length;  // of the name, the text before the "="
         bool hasEquals;
     };
     // What the indexes know of a line.
@@ -70,8 +78,11 @@ private:
         bool hasEquals;
         std::string key;
     };
-    LineName NameOf(std::string_view line) const;
-    IndexedName IndexedNameOf(std::string_view line) const;
+    LineName NameOf(const TFieldText& line) const;
+    // The name's text: a view into line where it is held, else read into storage.
+    std::string_view NameText(const TFieldText& line, const LineName& name, std::string& storage) const;
+    char CharAt(const TFieldText& line, std::size_t at) const;
+    IndexedName IndexedNameOf(const TFieldText& line) const;
     void Reindex(std::int32_t index, const IndexedName& before);
     void CheckIndex(std::int32_t index) const;
     void LinkUpperName(std::int32_t index, const std::string& upperName);
@@ -79,9 +90,10 @@ private:
     void RebuildKeyIndex();
 
     const NameCollation& collation_;
+    const TextSource* source_ = nullptr;
     std::array<bool, 256> leadBytes_{};
     bool anyLeadByte_ = false;
-    std::vector<std::string> lines_;
+    std::vector<TFieldText> lines_;
     // Name key (NameCollation::NameKey) -> first line with that name; lines with "=" only.
     std::unordered_map<std::string, std::int32_t> firstByKey_;
     // ASCII upper-cased name -> last line with that name; every line.

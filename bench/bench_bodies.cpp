@@ -165,4 +165,48 @@ std::string SmallFilesBody(int count, std::size_t fileSize) {
     return body;
 }
 
+ShapedBody::ShapedBody(const std::string& shape, std::uint64_t size) {
+    const std::string part = "--XyZ\r\nContent-Disposition: form-data; name=\"";
+    const std::string end = "\r\n--XyZ--\r\n";
+    pattern_ = "x";
+    if (shape == "first-line") {
+        head_ = "--";
+        tail_ = "\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\nvalue\r\n";
+        fields_ = 0;
+    } else if (shape == "header-line") {
+        head_ = part + "a\"; ";
+        tail_ = "\r\n\r\nvalue" + end;
+    } else if (shape == "short-lines") {
+        head_ = part + "a\"\r\n\r\n";
+        pattern_ = "a short line\r\n";
+        tail_ = "last" + end;
+    } else if (shape == "one-line") {
+        head_ = part + "a\"\r\n\r\n";
+        tail_ = end;
+    } else if (shape == "file-name") {
+        head_ = part + "f\"; filename=\"";
+        tail_ = ".txt\"\r\nContent-Type: text/plain\r\n\r\nDATA" + end;
+    } else if (shape == "field-name") {
+        head_ = part;
+        tail_ = "\"\r\n\r\nvalue" + end;
+    } else {
+        return;
+    }
+    bulk_ = (size - std::min<std::uint64_t>(size, head_.size() + tail_.size())) / pattern_.size() *
+            pattern_.size();
+}
+
+void ShapedBody::Read(std::uint64_t offset, std::size_t count, char* destination) const {
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint64_t at = offset + i;
+        if (at < head_.size()) {
+            destination[i] = head_[at];
+        } else if (at < head_.size() + bulk_) {
+            destination[i] = pattern_[(at - head_.size()) % pattern_.size()];
+        } else {
+            destination[i] = tail_[at - head_.size() - bulk_];
+        }
+    }
+}
+
 }  // namespace kestrune::bench

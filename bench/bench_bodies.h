@@ -44,6 +44,25 @@ private:
     std::string tail_;
 };
 
+// A body of about size bytes whose bulk is one long text where shape says (see
+// kestrune-bench-memory); made on the fly, never held. Size() is 0 for an unknown shape.
+class ShapedBody {
+public:
+    ShapedBody(const std::string& shape, std::uint64_t size);
+
+    std::uint64_t Size() const { return head_.size() + bulk_ + tail_.size(); }
+    // The number of lines the form-field list gets from it.
+    std::int32_t Fields() const { return fields_; }
+    void Read(std::uint64_t offset, std::size_t count, char* destination) const;
+
+private:
+    std::string head_;
+    std::uint64_t bulk_ = 0;
+    std::string pattern_;  // the bulk repeats it
+    std::string tail_;
+    std::int32_t fields_ = 1;
+};
+
 // The name of field index in FieldsBody: "field" and six digits.
 std::string FieldName(int index);
 

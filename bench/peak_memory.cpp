@@ -1,7 +1,10 @@
-// kestrune-bench-memory [MIB] [--memory-road]: creates one object for a single-file upload
-// of MIB MiB (default 100) served by a host that makes the body on the fly, and prints how
-// far the process's peak resident memory rose while it did:
+// kestrune-bench-memory [MIB] [--memory-road | --shape SHAPE]: creates one object for a
+// single-file upload of MIB MiB (default 100) served by a host that makes the body on the
+// fly, and prints how far the process's peak resident memory rose while it did:
 //   body_bytes=N baseline_kib=N peak_kib=N
+// A SHAPE puts the MIB MiB elsewhere: first-line (the boundary line), header-line (a
+// part's first header line), short-lines or one-line (a field's value), file-name or
+// field-name.
 // A body that large goes to a body file in the temporary folder, which is written and read
 // with write and pread, never mapped, so the page cache behind it is not counted and the
 // rise is the object's private memory. --memory-road raises the body-file threshold above
@@ -44,15 +47,25 @@ int main(int argc, char** argv) {
     using namespace kestrune;
     const long mebibytes = argc > 1 ? std::strtol(argv[1], nullptr, 10) : 100;
     const bool memoryRoad = argc > 2 && std::strcmp(argv[2], "--memory-road") == 0;
-    if (mebibytes < 1 || mebibytes > 2000 || argc > 3 || (argc == 3 && !memoryRoad)) {
-        std::fprintf(stderr, "usage: kestrune-bench-memory [MIB] [--memory-road]   (MIB: 1 to 2000)\n");
+    const char* shape = argc == 4 && std::strcmp(argv[2], "--shape") == 0 ? argv[3] : nullptr;
+    const std::uint64_t size = static_cast<std::uint64_t>(mebibytes) * 1024 * 1024;
+    const bench::ShapedBody shaped(shape == nullptr ? "" : shape, size);
+    if (mebibytes < 1 || mebibytes > 2000 || (argc > 3 && shape == nullptr) || argc > 4 ||
+        (argc == 3 && !memoryRoad) || (shape != nullptr && shaped.Size() == 0)) {
+        std::fprintf(
+            stderr,
+            "usage: kestrune-bench-memory [MIB] [--memory-road | --shape SHAPE]   (MIB: 1 to 2000)\n");
         return 2;
     }
-    const bench::SingleFileBody body(bench::Content::Random,
-                                     static_cast<std::uint64_t>(mebibytes) * 1024 * 1024);
-    BodyHost host(static_cast<std::int32_t>(body.Size()),
-                  [&body](std::uint64_t offset, std::size_t count, char* destination) {
-                      body.Read(offset, count, destination);
+    const bench::SingleFileBody body(bench::Content::Random, size);
+    const std::uint64_t bodySize = shape == nullptr ? body.Size() : shaped.Size();
+    BodyHost host(static_cast<std::int32_t>(bodySize),
+                  [&](std::uint64_t offset, std::size_t count, char* destination) {
+                      if (shape == nullptr) {
+                          body.Read(offset, count, destination);
+                      } else {
+                          shaped.Read(offset, count, destination);
+                      }
                   });
     const SingleByteCodePage codePage;
     PosixFileSystem fileSystem;
@@ -64,7 +77,9 @@ int main(int argc, char** argv) {
     upload.Initialize();
     const long peak = StatusKiB("VmHWM");
 
-    if (!host.Output().empty() || static_cast<std::uint64_t>(upload.FileSize()) != body.ContentSize()) {
+    const bool kept = shape == nullptr ? static_cast<std::uint64_t>(upload.FileSize()) == body.ContentSize()
+                                       : upload.FormVariableCount() == shaped.Fields();
+    if (!host.Output().empty() || !kept) {
         std::fprintf(stderr, "kestrune-bench-memory: the object did not keep the file (%s)\n",
                      host.Output().c_str());
         return 1;
@@ -73,7 +88,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "kestrune-bench-memory: /proc/self/status has no VmHWM\n");
         return 1;
     }
-    std::printf("body_bytes=%llu baseline_kib=%ld peak_kib=%ld\n",
-                static_cast<unsigned long long>(body.Size()), baseline, peak);
+    std::printf("body_bytes=%llu baseline_kib=%ld peak_kib=%ld\n", static_cast<unsigned long long>(bodySize),
+                baseline, peak);
     return 0;
 }

@@ -11,7 +11,7 @@ TFileRecord TTessock::FileRecord() const { return Parts.Files.empty() ? TFileRec
 const UnicodeFields& TTessock::UnicodeFieldList() const {
     if (!unicodeFields_) {
         BodyWindow body = OpenBody(BodyWindow::kLineCapacity);
-        unicodeFields_ = std::make_unique<UnicodeFields>(body, Parts.Fields, Parts.Files, rules_);
+        unicodeFields_ = std::make_unique<UnicodeFields>(body, Parts, rules_, bodyText_);
     }
     return *unicodeFields_;
 }

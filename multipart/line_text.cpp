@@ -23,7 +23,8 @@ std::size_t LineCursor::Take(std::size_t count, std::string* out) {
         }
         const std::size_t want = std::min({count - taken, length_ - text_, window.size()});
         const void* cr = std::memchr(window.data(), '\r', want);
-        const std::size_t run = cr == nullptr ? want : static_cast<std::size_t>(static_cast<const char*>(cr) - window.data());
+        const std::size_t run =
+            cr == nullptr ? want : static_cast<std::size_t>(static_cast<const char*>(cr) - window.data());
         if (out != nullptr) out->append(window.data(), run);
         raw_ += run;
         text_ += run;

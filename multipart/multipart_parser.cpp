@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "multipart/delimiter_scan.h"
+#include "multipart/body_text.h"
 #include "multipart/line_reader.h"
 #include "multipart/line_text.h"
 #include "multipart/part_headers.h"
@@ -48,33 +49,53 @@ TFileRecord DescribeFile(const BodyWindow& body, std::int32_t dataStart, std::in
 // A header line as the parser holds it: whole, or its first characters where it is longer.
 struct HeaderLine {
     std::int32_t start = 0;
+    std::int32_t end = 0;    // where the next line starts
     std::size_t length = 0;  // characters of the whole line
     std::string text;
 
     bool Long() const { return length > text.size(); }
 };
 
+// A stretch of a header line's text as the form-field list keeps it: a range of the body.
+TFieldText LineStretch(const HeaderLine& line, std::size_t from, std::size_t to) {
+    TFieldText text;
+    if (to == from) return text;
+    TTextPiece piece;
+    piece.start = line.start;
+    piece.end = line.end;
+    piece.skip = from;
+    piece.length = to - from;
+    text.pieces.push_back(std::move(piece));
+    return text;
+}
+
 // The names of a part from a first header line too long to hold, found as ParsePartNames
-// finds them in the whole text.
-TPartNames LongPartNames(BodyWindow& body, const HeaderLine& line) {
+// finds them in the whole text; the file name, which may be as long as the line, stays
+// in the body.
+struct LongNames {
+    std::string fieldName;
+    TFieldText fileName;
+};
+
+LongNames FindLongNames(BodyWindow& body, const HeaderLine& line) {
     const auto start = static_cast<std::size_t>(line.start);
     const auto find = [&](std::string_view pattern, std::size_t from) {
         return FindInLine(body, start, line.length, pattern, from);
     };
-    TPartNames names;
+    LongNames names;
     const std::size_t name = find(kNameParameter, 0);
     if (name == std::string::npos) return names;
     std::size_t rest = name + kNameParameter.size();
     std::size_t quote = find("\"", rest);
     if (quote != std::string::npos) {
-        names.FieldName = LineTextBetween(body, start, line.length, rest, quote);
+        names.fieldName = LineTextBetween(body, start, line.length, rest, quote);
         rest = quote + 1;
     }
     const std::size_t fileName = find(kFileNameParameter, rest);
     if (fileName == std::string::npos) return names;
     rest = fileName + kFileNameParameter.size();
     quote = find("\"", rest);
-    if (quote != std::string::npos) names.FileName = LineTextBetween(body, start, line.length, rest, quote);
+    if (quote != std::string::npos) names.fileName = LineStretch(line, rest, quote);
     return names;
 }
 
@@ -98,21 +119,23 @@ private:
     void ReadHeader(HeaderLine& line) {
         line.start = offset_;
         offset_ += ReadLine(body_, offset_, line.text, held_, &line.length);
+        line.end = offset_;
     }
     bool AtEnd() const { return offset_ >= size_; }
     // Reads the next line; true when it is the boundary line.
     bool AtDelimiterLine(std::string& line);
-    // True when line, read whole from start, is the boundary line.
-    bool IsBoundary(const std::string& line, std::int32_t start) const {
+    // True when the line at start, of length characters of which line holds at least
+    // the boundary line's held ones and one more, is the boundary line.
+    bool IsBoundary(const std::string& line, std::size_t length, std::int32_t start) const {
         if (boundaryLength_ == boundary_.size()) return line == boundary_;
-        return line.size() == boundaryLength_ && line.compare(0, boundary_.size(), boundary_) == 0 &&
+        return length == boundaryLength_ && line.compare(0, boundary_.size(), boundary_) == 0 &&
                LineTextsEqual(body_, static_cast<std::size_t>(start), 0, boundaryLength_, held_);
     }
 
     void ReadPart(const HeaderLine& first, const HeaderLine& second, const HeaderLine& third);
     void ReadFileContent(const HeaderLine& third);
-    std::string ReadFieldValue(const HeaderLine& third, TFieldPart& part);
-    void Record(std::string_view fieldName, std::string_view fileName, std::string_view value,
+    TFieldText ReadFieldValue(const HeaderLine& third, TFieldPart& part);
+    void Record(std::string_view fieldName, const TFieldText& fileName, TFieldText value,
                 const TFieldPart& part);
 
     BodyWindow& body_;
@@ -164,13 +187,13 @@ bool Parser::AtDelimiterLine(std::string& line) {
 }
 
 void Parser::ReadPart(const HeaderLine& first, const HeaderLine& second, const HeaderLine& third) {
-    TPartNames longNames;
-    PartNames names;
+    LongNames names;
     if (first.Long()) {
-        longNames = LongPartNames(body_, first);
-        names = {longNames.FieldName, longNames.FileName};
+        names = FindLongNames(body_, first);
     } else {
-        names = ParsePartNames(first.text);
+        const PartNames found = ParsePartNames(first.text);
+        names.fieldName = std::string(found.fieldName);
+        if (!found.fileName.empty()) names.fileName.held = std::string(found.fileName);
     }
     const bool isFile = second.Long() ? FindInLine(body_, static_cast<std::size_t>(second.start),
                                                    second.length, kContentType, 0) != std::string::npos
@@ -178,11 +201,11 @@ void Parser::ReadPart(const HeaderLine& first, const HeaderLine& second, const H
     TFieldPart part{firstLine_, 0, 0, true};
     if (isFile) {
         ReadFileContent(third);
-        Record(names.fieldName, names.fileName, std::string_view(), part);
+        Record(names.fieldName, names.fileName, TFieldText(), part);
     } else {
         part.IsFile = false;
-        const std::string value = ReadFieldValue(third, part);
-        Record(names.fieldName, names.fileName, value, part);
+        TFieldText value = ReadFieldValue(third, part);
+        Record(names.fieldName, names.fileName, std::move(value), part);
     }
 }
 
@@ -210,39 +233,56 @@ void Parser::ReadFileContent(const HeaderLine& third) {
     if (size >= 1) found_.Files.push_back(TFilePart{dataStart, size, firstLine_, secondLine_});
 }
 
-std::string Parser::ReadFieldValue(const HeaderLine& third, TFieldPart& part) {
+TFieldText Parser::ReadFieldValue(const HeaderLine& third, TFieldPart& part) {
     // The first header line is the part's only header; the second is taken as the empty
     // separator line, so the value starts with the third. Every line of it ended with an
-    // LF, or the part would have been dropped; the range ends before the last one.
-    std::string value = third.text;
-    if (third.Long()) ReadLine(body_, third.start, value);
+    // LF, or the part would have been dropped; the range ends before the last one. A
+    // value longer than the parser holds stays in the body as that range.
     part.ValueStart = third.start;
     part.ValueEnd = offset_ - 1;
+    std::string value = third.text;
+    std::size_t length = third.length;
+    bool held = !third.Long();
+    const std::size_t keep = std::max(boundary_.size() + 1, held_ + 1);
     std::string line;
     for (;;) {
         const std::int32_t start = offset_;
-        std::int32_t count = ReadLine(body_, offset_, line);
-        if (offset_ + count >= size_ || IsBoundary(line, start)) return value;
-        value += "\r\n";
-        value += line;
+        std::size_t lineLength = 0;
+        const std::int32_t count = ReadLine(body_, offset_, line, keep, &lineLength);
+        if (offset_ + count >= size_ || IsBoundary(line, lineLength, start)) break;
+        length += 2 + lineLength;
+        held = held && length <= held_;
+        if (held) {
+            value += "\r\n";
+            value += line;
+        }
         offset_ += count;
         part.ValueEnd = offset_ - 1;
     }
+    part.ValueSize = static_cast<std::int32_t>(length);
+    if (held) return TFieldText(std::move(value));
+    TFieldText text;
+    TTextPiece piece;
+    piece.start = part.ValueStart;
+    piece.end = part.ValueEnd;
+    piece.length = length;
+    text.pieces.push_back(std::move(piece));
+    return text;
 }
 
-void Parser::Record(std::string_view fieldName, std::string_view fileName, std::string_view value,
+void Parser::Record(std::string_view fieldName, const TFieldText& fileName, TFieldText value,
                     const TFieldPart& part) {
     found_.Fields.push_back(part);
     // A file entry with a file name is always a new line; anything else merges into the
     // first line of its name, where there is one.
-    std::int32_t index = fileName.empty() ? formFields_.IndexOfName(fieldName) : -1;
+    const bool named = fileName.Size() != 0;
+    std::int32_t index = named ? -1 : formFields_.IndexOfName(fieldName);
     if (index >= 0) {
         formFields_.MergeValue(index, fieldName, value);
         return;
     }
-    std::string line(fieldName);
-    line += '=';
-    line += fileName.empty() ? value : fileName;
+    TFieldText line(std::string(fieldName) + "=");
+    AppendText(line, named ? fileName : value);
     formFields_.Append(std::move(line));
 }
 
@@ -257,26 +297,25 @@ void ParseMultipart(BodyWindow& body, const std::function<bool()>& isClientConne
 TPartNames ReadPartNames(BodyWindow& body, std::int32_t firstHeaderLine) {
     HeaderLine first;
     first.start = firstHeaderLine;
-    ReadLine(body, firstHeaderLine, first.text, kHeldLine, &first.length);
-    if (first.Long()) return LongPartNames(body, first);
+    first.end = firstHeaderLine + ReadLine(body, firstHeaderLine, first.text, kHeldLine, &first.length);
+    if (first.Long()) {
+        LongNames names = FindLongNames(body, first);
+        return {std::move(names.fieldName), std::move(names.fileName)};
+    }
     const PartNames names = ParsePartNames(first.text);
     return {std::string(names.fieldName), std::string(names.fileName)};
 }
 
-std::string PartValue(BodyWindow& body, const TFieldPart& part) {
-    std::string value;
-    for (auto offset = static_cast<std::size_t>(part.ValueStart);
-         offset < static_cast<std::size_t>(part.ValueEnd);) {
-        const std::string_view window =
-            body.At(offset).substr(0, static_cast<std::size_t>(part.ValueEnd) - offset);
-        for (const char c : window) {
-            if (c == '\r') continue;
-            if (c == '\n') value += '\r';
-            value += c;
-        }
-        offset += window.size();
-    }
-    return value;
+TFieldText PartValue(BodyWindow& body, const TFieldPart& part) {
+    TFieldText value;
+    TTextPiece piece;
+    piece.start = part.ValueStart;
+    piece.end = part.ValueEnd;
+    piece.length = static_cast<std::size_t>(part.ValueSize);
+    value.pieces.push_back(std::move(piece));
+    if (static_cast<std::size_t>(part.ValueSize) > kHeldLine) return value;
+    const WindowText source(body);
+    return TextOf(value, &source);
 }
 
 TFileRecord DescribeFilePart(BodyWindow& body, const TFilePart& part, const CodePage& codePage,

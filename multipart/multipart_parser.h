@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/field_text.h"
 #include "base/file_record.h"
 #include "base/string_list.h"
 #include "host/code_page.h"
@@ -31,12 +32,13 @@ struct TFilePart {
 
 // A part that left a line in the form-field list, by offsets into the body: where its
 // header lines start, and for a field its value as the range ValueStart to ValueEnd,
-// which reads as the value once every CR in it is dropped and every LF becomes CR LF
-// (PartValue). A file part's value is its file name.
+// which reads as the value's ValueSize characters once every CR in it is dropped and
+// every LF becomes CR LF (PartValue). A file part's value is its file name.
 struct TFieldPart {
     std::int32_t FirstHeaderLine = 0;
     std::int32_t ValueStart = 0;
     std::int32_t ValueEnd = 0;
+    std::int32_t ValueSize = 0;
     bool IsFile = false;
 };
 
@@ -60,15 +62,16 @@ void ParseMultipart(BodyWindow& body, const std::function<bool()>& isClientConne
                     TBodyParts& Found, std::size_t held = kHeldLine);
 
 // The field name and the file name of the part whose first header line starts at
-// firstHeaderLine, as the parser read them (empty where missing).
+// firstHeaderLine, as the parser read them (empty where missing); a file name too long to
+// hold stays in the body, for a WindowText over it to read.
 struct TPartNames {
     std::string FieldName;
-    std::string FileName;
+    TFieldText FileName;
 };
 TPartNames ReadPartNames(BodyWindow& body, std::int32_t firstHeaderLine);
 
-// The text a TFieldPart's value range reads as.
-std::string PartValue(BodyWindow& body, const TFieldPart& part);
+// A field part's value: held where it is short, else left in body as its range.
+TFieldText PartValue(BodyWindow& body, const TFieldPart& part);
 
 // The record of a file part that ParseMultipart listed for body: its texts split by
 // codePage's rules, the field name, and the content's range; SavedNameText stays empty.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/exceptions.h"
+#include "multipart/body_text.h"
 
 namespace kestrune {
 
@@ -75,6 +76,12 @@ void RequestBody::Release() {
 BodyWindow RequestBody::Open(std::size_t capacity) const {
     if (file_) return BodyWindow(*file_, stored_, size_, capacity);
     return BodyWindow(memory_.View());
+}
+
+void RequestBodyText::Visit(std::int64_t start, std::int64_t end, std::size_t skip, std::size_t length,
+                            const std::function<bool(std::string_view)>& visit) const {
+    BodyWindow window = body_.Open(BodyWindow::kLineCapacity * 16);
+    VisitBodyText(window, start, end, skip, length, visit);
 }
 
 }  // namespace kestrune

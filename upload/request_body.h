@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "base/field_text.h"
 #include "base/memory_stream.h"
 #include "host/body_file.h"
 #include "host/file_system.h"
@@ -51,6 +52,18 @@ private:
     std::unique_ptr<char[]> pass_;
     std::int32_t stored_ = 0;  // bytes delivered into the body file
     std::int32_t size_ = 0;    // Begin's total
+};
+
+// The text of the body's ranges, for the form-field list's long lines.
+class RequestBodyText final : public TextSource {
+public:
+    explicit RequestBodyText(const RequestBody& body) : body_(body) {}
+
+    void Visit(std::int64_t start, std::int64_t end, std::size_t skip, std::size_t length,
+               const std::function<bool(std::string_view)>& visit) const override;
+
+private:
+    const RequestBody& body_;
 };
 
 }  // namespace kestrune

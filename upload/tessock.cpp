@@ -7,7 +7,9 @@
 namespace kestrune {
 
 TTessock::TTessock(HostContext& host, const CodePage& codePage, FileSystem& fileSystem)
-    : host_(host), codePage_(codePage), fileSystem_(fileSystem) {}
+    : host_(host), codePage_(codePage), fileSystem_(fileSystem) {
+    FormFields.SetTextSource(&bodyText_);
+}
 
 TTessock::~TTessock() = default;
 

@@ -166,6 +166,7 @@ private:
     std::vector<HeldText> SavedNames;  // by position, grown by the first save in mode 2
     TStringList FormFields{codePage_};
     RequestBody body_;
+    RequestBodyText bodyText_{body_};  // what the list's long lines read
     std::int64_t BodyFileThreshold = kBodyFileThreshold;
     Overwrite OverwriteModeValue = Overwrite::Replace;
     HeldText OverwriteMarker{"~"};

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fakes/dbcs_code_page.h"
+#include "multipart/body_text.h"
 #include "fuzz_check.h"
 #include "support/reference_parser.h"
 #include "support/upload_fixture.h"
@@ -39,7 +40,10 @@ void CheckBody(std::string_view body, const CodePage& codePage, Reads reads) {
 }
 
 struct Parsed {
-    explicit Parsed(const CodePage& codePage) : fields(codePage) {}
+    Parsed(const CodePage& codePage, BodyWindow& body) : source(body), fields(codePage) {
+        fields.SetTextSource(&source);
+    }
+    WindowText source;
     TStringList fields;
     TBodyParts found;
 };
@@ -62,8 +66,8 @@ bool SameParts(const TBodyParts& a, const TBodyParts& b) {
 }
 
 void CheckWindowed(std::string_view body, const CodePage& codePage, std::size_t capacity) {
-    Parsed inMemory(codePage);
     BodyWindow memory(body);
+    Parsed inMemory(codePage, memory);
     ParseMultipart(
         memory, [] { return true; }, inMemory.fields, inMemory.found);
     kestrune::testing::FakeFileSystem files;
@@ -71,7 +75,7 @@ void CheckWindowed(std::string_view body, const CodePage& codePage, std::size_t 
     file->Append(body.data(), body.size());
     const auto size = static_cast<std::int64_t>(body.size());
     BodyWindow window(*file, size, size, capacity);
-    Parsed windowed(codePage);
+    Parsed windowed(codePage, window);
     ParseMultipart(
         window, [] { return true; }, windowed.fields, windowed.found);
     FUZZ_CHECK(windowed.fields.Count() == inMemory.fields.Count(), "the windowed parse lists other parts");
@@ -79,7 +83,8 @@ void CheckWindowed(std::string_view body, const CodePage& codePage, std::size_t 
         FUZZ_CHECK(windowed.fields.Line(i) == inMemory.fields.Line(i), "a windowed list line differs");
     FUZZ_CHECK(SameParts(windowed.found, inMemory.found), "the windowed parse lists other parts");
     for (std::size_t i = 0; i < inMemory.found.Fields.size(); ++i)
-        FUZZ_CHECK(PartValue(window, windowed.found.Fields[i]) == PartValue(memory, inMemory.found.Fields[i]),
+        FUZZ_CHECK(TextOf(PartValue(window, windowed.found.Fields[i]), &windowed.source) ==
+                       TextOf(PartValue(memory, inMemory.found.Fields[i]), &inMemory.source),
                    "a windowed part reads another value");
     if (inMemory.found.Files.empty()) return;
     const TFileRecord a = DescribeFilePart(window, windowed.found.Files[0], codePage);

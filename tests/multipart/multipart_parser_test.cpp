@@ -1,3 +1,4 @@
+#include "multipart/body_text.h"
 #include "multipart/multipart_parser.h"
 
 #include <string>
@@ -148,6 +149,8 @@ TEST(MultipartParserTest, FileBytesAreASliceOfTheBody) {
     SingleByteCodePage codePage;
     TStringList fields(codePage);
     BodyWindow window(body);
+    WindowText source(window);
+    fields.SetTextSource(&source);
     TBodyParts found;
     ParseMultipart(
         window, [] { return true; }, fields, found);

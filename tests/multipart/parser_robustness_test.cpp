@@ -1,4 +1,5 @@
 // Bad and cut-short input, and the client going away: defined outcomes, never a crash.
+#include "multipart/body_text.h"
 #include "multipart/multipart_parser.h"
 
 #include <random>
@@ -126,6 +127,8 @@ TEST(ParserRobustnessTest, ThrowingClientCheckPropagatesAndKeepsWhatWasRecorded)
         SCOPED_TRACE(failingCheck);
         TStringList fields(codePage);
         BodyWindow window(body);
+        WindowText source(window);
+        fields.SetTextSource(&source);
         TBodyParts found;
         int checks = 0;
         auto isClientConnected = [&] {

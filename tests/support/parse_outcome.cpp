@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "base/file_record.h"
+#include "multipart/body_text.h"
 #include "base/string_list.h"
 #include "multipart/multipart_parser.h"
 #include "support/guarded_buffer.h"
@@ -88,7 +89,9 @@ ParseOutcome ParseWithParser(std::string_view body, const CodePage& codePage, in
                              std::size_t held) {
     GuardedBuffer buffer(body);
     BodyWindow window(buffer.View());
+    WindowText source(window);
     TStringList fields(codePage);
+    fields.SetTextSource(&source);
     ParseOutcome outcome;
     auto isClientConnected = [&] {
         ++outcome.clientChecks;

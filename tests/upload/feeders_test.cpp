@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "host/posix/single_byte_code_page.h"
+#include "multipart/body_text.h"
 #include "multipart/multipart_parser.h"
 #include "support/upload_fixture.h"
 #include "upload/upload_state.h"
@@ -68,6 +69,8 @@ UploadState ParsedDirectly(const std::string& buffer) {
     SingleByteCodePage codePage;
     TStringList fields(codePage);
     BodyWindow window(buffer);
+    WindowText source(window);
+    fields.SetTextSource(&source);
     TBodyParts found;
     ParseMultipart(
         window, [] { return true; }, fields, found);

@@ -1,0 +1,86 @@
+#include "multipart/body_text.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace kestrune {
+
+namespace {
+
+constexpr std::size_t kPiece = 64 * 1024;
+constexpr std::size_t npos = std::string_view::npos;
+
+// Gathers the characters from skip on, at most length of them, and hands them on in
+// pieces of about kPiece.
+class TextGatherer {
+public:
+    TextGatherer(std::size_t skip, std::size_t length, const std::function<bool(std::string_view)>& visit)
+        : skip_(skip), end_(skip + length), visit_(visit) {}
+
+    // False once nothing more is wanted.
+    bool Take(std::string_view run) {
+        if (text_ + run.size() > skip_) {
+            const std::size_t from = skip_ > text_ ? skip_ - text_ : 0;
+            const std::size_t upto = std::min(run.size(), end_ - text_);
+            buffer_.append(run.data() + from, upto - from);
+        }
+        text_ += run.size();
+        if (text_ >= end_) {
+            Flush();
+            return false;
+        }
+        if (buffer_.size() >= kPiece) return Flush();
+        return true;
+    }
+
+    bool Flush() {
+        if (buffer_.empty() || stopped_) return !stopped_;
+        stopped_ = !visit_(buffer_);
+        buffer_.clear();
+        return !stopped_;
+    }
+
+private:
+    std::size_t skip_;
+    std::size_t end_;
+    std::size_t text_ = 0;
+    std::string buffer_;
+    bool stopped_ = false;
+    const std::function<bool(std::string_view)>& visit_;
+};
+
+std::size_t Find(std::string_view window, char c, std::size_t from) {
+    const void* found = std::memchr(window.data() + from, c, window.size() - from);
+    return found == nullptr ? npos : static_cast<std::size_t>(static_cast<const char*>(found) - window.data());
+}
+
+}  // namespace
+
+void VisitBodyText(BodyWindow& body, std::int64_t start, std::int64_t end, std::size_t skip, std::size_t length,
+                   const std::function<bool(std::string_view)>& visit) {
+    if (length == 0) return;
+    TextGatherer text(skip, length, visit);
+    for (auto position = static_cast<std::size_t>(start); position < static_cast<std::size_t>(end);) {
+        const std::string_view window = body.At(position).substr(0, static_cast<std::size_t>(end) - position);
+        // The next CR and LF are each looked for again only once passed, so a window of
+        // many of one and few of the other costs one pass.
+        std::size_t cr = Find(window, '\r', 0), lf = Find(window, '\n', 0);
+        for (std::size_t i = 0; i < window.size();) {
+            const std::size_t stop = std::min({cr, lf, window.size()});
+            if (!text.Take(window.substr(i, stop - i))) return;
+            if (stop == window.size()) break;
+            if (stop == lf) {
+                if (!text.Take("\r\n")) return;
+                lf = Find(window, '\n', stop + 1);
+            } else {
+                cr = Find(window, '\r', stop + 1);
+            }
+            i = stop + 1;
+        }
+        position += window.size();
+    }
+    text.Flush();
+}
+
+}  // namespace kestrune
