@@ -41,7 +41,8 @@ std::optional<TranslatedPage> Translate(const AspPage& page, PageResponse& respo
     };
     std::optional<std::string> text = loader(page.sitePath);
     if (!text) {
-        response.Fail(500, ErrorPageHtml(500, "The page " + page.sitePath + " cannot be read."));
+        Fail({page.sitePath, 0, static_cast<long>(E_FAIL), "Active Server Pages", "The page cannot be read."},
+             response);
         return std::nullopt;
     }
     try {
@@ -80,9 +81,9 @@ void RunAspPage(const AspPage& page, std::shared_ptr<RequestSource> body,
     run.site = std::make_shared<PageSite>(PageSite{page.siteRoot, page.sitePath});
     ScriptOutcome outcome = RunPage(run, response, setHost);
     if (FAILED(outcome.engine)) {
-        char code[16];
-        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(outcome.engine));
-        response->Fail(500, ErrorPageHtml(500, std::string("The script engine failed: ") + code));
+        Fail({page.sitePath, 0, static_cast<long>(outcome.engine), "Active Server Pages",
+              "The script engine failed."},
+             *response);
     } else if (outcome.error) {
         ReportScriptError(*outcome.error, *translated, *response);
     }

@@ -1,5 +1,5 @@
 #pragma once
-// The small HTML pages the page host answers with when a request or a page fails.
+// The 500 page the page host answers with when a page fails.
 
 #include <string>
 #include <string_view>
@@ -8,9 +8,6 @@ namespace kestrune {
 
 // & < > " become entities; every other byte (UTF-8 included) passes.
 std::string EscapeHtml(std::string_view text);
-
-// A page for an HTTP error: the status line as title, detail below it.
-std::string ErrorPageHtml(int status, std::string_view detail);
 
 // Where and why a page failed, as the author needs it to find the fault.
 struct PageFault {
@@ -21,7 +18,6 @@ struct PageFault {
     std::string description;
 };
 
-// The 500 page for a script or translation error.
 std::string PageFaultHtml(const PageFault& fault);
 
 }  // namespace kestrune

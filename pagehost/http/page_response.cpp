@@ -20,8 +20,8 @@ struct StatusPhrase {
     std::string_view phrase;
 };
 
+// The statuses the host answers itself; a page's own status brings its own phrase.
 constexpr StatusPhrase kPhrases[] = {
-    {100, "Continue"},
     {200, "OK"},
     {302, "Found"},
     {400, "Bad Request"},
@@ -32,8 +32,6 @@ constexpr StatusPhrase kPhrases[] = {
     {501, "Not Implemented"},
 };
 
-}  // namespace
-
 std::string_view ReasonPhrase(int status) {
     for (const StatusPhrase& entry : kPhrases) {
         if (entry.status == status) return entry.phrase;
@@ -41,15 +39,7 @@ std::string_view ReasonPhrase(int status) {
     return {};
 }
 
-std::string ResponseHeadText(int status, std::string_view reason, const HeaderList& headers,
-                             std::optional<std::uint64_t> contentLength) {
-    std::string text = "HTTP/1.1 " + std::to_string(status) + " ";
-    text += reason.empty() ? ReasonPhrase(status) : reason;
-    text += "\r\n";
-    for (const auto& header : headers) text += header.first + ": " + header.second + "\r\n";
-    if (contentLength) text += "Content-Length: " + std::to_string(*contentLength) + "\r\n";
-    return text + "Connection: close\r\n\r\n";
-}
+}  // namespace
 
 bool ParseStatusLine(std::string_view text, int& code, std::string& reason) {
     if (text.size() < 4 || text[3] != ' ' || HasControl(text)) return false;
@@ -112,7 +102,7 @@ void PageResponse::Write(std::string_view bytes) {
 
 void PageResponse::Flush() {
     if (finished_) return;
-    if (!headSent_) SendHead(std::nullopt);
+    if (!headSent_) SendHead(false);
     std::string pending = std::move(body_);
     body_.clear();
     if (!pending.empty()) Send(pending);
@@ -148,21 +138,23 @@ void PageResponse::Fail(int status, std::string_view html) {
 
 void PageResponse::Finish() {
     if (finished_) return;
-    if (!headSent_) SendHead(body_.size());
+    if (!headSent_) SendHead(true);
     std::string rest = std::move(body_);
     body_.clear();
     finished_ = true;
     if (!rest.empty()) Send(rest);
 }
 
-void PageResponse::SendHead(std::optional<std::uint64_t> contentLength) {
-    std::string type = contentType_;
-    if (!charset_.empty()) type += "; charset=" + charset_;
-    HeaderList headers{{"Content-Type", type}};
-    headers.insert(headers.end(), headers_.begin(), headers_.end());
+// "HTTP/1.1 200 OK", the headers, Content-Length when the whole body is at hand, and
+// "Connection: close": the end of the connection ends a streamed body.
+void PageResponse::SendHead(bool withLength) {
+    std::string head = "HTTP/1.1 " + StatusLine() + "\r\nContent-Type: " + contentType_;
+    if (!charset_.empty()) head += "; charset=" + charset_;
+    head += "\r\n";
+    for (const auto& [name, value] : headers_) head += name + ": " + value + "\r\n";
+    if (withLength) head += "Content-Length: " + std::to_string(body_.size()) + "\r\n";
     headSent_ = true;
-    if (!sendFailed_ && !transport_.SendHead(ResponseHeadText(status_, reason_, headers, contentLength)))
-        sendFailed_ = true;
+    if (!sendFailed_ && !transport_.SendHead(head + "Connection: close\r\n\r\n")) sendFailed_ = true;
 }
 
 void PageResponse::Send(std::string_view bytes) {

@@ -5,8 +5,6 @@
 // "Connection: close": one request per connection. What the page writes after its
 // client has gone is dropped quietly, as IIS does.
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -58,7 +56,7 @@ public:
     void Finish();
 
 private:
-    void SendHead(std::optional<std::uint64_t> contentLength);
+    void SendHead(bool withLength);
     void Send(std::string_view bytes);
 
     ResponseTransport& transport_;
@@ -74,13 +72,6 @@ private:
     bool finished_ = false;
     bool sendFailed_ = false;
 };
-
-// The phrase of a status the host answers itself ("Not Found"); empty for another.
-std::string_view ReasonPhrase(int status);
-
-// "HTTP/1.1 404 Not Found", headers, Content-Length when known, "Connection: close".
-std::string ResponseHeadText(int status, std::string_view reason, const HeaderList& headers,
-                             std::optional<std::uint64_t> contentLength);
 
 // "404 Not Found" -> 404 and "Not Found": three digits from 100 to 999, a space, then
 // any text without control characters. False for anything else.

@@ -1,7 +1,7 @@
 #pragma once
 // A request head as the page host takes it (RFC 9112 sections 2-6), cut to what a local
 // stand-in for IIS needs: one HTTP/1.0 or 1.1 request per connection, GET or POST, and a
-// body framed by Content-Length. Whatever else a client asks for gets one plain 501.
+// body framed by Content-Length. Whatever else a client asks for gets one plain status.
 
 #include <cstddef>
 #include <cstdint>
@@ -18,18 +18,16 @@ struct RequestHead {
     int versionMinor = 1;
     std::vector<std::pair<std::string, std::string>> headers;  // in order, values trimmed
 
-    // The first value of a header, by case-insensitive name; empty when absent.
-    std::string_view Header(std::string_view name) const;
-    // All values of a header joined with ", " (RFC 9110 section 5.3).
-    std::string JoinedHeader(std::string_view name) const;
+    // Every value of a header (case-insensitive name) joined with ", " (RFC 9110 section
+    // 5.3); empty when absent.
+    std::string Header(std::string_view name) const;
     // "/a%20b.asp" and "x=1": the target split at its first "?".
     std::string_view Path() const;
     std::string_view Query() const;
 };
 
 struct ParsedRequest {
-    int status = 0;      // 0: serve it; else answer 400, 413 or 501 and close
-    std::string reason;  // for a status: one line for the error page
+    int status = 0;  // 0: serve it; else answer 400, 413 or 501 and close
     RequestHead head;
     std::uint64_t bodyLength = 0;  // Content-Length
     bool expectContinue = false;   // the client waits for "100 Continue" before the body
@@ -44,9 +42,6 @@ bool IsValidHeader(std::string_view name, std::string_view value);
 
 // A head longer than this is refused (400) before it ends.
 constexpr std::size_t kMaxHeadBytes = 16 * 1024;
-
-// The offset just past the empty line that ends the head in received, or npos.
-std::size_t FindHeadEnd(std::string_view received);
 
 // head is everything up to and including its empty line (CR LF line ends). 400 for a
 // malformed head or Content-Length, 413 for a body over maxBodyBytes (answered before

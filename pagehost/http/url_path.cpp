@@ -6,38 +6,61 @@
 namespace kestrune {
 namespace {
 
-DecodedPath Refuse(int status, std::string reason) {
+DecodedPath Refuse(int status) {
     DecodedPath result;
     result.status = status;
-    result.reason = std::move(reason);
     return result;
 }
 
-std::string CheckSegment(std::string_view segment) {
-    if (segment == "." || segment == "..") return "dot segment in path";
-    if (segment.back() == '.' || segment.back() == ' ') return "path segment ends in '.' or ' '";
-    // Decoded segments are UTF-8, the spelling the host maps to Windows names.
-    if (IsWindowsDeviceName(segment, SuperscriptDigits::kUtf8)) return "path names a device";
-    return {};
+// Decoded segments are UTF-8, the spelling the host maps to Windows names.
+bool IsRefusedSegment(std::string_view segment) {
+    return segment == "." || segment == ".." || segment.back() == '.' || segment.back() == ' ' ||
+           IsWindowsDeviceName(segment, SuperscriptDigits::kUtf8);
 }
+
+struct FileType {
+    std::string_view extension;
+    std::string_view type;  // empty: never sent
+};
+
+constexpr FileType kFileTypes[] = {
+    {"html", "text/html; charset=utf-8"},
+    {"htm", "text/html; charset=utf-8"},
+    {"css", "text/css; charset=utf-8"},
+    {"js", "text/javascript; charset=utf-8"},
+    {"txt", "text/plain; charset=utf-8"},
+    {"json", "application/json"},
+    {"png", "image/png"},
+    {"jpg", "image/jpeg"},
+    {"jpeg", "image/jpeg"},
+    {"gif", "image/gif"},
+    {"svg", "image/svg+xml"},
+    {"ico", "image/x-icon"},
+    {"pdf", "application/pdf"},
+    {"asa", ""},
+    {"inc", ""},
+    {"config", ""},
+    {"cer", ""},
+    {"cdx", ""},
+};
 
 }  // namespace
 
 DecodedPath DecodeUrlPath(std::string_view targetPath) {
-    if (targetPath.empty() || targetPath[0] != '/') return Refuse(400, "path does not start with '/'");
+    if (targetPath.empty() || targetPath[0] != '/') return Refuse(400);
     std::string decoded;
     for (std::size_t i = 0; i < targetPath.size(); ++i) {
         char c = targetPath[i];
         if (c == '%') {
             int high = i + 2 < targetPath.size() ? HexValue(targetPath[i + 1]) : -1;
             int low = high < 0 ? -1 : HexValue(targetPath[i + 2]);
-            if (low < 0) return Refuse(400, "malformed %-escape in path");
+            if (low < 0) return Refuse(400);
             c = static_cast<char>(high * 16 + low);
             i += 2;
         }
         auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) return Refuse(400, "control byte in path");
-        if (c == '\\' || c == ':') return Refuse(403, "path holds '\\' or ':'");
+        if (byte < 0x20 || byte == 0x7F) return Refuse(400);
+        if (c == '\\' || c == ':') return Refuse(403);
         decoded += c;
     }
 
@@ -48,8 +71,7 @@ DecodedPath DecodeUrlPath(std::string_view targetPath) {
         if (end == std::string::npos) end = decoded.size();
         std::string_view segment = std::string_view(decoded).substr(start, end - start);
         if (!segment.empty()) {
-            std::string problem = CheckSegment(segment);
-            if (!problem.empty()) return Refuse(403, problem);
+            if (IsRefusedSegment(segment)) return Refuse(403);
             result.path += "/";
             result.path += segment;
         }
@@ -71,30 +93,29 @@ std::string MapSitePath(std::string_view root, std::string_view sitePath, char s
 
 ResolvedTarget ResolveTarget(std::string_view root, std::string_view sitePath, char separator,
                              const FileProbe& probe) {
-    ResolvedTarget result;
     std::string filePath = MapSitePath(root, sitePath, separator);
-    FileKind kind = probe(filePath);
-    if (!sitePath.empty() && sitePath.back() == '/') {
-        if (kind == FileKind::kDirectory) {
-            for (std::string_view document : kDefaultDocuments) {
-                std::string candidate = filePath + separator + std::string(document);
-                if (probe(candidate) == FileKind::kFile) {
-                    result.sitePath = std::string(sitePath) + std::string(document);
-                    result.filePath = candidate;
-                    return result;
-                }
-            }
-        }
-        result.status = 404;
+    ResolvedTarget result{404, {}, {}};
+    if (sitePath.empty() || sitePath.back() != '/') {
+        if (probe(filePath) == FileKind::kFile) result = {0, std::string(sitePath), filePath};
         return result;
     }
-    if (kind != FileKind::kFile) {
-        result.status = 404;
-        return result;
+    if (probe(filePath) != FileKind::kDirectory) return result;
+    for (std::string_view document : {"default.asp", "index.html"}) {
+        std::string candidate = filePath + separator + std::string(document);
+        if (probe(candidate) == FileKind::kFile)
+            return {0, std::string(sitePath) + std::string(document), candidate};
     }
-    result.sitePath = std::string(sitePath);
-    result.filePath = filePath;
     return result;
+}
+
+std::string_view StaticFileType(std::string_view sitePath) {
+    std::size_t dot = sitePath.find_last_of("./");
+    if (dot != std::string_view::npos && sitePath[dot] == '.') {
+        for (const FileType& entry : kFileTypes) {
+            if (EqualsNoCase(entry.extension, sitePath.substr(dot + 1))) return entry.type;
+        }
+    }
+    return "application/octet-stream";
 }
 
 }  // namespace kestrune

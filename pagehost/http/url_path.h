@@ -1,5 +1,6 @@
 #pragma once
-// From the path of a request target to a file under the site root, safely.
+// From the path of a request target to a file under the site root, safely, and what a
+// static file is sent as.
 
 #include <functional>
 #include <string>
@@ -8,9 +9,8 @@
 namespace kestrune {
 
 struct DecodedPath {
-    int status = 0;      // 0, or 400 (malformed) / 403 (names something outside the site)
-    std::string reason;  // for a status
-    std::string path;    // "/docs/a b.asp": decoded, "/"-separated, always starting with "/"
+    int status = 0;    // 0, or 400 (malformed) / 403 (names something outside the site)
+    std::string path;  // "/docs/a b.asp": decoded, "/"-separated, always starting with "/"
 };
 
 // Decodes %XX ("+" stays "+": it means a space only in query strings) and checks every
@@ -27,18 +27,20 @@ std::string MapSitePath(std::string_view root, std::string_view sitePath, char s
 enum class FileKind { kNone, kFile, kDirectory };
 using FileProbe = std::function<FileKind(const std::string& filePath)>;
 
-// Pages served for a folder, in order of preference.
-constexpr std::string_view kDefaultDocuments[] = {"default.asp", "index.html"};
-
 struct ResolvedTarget {
     int status = 0;        // 0 found; 404 (a folder asked for without its "/" too)
     std::string sitePath;  // SCRIPT_NAME of what is served: "/dir/default.asp"
     std::string filePath;  // where it is on disk
 };
 
-// Finds the file for a decoded site path: the file itself, or a folder's default
-// document when the path ends in "/".
+// Finds the file for a decoded site path: the file itself, or, when the path ends in
+// "/", the folder's default.asp or else its index.html.
 ResolvedTarget ResolveTarget(std::string_view root, std::string_view sitePath, char separator,
                              const FileProbe& probe);
+
+// The Content-Type a static file is sent with, by its extension (ASCII case ignored);
+// application/octet-stream for one not in the table. Empty for the files a site keeps
+// to itself (settings and includes: .asa, .inc, .config, .cer, .cdx), which are refused.
+std::string_view StaticFileType(std::string_view sitePath);
 
 }  // namespace kestrune

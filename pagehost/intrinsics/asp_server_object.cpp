@@ -3,7 +3,7 @@
 #include "com/com_ptr.h"
 #include "com/owners.h"
 #include "pagehost/asp/include_path.h"
-#include "pagehost/http/text_encoders.h"
+#include "pagehost/asp/server_encoders.h"
 #include "pagehost/http/url_path.h"
 #include "com/error_info.h"
 #include "pagehost/text.h"

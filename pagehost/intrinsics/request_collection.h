@@ -10,11 +10,10 @@
 #include <vector>
 
 #include "intrinsics.h"
+#include "pagehost/http/page_request.h"
 #include "pagehost/intrinsics/intrinsic_object.h"
 
 namespace kestrune {
-
-using NamedValues = std::vector<std::pair<std::string, std::string>>;
 
 class RequestCollection final : public IntrinsicObject<IRequestValues> {
 public:

@@ -28,41 +28,47 @@ int ClampToInt(std::size_t count) { return static_cast<int>(std::min<std::size_t
 
 }  // namespace
 
-ClientConnection::ClientConnection(UniqueSocket socket) : socket_(std::move(socket)) {
+Connection::Connection(UniqueSocket socket) : socket_(std::move(socket)) {
     SetReceiveTimeout(socket_.Get(), kReceiveTimeoutMs);
     BOOL noDelay = TRUE;
     setsockopt(socket_.Get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
                sizeof noDelay);
 }
 
-std::string ClientConnection::ReceiveHead() {
+std::string Connection::ReceiveHead() {
     char buffer[kReceiveStep];
     std::size_t end;
-    while ((end = FindHeadEnd(pending_)) == std::string::npos) {
+    while ((end = pending_.find("\r\n\r\n")) == std::string::npos) {
         if (pending_.size() > kMaxHeadBytes) return {};
         std::size_t got = ReceiveFromSocket(buffer, sizeof buffer);
         if (got == 0) return {};
         pending_.append(buffer, got);
     }
-    std::string head = pending_.substr(0, end);
-    pending_.erase(0, end);
+    std::string head = pending_.substr(0, end + 4);
+    pending_.erase(0, end + 4);
     return head;
 }
 
-std::size_t ClientConnection::Receive(char* destination, std::size_t count) {
-    if (count == 0) return 0;
-    if (!pending_.empty()) {
-        std::size_t taken = std::min(count, pending_.size());
-        std::memcpy(destination, pending_.data(), taken);
-        pending_.erase(0, taken);
-        return taken;
+std::size_t Connection::Read(char* destination, std::size_t count) {
+    static constexpr std::string_view kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
+    auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), Left()));
+    // RFC 9110 section 10.1.1: the client waits for this before it sends the body.
+    if (wanted > 0 && std::exchange(expectContinue_, false)) Send(kContinue);
+    std::size_t done = std::min(wanted, pending_.size());
+    std::memcpy(destination, pending_.data(), done);
+    pending_.erase(0, done);
+    taken_ += static_cast<std::int64_t>(done);
+    while (done < wanted) {
+        std::size_t got = ReceiveFromSocket(destination + done, wanted - done);
+        if (got == 0) throw std::runtime_error("The request body cannot be read: the client went away.");
+        done += got;
+        taken_ += static_cast<std::int64_t>(got);
     }
-    return ReceiveFromSocket(destination, count);
+    return done;
 }
 
-std::size_t ClientConnection::ReceiveFromSocket(char* destination, std::size_t count) {
-    if (!connected_) return 0;
-    int got = recv(socket_.Get(), destination, ClampToInt(count), 0);
+std::size_t Connection::ReceiveFromSocket(char* destination, std::size_t count) {
+    int got = connected_ ? recv(socket_.Get(), destination, ClampToInt(count), 0) : 0;
     if (got <= 0) {
         connected_ = false;
         return 0;
@@ -71,19 +77,16 @@ std::size_t ClientConnection::ReceiveFromSocket(char* destination, std::size_t c
     return static_cast<std::size_t>(got);
 }
 
-bool ClientConnection::SendAll(std::string_view bytes) {
+bool Connection::Send(std::string_view bytes) {
     while (!bytes.empty() && connected_) {
         int sent = send(socket_.Get(), bytes.data(), ClampToInt(bytes.size()), 0);
-        if (sent <= 0) {
-            connected_ = false;
-            break;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(sent));
+        connected_ = sent > 0;
+        bytes.remove_prefix(connected_ ? static_cast<std::size_t>(sent) : bytes.size());
     }
     return connected_;
 }
 
-bool ClientConnection::IsClientConnected() {
+bool Connection::IsClientConnected() {
     if (!connected_) return false;
     if (lastReceived_ != 0 && GetTickCount64() - lastReceived_ < kFreshReceiveMs) return true;
     fd_set readable;
@@ -91,17 +94,13 @@ bool ClientConnection::IsClientConnected() {
     FD_SET(socket_.Get(), &readable);
     timeval now{0, 0};
     int ready = select(0, &readable, nullptr, nullptr, &now);
-    if (ready < 0) {
-        connected_ = false;
-    } else if (ready > 0) {
-        // Readable with nothing to read is an orderly close; an error is a reset.
-        char byte;
-        if (recv(socket_.Get(), &byte, 1, MSG_PEEK) <= 0) connected_ = false;
-    }
+    // Readable with nothing to read is an orderly close; an error is a reset.
+    char byte;
+    if (ready < 0 || (ready > 0 && recv(socket_.Get(), &byte, 1, MSG_PEEK) <= 0)) connected_ = false;
     return connected_;
 }
 
-void ClientConnection::Close() {
+void Connection::Close() {
     if (connected_) {
         shutdown(socket_.Get(), SD_SEND);
         SetReceiveTimeout(socket_.Get(), kLingerTimeoutMs);
@@ -113,22 +112,6 @@ void ClientConnection::Close() {
     }
     connected_ = false;
     socket_.Close();
-}
-
-std::size_t SocketRequestSource::Read(char* destination, std::size_t count) {
-    static constexpr std::string_view kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
-    std::size_t wanted =
-        static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), Left()));
-    // RFC 9110 section 10.1.1: the client waits for this before it sends the body.
-    if (wanted > 0 && std::exchange(expectContinue_, false)) connection_.SendAll(kContinue);
-    std::size_t done = 0;
-    while (done < wanted) {
-        std::size_t got = connection_.Receive(destination + done, wanted - done);
-        if (got == 0) throw std::runtime_error("The request body cannot be read: the client went away.");
-        done += got;
-        taken_ += static_cast<std::int64_t>(got);
-    }
-    return done;
 }
 
 }  // namespace kestrune

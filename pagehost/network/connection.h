@@ -1,5 +1,5 @@
 // One client's connection, for one request: its head, its body as the page's request
-// source, and the response's bytes back to it. Used by one thread at a time.
+// source, and its socket as the response's transport. Used by one thread at a time.
 #pragma once
 
 #include "pagehost/network/socket.h"  // first: Winsock before windows.h
@@ -13,29 +13,37 @@
 
 namespace kestrune {
 
-class ClientConnection {
+class Connection final : public RequestSource, public ResponseTransport {
 public:
-    explicit ClientConnection(UniqueSocket socket);
-
-    SOCKET Socket() const { return socket_.Get(); }
+    explicit Connection(UniqueSocket socket);
 
     // The request head up to and including its empty line; the bytes received after it
     // are kept for the body. Empty when the client left first or the head grew past
     // kMaxHeadBytes.
     std::string ReceiveHead();
 
-    // Up to count bytes: those kept after the head first, then straight from the socket,
-    // waiting for at least one. 0 means the client is gone.
-    std::size_t Receive(char* destination, std::size_t count);
+    // The body is Content-Length bytes, read as the page asks for them. A client that
+    // sent "Expect: 100-continue" gets "100 Continue" when the page first reads.
+    void ExpectBody(std::int64_t length, bool expectContinue) {
+        length_ = length;
+        expectContinue_ = expectContinue;
+    }
+    std::int64_t TotalBytes() override { return length_; }
+    // Fills destination (up to what the body still holds): the bytes kept after the
+    // head first, then straight from the socket. Throws std::runtime_error when the
+    // client goes away first.
+    std::size_t Read(char* destination, std::size_t count) override;
+    std::int64_t Left() const override { return length_ - taken_; }
 
     // False when the client is gone (the rest is not sent).
-    bool SendAll(std::string_view bytes);
+    bool SendHead(std::string_view head) override { return Send(head); }
+    bool Send(std::string_view bytes) override;
 
     // False once a receive or send failed, or when a look at the socket (without waiting
     // or taking bytes) finds it closed or reset. Bytes received within the last few
     // milliseconds answer without looking: a page that asks before every read of a
     // streamed body would otherwise pay a select and a peek per pass.
-    bool IsClientConnected();
+    bool IsClientConnected() override;
 
     // Ends the connection so that the response arrives whole even when the client is
     // still sending a body nobody read: stops sending, takes what the client sends for
@@ -49,37 +57,9 @@ private:
     std::string pending_;  // received after the head, not taken yet
     bool connected_ = true;
     ULONGLONG lastReceived_ = 0;  // GetTickCount64() of the last successful receive
-};
-
-// The body of the request: Content-Length bytes, read as the page asks for them. A
-// client that sent "Expect: 100-continue" gets "100 Continue" when the page first reads.
-class SocketRequestSource final : public RequestSource {
-public:
-    SocketRequestSource(ClientConnection& connection, std::int64_t length, bool expectContinue)
-        : connection_(connection), length_(length), expectContinue_(expectContinue) {}
-
-    std::int64_t TotalBytes() override { return length_; }
-    // Fills destination (up to what the body still holds); throws std::runtime_error
-    // when the client goes away first.
-    std::size_t Read(char* destination, std::size_t count) override;
-    std::int64_t Left() const override { return length_ - taken_; }
-
-private:
-    ClientConnection& connection_;
-    std::int64_t length_;
+    std::int64_t length_ = 0;
     std::int64_t taken_ = 0;
-    bool expectContinue_;
-};
-
-class SocketTransport final : public ResponseTransport {
-public:
-    explicit SocketTransport(ClientConnection& connection) : connection_(connection) {}
-    bool SendHead(std::string_view head) override { return connection_.SendAll(head); }
-    bool Send(std::string_view bytes) override { return connection_.SendAll(bytes); }
-    bool IsClientConnected() override { return connection_.IsClientConnected(); }
-
-private:
-    ClientConnection& connection_;
+    bool expectContinue_ = false;
 };
 
 }  // namespace kestrune

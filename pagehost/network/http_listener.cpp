@@ -29,6 +29,7 @@ BOOL WINAPI OnConsoleControl(DWORD) {
 
 struct ConnectionStart {
     UniqueSocket socket;
+    int remotePort;
     const SiteContext* site;
 };
 
@@ -36,13 +37,13 @@ DWORD WINAPI ConnectionThread(void* parameter) {
     std::unique_ptr<ConnectionStart> start(static_cast<ConnectionStart*>(parameter));
     // The component is registered "Both": each connection's page runs in the MTA.
     HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    ServeConnection(std::move(start->socket), *start->site);
+    ServeConnection(std::move(start->socket), start->remotePort, *start->site);
     if (SUCCEEDED(hr)) CoUninitialize();
     return 0;
 }
 
-bool StartConnection(UniqueSocket socket, const SiteContext& site) {
-    auto* start = new ConnectionStart{std::move(socket), &site};
+bool StartConnection(UniqueSocket socket, int remotePort, const SiteContext& site) {
+    auto* start = new ConnectionStart{std::move(socket), remotePort, &site};
     HANDLE thread = CreateThread(nullptr, 0, ConnectionThread, start, 0, nullptr);
     if (!thread) {
         delete start;
@@ -62,11 +63,35 @@ std::wstring FullFolderPath(const std::wstring& path) {
     return std::wstring(full, length);
 }
 
+// A socket listening on 127.0.0.1 only (serve mode is for trying pages locally), at
+// port (0: a free one, which *port is then set to). Invalid on failure.
+UniqueSocket ListenOnLoopback(int* port) {
+    UniqueSocket listener(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    // Exclusive use: no other program may bind the same port while the host serves.
+    BOOL exclusive = TRUE;
+    setsockopt(listener.Get(), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<const char*>(&exclusive),
+               sizeof exclusive);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(*port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int size = sizeof address;
+    if (bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listener.Get(), SOMAXCONN) != 0 ||
+        getsockname(listener.Get(), reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        int error = WSAGetLastError();
+        listener.Close();
+        WSASetLastError(error);  // for the complaint
+    }
+    *port = ntohs(address.sin_port);
+    return listener;
+}
+
 }  // namespace
 
 int Serve(const ServeOptions& options, SetHostObjectsFunction setHost) {
-    WinsockSession winsock;
-    if (!winsock.Ok()) {
+    WSADATA winsock;
+    if (WSAStartup(MAKEWORD(2, 2), &winsock) != 0) {
         Complain(L"Winsock cannot start");
         return 2;
     }
@@ -75,33 +100,35 @@ int Serve(const ServeOptions& options, SetHostObjectsFunction setHost) {
         Complain(L"the site root is not a folder: " + options.root);
         return 2;
     }
-    int error = 0;
-    UniqueSocket listener = ListenOnLoopback(options.port, &error);
-    if (!listener.Valid()) {
-        Complain(L"cannot listen on 127.0.0.1:" + std::to_wstring(options.port) + L" (Winsock error " +
-                 std::to_wstring(error) + L")");
-        return 2;
-    }
     static SiteContext site;
     site.root = ToUtf8(root);
     site.maxRequestBytes = options.maxRequestBytes;
-    site.address.port = LocalPort(listener.Get());
+    site.port = options.port;
     site.setHost = setHost;
+    UniqueSocket listener = ListenOnLoopback(&site.port);
+    if (!listener.Valid()) {
+        Complain(L"cannot listen on 127.0.0.1:" + std::to_wstring(options.port) + L" (Winsock error " +
+                 std::to_wstring(WSAGetLastError()) + L")");
+        return 2;
+    }
 
     g_listener = listener.Get();
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     std::string label = ToUtf8(options.rootLabel.empty() ? root : options.rootLabel);
-    std::printf("Serving %s at http://127.0.0.1:%d/\n", label.c_str(), site.address.port);
+    std::printf("Serving %s at http://127.0.0.1:%d/\n", label.c_str(), site.port);
     std::fflush(stdout);
 
     while (!g_stopping) {
-        SOCKET client = accept(listener.Get(), nullptr, nullptr);
+        sockaddr_in peer{};
+        int size = sizeof peer;
+        SOCKET client = accept(listener.Get(), reinterpret_cast<sockaddr*>(&peer), &size);
         if (client == INVALID_SOCKET) {
             if (g_stopping) break;
             Sleep(10);  // out of resources for a moment: try again
             continue;
         }
-        if (!StartConnection(UniqueSocket(client), site)) Complain(L"cannot start a thread for a connection");
+        if (!StartConnection(UniqueSocket(client), ntohs(peer.sin_port), site))
+            Complain(L"cannot start a thread for a connection");
     }
     // The control handler closed the socket already.
     if (g_listener.exchange(INVALID_SOCKET) == INVALID_SOCKET) listener.Release();

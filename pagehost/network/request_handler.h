@@ -5,7 +5,6 @@
 #include "pagehost/network/socket.h"  // first: Winsock before windows.h
 
 #include "com/object_context_interfaces.h"
-#include "pagehost/http/server_variables.h"
 
 #include <cstdint>
 #include <string>
@@ -15,11 +14,11 @@ namespace kestrune {
 struct SiteContext {
     std::string root;  // UTF-8 Windows path of the site folder
     std::uint64_t maxRequestBytes = 0;
-    ConnectionAddress address;  // the listening side; the peer is filled per connection
+    int port = 0;  // the listening port on 127.0.0.1
     SetHostObjectsFunction setHost = nullptr;
 };
 
 // Runs on the connection's own thread, which has joined the multithreaded apartment.
-void ServeConnection(UniqueSocket socket, const SiteContext& site);
+void ServeConnection(UniqueSocket socket, int remotePort, const SiteContext& site);
 
 }  // namespace kestrune

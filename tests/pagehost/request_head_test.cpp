@@ -19,10 +19,8 @@ const std::string kUpload =
     "hello";
 
 TEST(RequestHead, AnUploadHead) {
-    std::size_t end = FindHeadEnd(kUpload);
-    ASSERT_EQ(end, kUpload.size() - 5) << "the body is left to the caller";
-    ParsedRequest parsed = ParseRequest(std::string_view(kUpload).substr(0, end), kLimit);
-    ASSERT_EQ(parsed.status, 0) << parsed.reason;
+    ParsedRequest parsed = ParseRequest(kUpload.substr(0, kUpload.size() - 5), kLimit);
+    ASSERT_EQ(parsed.status, 0);
     const RequestHead& head = parsed.head;
     EXPECT_EQ(head.method, "POST");
     EXPECT_EQ(head.target, "/upload-result.asp?x=1");
@@ -31,15 +29,10 @@ TEST(RequestHead, AnUploadHead) {
     EXPECT_EQ(head.versionMinor, 1);
     EXPECT_EQ(head.Header("content-TYPE"), "multipart/form-data; boundary=----b");
     EXPECT_EQ(head.Header("x-empty"), "");
-    EXPECT_EQ(head.JoinedHeader("X-TWO"), "a, b");
+    EXPECT_EQ(head.Header("X-TWO"), "a, b");
     EXPECT_EQ(head.Header("Absent"), "");
     EXPECT_EQ(parsed.bodyLength, 5u);
     EXPECT_FALSE(parsed.expectContinue);
-}
-
-TEST(RequestHead, FindHeadEnd) {
-    EXPECT_EQ(FindHeadEnd("GET / HTTP/1.1\r\nHost: x\r\n"), std::string_view::npos);
-    EXPECT_EQ(FindHeadEnd("GET / HTTP/1.1\r\n\r\nnext"), 18u);
 }
 
 // One case a line: the head's lines after the request line, the status, length and
@@ -93,8 +86,7 @@ TEST(RequestHead, StatusesAndFraming) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         ParsedRequest parsed = ParseRequest(c.head, kLimit);
-        EXPECT_EQ(parsed.status, c.status) << parsed.reason;
-        EXPECT_EQ(parsed.reason.empty(), c.status == 0);
+        EXPECT_EQ(parsed.status, c.status);
         EXPECT_EQ(parsed.bodyLength, c.length);
         EXPECT_EQ(parsed.expectContinue, c.expectContinue);
     }

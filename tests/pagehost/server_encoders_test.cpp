@@ -1,45 +1,9 @@
-#include "pagehost/http/query_string.h"
-#include "pagehost/http/text_encoders.h"
+#include "pagehost/asp/server_encoders.h"
 
 #include <gtest/gtest.h>
 
 namespace kestrune {
 namespace {
-
-TEST(DecodeFormComponent, PlusPercentAndLeftovers) {
-    struct Case {
-        const char* text;
-        std::string decoded;
-    } cases[] = {
-        {"a+b", "a b"},   {"a%20b", "a b"},
-        {"%2B", "+"},     {"caf%C3%a9", "caf\xc3\xa9"},
-        {"100%", "100%"}, {"%4", "%4"},
-        {"%zz1", "%zz1"}, {"%%41", "%A"},
-        {"", ""},         {"%00", std::string(1, '\0')},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(DecodeFormComponent(c.text), c.decoded);
-    }
-}
-
-TEST(ParseQueryString, PairsInOrder) {
-    QueryPairs pairs = ParseQueryString("a=1&b=&c&&A=2+3&e%3D=f%26g&=v");
-    QueryPairs expected = {{"a", "1"}, {"b", ""}, {"c", ""}, {"A", "2 3"}, {"e=", "f&g"}, {"", "v"}};
-    EXPECT_EQ(pairs, expected);
-    EXPECT_TRUE(ParseQueryString("").empty());
-    EXPECT_EQ(ParseQueryString("x=a=b"), (QueryPairs{{"x", "a=b"}}));
-}
-
-TEST(QueryValue, JoinsRepeatsLikeRequestQueryString) {
-    QueryPairs pairs = ParseQueryString("a=1&b=&A=2&c");
-    EXPECT_EQ(QueryValue(pairs, "a"), std::optional<std::string>("1, 2"));
-    EXPECT_EQ(QueryValue(pairs, "B"), std::optional<std::string>(""));
-    EXPECT_EQ(QueryValue(pairs, "c"), std::optional<std::string>(""));
-    EXPECT_EQ(QueryValue(pairs, "d"), std::nullopt);
-    EXPECT_EQ(QueryCount(pairs, "A"), 2);
-    EXPECT_EQ(QueryCount(pairs, "d"), 0);
-}
 
 TEST(HtmlEncode, ClassicAspRules) {
     struct Case {

@@ -1,4 +1,4 @@
-#include "pagehost/http/text_encoders.h"
+#include "pagehost/asp/server_encoders.h"
 
 #include "base/utf8.h"
 
