@@ -24,10 +24,11 @@ void VisitText(const TFieldText& text, const TextSource* source, std::size_t fro
             if (!visit(std::string_view(piece.held).substr(from))) return;
         } else {
             bool more = true;
-            source->Visit(piece.start, piece.end, piece.skip + from, piece.length - from, [&](std::string_view part) {
-                more = visit(part);
-                return more;
-            });
+            source->Visit(piece.start, piece.end, piece.skip + from, piece.length - from,
+                          [&](std::string_view part) {
+                              more = visit(part);
+                              return more;
+                          });
             if (!more) return;
         }
         from = 0;
@@ -43,6 +44,61 @@ std::string TextOf(const TFieldText& text, const TextSource* source, std::size_t
         return true;
     });
     return whole;
+}
+
+FieldTextReader::FieldTextReader(const TFieldText& text, const TextSource* source, std::size_t from)
+    : text_(text), source_(source) {
+    // Held first (as the piece past the end), then the pieces in order.
+    if (from < text.held.size()) {
+        piece_ = text.pieces.size() + 1;
+        offset_ = from;
+        return;
+    }
+    from -= text.held.size();
+    while (piece_ < text.pieces.size() && from >= text.pieces[piece_].length)
+        from -= text.pieces[piece_++].length;
+    offset_ = from;
+}
+
+std::size_t FieldTextReader::Read(std::size_t count, std::string& out) {
+    std::size_t taken = 0;
+    while (taken < count) {
+        if (piece_ == text_.pieces.size() + 1) {  // in held
+            const std::size_t n = std::min(count - taken, text_.held.size() - offset_);
+            out.append(text_.held, offset_, n);
+            taken += n;
+            offset_ += n;
+            if (offset_ < text_.held.size()) break;
+            piece_ = 0;
+            offset_ = 0;
+            continue;
+        }
+        if (range_) {
+            const std::size_t n = range_->Read(std::min(count - taken, left_), out);
+            taken += n;
+            left_ -= n;
+            if (left_ > 0 && n > 0) continue;
+            range_.reset();
+            ++piece_;
+            offset_ = 0;
+            continue;
+        }
+        if (piece_ >= text_.pieces.size()) break;
+        const TTextPiece& piece = text_.pieces[piece_];
+        if (piece.IsHeld()) {
+            const std::size_t n = std::min(count - taken, piece.held.size() - offset_);
+            out.append(piece.held, offset_, n);
+            taken += n;
+            offset_ += n;
+            if (offset_ < piece.held.size()) break;
+            ++piece_;
+            offset_ = 0;
+        } else {
+            range_ = source_->Open(piece.start, piece.end, piece.skip + offset_);
+            left_ = piece.length - offset_;
+        }
+    }
+    return taken;
 }
 
 TFieldText TextFrom(const TFieldText& text, std::size_t from) {

@@ -6,14 +6,17 @@
 // another at its place by index.
 #include "base/string_list.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "base/exceptions.h"
 
 namespace kestrune {
 
-TStringList::TStringList(const NameCollation& collation) : collation_(collation) {
+TStringList::TStringList(const NameCollation& collation, std::size_t longName)
+    : collation_(collation), longName_(longName) {
     for (int byte = 0; byte < 256; ++byte) {
         leadBytes_[byte] = collation_.IsLeadByte(static_cast<unsigned char>(byte));
         anyLeadByte_ = anyLeadByte_ || leadBytes_[byte];
@@ -144,13 +147,75 @@ std::string TStringList::Name(std::int32_t index) const {
 std::string TStringList::ValueOfNameAt(std::int32_t index) const {
     CheckIndex(index);
     const TFieldText& line = lines_[static_cast<std::size_t>(index)];
-    std::string storage;
-    return Value(NameText(line, NameOf(line), storage));
+    const LineName name = NameOf(line);
+    if (name.length <= longName_) {
+        std::string storage;
+        return Value(NameText(line, name, storage));
+    }
+    const std::int32_t found = IndexOfLongName(line, name.length);
+    if (found < 0) return std::string();
+    const TFieldText& value = lines_[static_cast<std::size_t>(found)];
+    return value.Size() <= name.length ? std::string() : TextOf(value, source_, name.length + 1);
 }
 
 std::int32_t TStringList::IndexOfName(std::string_view name) const {
+    if (name.size() > longName_) return IndexOfLongName(TFieldText(std::string(name)), name.size());
     auto found = firstByKey_.find(collation_.NameKey(name));
     return found == firstByKey_.end() ? -1 : found->second;
+}
+
+std::int32_t TStringList::IndexOfNameText(const TFieldText& name) const {
+    if (name.IsHeld()) return IndexOfName(std::string_view(name.held));
+    const std::size_t length = name.Size();
+    if (length > longName_) return IndexOfLongName(name, length);
+    return IndexOfName(std::string_view(TextOf(name, source_)));
+}
+
+TStringList::LongName TStringList::LongNameOf(const TFieldText& text, std::size_t length) const {
+    std::string start;
+    FieldTextReader(text, source_, 0).Read(longName_ + 1, start);
+    // Whole characters: a lead byte at the cut goes with the rest.
+    std::size_t cut = 0;
+    while (cut < longName_) {
+        const std::size_t step = anyLeadByte_ && leadBytes_[static_cast<unsigned char>(start[cut])] ? 2 : 1;
+        if (cut + step > longName_) break;
+        cut += step;
+    }
+    start.resize(cut);
+    const std::string rest = std::string(1, '\0') + std::to_string(length - cut);
+    return {collation_.NameKey(start) + rest, AsciiUpperCase(start) + rest, cut};
+}
+
+bool TStringList::RestsEqual(const TFieldText& a, std::size_t cutA, const TFieldText& b, std::size_t cutB,
+                             std::size_t rest) const {
+    FieldTextReader readerA(a, source_, cutA), readerB(b, source_, cutB);
+    std::string pieceA, pieceB;
+    for (std::size_t left = rest; left > 0;) {
+        pieceA.clear();
+        pieceB.clear();
+        const std::size_t n = readerA.Read(std::min<std::size_t>(left, 64 * 1024), pieceA);
+        if (n == 0 || readerB.Read(n, pieceB) != n || !EqualsNoCase(pieceA, pieceB)) return false;
+        left -= n;
+    }
+    return true;
+}
+
+std::int32_t TStringList::IndexOfLongName(const TFieldText& name, std::size_t length) const {
+    const LongName start = LongNameOf(name, length);
+    const auto found = firstByLongKey_.find(start.key);
+    if (found == firstByLongKey_.end()) return -1;
+    for (const std::int32_t candidate : found->second) {
+        const TFieldText& line = lines_[static_cast<std::size_t>(candidate)];
+        const std::size_t cut = LongNameOf(line, NameOf(line).length).cut;
+        if (RestsEqual(name, start.cut, line, cut, length - start.cut)) return candidate;
+    }
+    return -1;
+}
+
+void TStringList::IndexLongName(std::int32_t index, const IndexedName& name) {
+    const TFieldText& line = lines_[static_cast<std::size_t>(index)];
+    if (IndexOfLongName(line, NameOf(line).length) >= 0) return;  // a line of that name came first
+    firstByLongKey_[name.key].push_back(index);
 }
 
 std::string TStringList::Value(std::string_view name) const {
@@ -162,8 +227,20 @@ std::string TStringList::Value(std::string_view name) const {
 }
 
 std::int32_t TStringList::LastIndexOfAsciiUpperName(std::string_view upperName) const {
-    auto found = lastByUpperName_.find(std::string(upperName));
-    return found == lastByUpperName_.end() ? -1 : found->second;
+    if (upperName.size() <= longName_) {
+        auto found = lastByUpperName_.find(std::string(upperName));
+        return found == lastByUpperName_.end() ? -1 : found->second;
+    }
+    const TFieldText query{std::string(upperName)};
+    const LongName start = LongNameOf(query, upperName.size());
+    const auto found = lastByUpperName_.find(start.upper);
+    for (std::int32_t candidate = found == lastByUpperName_.end() ? -1 : found->second; candidate >= 0;
+         candidate = previousSameUpper_[static_cast<std::size_t>(candidate)]) {
+        const TFieldText& line = lines_[static_cast<std::size_t>(candidate)];
+        const std::size_t cut = LongNameOf(line, NameOf(line).length).cut;
+        if (RestsEqual(query, start.cut, line, cut, upperName.size() - start.cut)) return candidate;
+    }
+    return -1;
 }
 
 void TStringList::LinkUpperName(std::int32_t index, const std::string& upperName) {
@@ -206,7 +283,11 @@ void TStringList::Append(TFieldText line) {
     try {
         previousSameUpper_.push_back(-1);
         const IndexedName name = IndexedNameOf(lines_.back());
-        if (name.hasEquals) firstByKey_.try_emplace(name.key, index);
+        if (name.hasEquals && name.isLong) {
+            IndexLongName(index, name);
+        } else if (name.hasEquals) {
+            firstByKey_.try_emplace(name.key, index);
+        }
         LinkUpperName(index, name.upper);
     } catch (...) {
         lines_.pop_back();
@@ -218,6 +299,10 @@ void TStringList::Append(TFieldText line) {
 
 TStringList::IndexedName TStringList::IndexedNameOf(const TFieldText& line) const {
     const LineName name = NameOf(line);
+    if (name.length > longName_) {
+        LongName start = LongNameOf(line, name.length);
+        return {std::move(start.upper), name.hasEquals, std::move(start.key), true};
+    }
     std::string storage;
     const std::string_view text = NameText(line, name, storage);
     return {AsciiUpperCase(text), name.hasEquals, name.hasEquals ? collation_.NameKey(text) : std::string()};
@@ -241,24 +326,26 @@ void TStringList::Replace(std::int32_t index, TFieldText line) {
     Reindex(index, before);
 }
 
-void TStringList::MergeValue(std::int32_t index, std::string_view name, const TFieldText& value) {
+void TStringList::MergeValue(std::int32_t index, const TFieldText& name, const TFieldText& value) {
     CheckIndex(index);
     TFieldText& line = lines_[static_cast<std::size_t>(index)];
     const std::size_t size = line.Size();
-    if (size <= name.size() || CharAt(line, name.size()) != '=') {
-        TFieldText merged(std::string(name) + "=");
-        if (size > name.size()) AppendText(merged, TextFrom(line, name.size() + 1));
+    const std::size_t nameSize = name.Size();
+    if (size <= nameSize || CharAt(line, nameSize) != '=') {
+        TFieldText merged = name;
+        AppendHeld(merged, "=");
+        if (size > nameSize) AppendText(merged, TextFrom(line, nameSize + 1));
         AppendHeld(merged, ", ");
         AppendText(merged, value);
         Replace(index, std::move(merged));
         return;
     }
     IndexedName before = IndexedNameOf(line);
-    if (name.size() <= line.held.size()) {
-        line.held.replace(0, name.size(), name);
+    if (name.IsHeld() && nameSize <= line.held.size()) {
+        line.held.replace(0, nameSize, name.held);
     } else {
-        TFieldText renamed{std::string(name)};
-        AppendText(renamed, TextFrom(line, name.size()));
+        TFieldText renamed = name;
+        AppendText(renamed, TextFrom(line, nameSize));
         line = std::move(renamed);
     }
     AppendHeld(line, ", ");
@@ -268,9 +355,14 @@ void TStringList::MergeValue(std::int32_t index, std::string_view name, const TF
 
 void TStringList::RebuildKeyIndex() {
     firstByKey_.clear();
+    firstByLongKey_.clear();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const IndexedName name = IndexedNameOf(lines_[i]);
-        if (name.hasEquals) firstByKey_.try_emplace(name.key, static_cast<std::int32_t>(i));
+        if (name.hasEquals && name.isLong) {
+            IndexLongName(static_cast<std::int32_t>(i), name);
+        } else if (name.hasEquals) {
+            firstByKey_.try_emplace(name.key, static_cast<std::int32_t>(i));
+        }
     }
 }
 

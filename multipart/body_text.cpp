@@ -52,13 +52,70 @@ private:
 
 std::size_t Find(std::string_view window, char c, std::size_t from) {
     const void* found = std::memchr(window.data() + from, c, window.size() - from);
-    return found == nullptr ? npos : static_cast<std::size_t>(static_cast<const char*>(found) - window.data());
+    return found == nullptr ? npos
+                            : static_cast<std::size_t>(static_cast<const char*>(found) - window.data());
 }
+
+// A resumable reading of the same text: an LF read gives its CR now and owes the LF.
+class BodyTextReader final : public TextReader {
+public:
+    BodyTextReader(const BodyWindow& body, std::int64_t start, std::int64_t end)
+        : window_(body.Another(BodyWindow::kLineCapacity * 16)),
+          raw_(static_cast<std::size_t>(start)),
+          end_(static_cast<std::size_t>(end)) {}
+
+    std::size_t Read(std::size_t count, std::string& out) override {
+        std::size_t taken = 0;
+        while (taken < count) {
+            if (owedLf_) {
+                out += '\n';
+                owedLf_ = false;
+                ++taken;
+                continue;
+            }
+            if (raw_ >= end_) break;
+            const std::string_view window = window_.At(raw_).substr(0, end_ - raw_);
+            const std::size_t n = std::min(window.size(), count - taken);
+            std::size_t run = 0;
+            while (run < n && window[run] != '\r' && window[run] != '\n') ++run;
+            out.append(window.data(), run);
+            taken += run;
+            raw_ += run;
+            if (run == n) continue;
+            ++raw_;
+            if (window[run] == '\n') {
+                out += '\r';
+                ++taken;
+                owedLf_ = true;
+            }
+        }
+        return taken;
+    }
+
+private:
+    BodyWindow window_;
+    std::size_t raw_;
+    std::size_t end_;
+    bool owedLf_ = false;
+};
 
 }  // namespace
 
-void VisitBodyText(BodyWindow& body, std::int64_t start, std::int64_t end, std::size_t skip, std::size_t length,
-                   const std::function<bool(std::string_view)>& visit) {
+std::unique_ptr<TextReader> OpenBodyText(const BodyWindow& body, std::int64_t start, std::int64_t end,
+                                         std::size_t skip) {
+    auto reader = std::make_unique<BodyTextReader>(body, start, end);
+    std::string skipped;
+    for (std::size_t left = skip; left > 0;) {
+        skipped.clear();
+        const std::size_t n = reader->Read(std::min(left, kPiece), skipped);
+        if (n == 0) break;
+        left -= n;
+    }
+    return reader;
+}
+
+void VisitBodyText(BodyWindow& body, std::int64_t start, std::int64_t end, std::size_t skip,
+                   std::size_t length, const std::function<bool(std::string_view)>& visit) {
     if (length == 0) return;
     TextGatherer text(skip, length, visit);
     for (auto position = static_cast<std::size_t>(start); position < static_cast<std::size_t>(end);) {

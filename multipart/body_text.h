@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 #include "base/field_text.h"
@@ -14,8 +15,12 @@
 namespace kestrune {
 
 // TextSource::Visit over body.
-void VisitBodyText(BodyWindow& body, std::int64_t start, std::int64_t end, std::size_t skip, std::size_t length,
-                   const std::function<bool(std::string_view)>& visit);
+void VisitBodyText(BodyWindow& body, std::int64_t start, std::int64_t end, std::size_t skip,
+                   std::size_t length, const std::function<bool(std::string_view)>& visit);
+
+// TextSource::Open over body, through a window of the reader's own.
+std::unique_ptr<TextReader> OpenBodyText(const BodyWindow& body, std::int64_t start, std::int64_t end,
+                                         std::size_t skip);
 
 // A TextSource over a body window, which must outlive it.
 class WindowText final : public TextSource {
@@ -25,6 +30,10 @@ public:
     void Visit(std::int64_t start, std::int64_t end, std::size_t skip, std::size_t length,
                const std::function<bool(std::string_view)>& visit) const override {
         VisitBodyText(body_, start, end, skip, length, visit);
+    }
+
+    std::unique_ptr<TextReader> Open(std::int64_t start, std::int64_t end, std::size_t skip) const override {
+        return OpenBodyText(body_, start, end, skip);
     }
 
 private:

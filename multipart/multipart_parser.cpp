@@ -73,7 +73,7 @@ TFieldText LineStretch(const HeaderLine& line, std::size_t from, std::size_t to)
 // finds them in the whole text; the file name, which may be as long as the line, stays
 // in the body.
 struct LongNames {
-    std::string fieldName;
+    TFieldText fieldName;
     TFieldText fileName;
 };
 
@@ -88,7 +88,7 @@ LongNames FindLongNames(BodyWindow& body, const HeaderLine& line) {
     std::size_t rest = name + kNameParameter.size();
     std::size_t quote = find("\"", rest);
     if (quote != std::string::npos) {
-        names.fieldName = LineTextBetween(body, start, line.length, rest, quote);
+        names.fieldName = LineStretch(line, rest, quote);
         rest = quote + 1;
     }
     const std::size_t fileName = find(kFileNameParameter, rest);
@@ -135,7 +135,7 @@ private:
     void ReadPart(const HeaderLine& first, const HeaderLine& second, const HeaderLine& third);
     void ReadFileContent(const HeaderLine& third);
     TFieldText ReadFieldValue(const HeaderLine& third, TFieldPart& part);
-    void Record(std::string_view fieldName, const TFieldText& fileName, TFieldText value,
+    void Record(const TFieldText& fieldName, const TFieldText& fileName, TFieldText value,
                 const TFieldPart& part);
 
     BodyWindow& body_;
@@ -192,13 +192,13 @@ void Parser::ReadPart(const HeaderLine& first, const HeaderLine& second, const H
         names = FindLongNames(body_, first);
     } else {
         const PartNames found = ParsePartNames(first.text);
-        names.fieldName = std::string(found.fieldName);
+        names.fieldName.held = std::string(found.fieldName);
         if (!found.fileName.empty()) names.fileName.held = std::string(found.fileName);
     }
     const bool isFile = second.Long() ? FindInLine(body_, static_cast<std::size_t>(second.start),
                                                    second.length, kContentType, 0) != std::string::npos
                                       : IsFilePartHeader(second.text);
-    TFieldPart part{firstLine_, 0, 0, true};
+    TFieldPart part{firstLine_, 0, 0, 0, true};
     if (isFile) {
         ReadFileContent(third);
         Record(names.fieldName, names.fileName, TFieldText(), part);
@@ -270,18 +270,19 @@ TFieldText Parser::ReadFieldValue(const HeaderLine& third, TFieldPart& part) {
     return text;
 }
 
-void Parser::Record(std::string_view fieldName, const TFieldText& fileName, TFieldText value,
+void Parser::Record(const TFieldText& fieldName, const TFieldText& fileName, TFieldText value,
                     const TFieldPart& part) {
     found_.Fields.push_back(part);
     // A file entry with a file name is always a new line; anything else merges into the
     // first line of its name, where there is one.
     const bool named = fileName.Size() != 0;
-    std::int32_t index = named ? -1 : formFields_.IndexOfName(fieldName);
+    std::int32_t index = named ? -1 : formFields_.IndexOfNameText(fieldName);
     if (index >= 0) {
         formFields_.MergeValue(index, fieldName, value);
         return;
     }
-    TFieldText line(std::string(fieldName) + "=");
+    TFieldText line = fieldName;
+    AppendHeld(line, "=");
     AppendText(line, named ? fileName : value);
     formFields_.Append(std::move(line));
 }
@@ -299,8 +300,10 @@ TPartNames ReadPartNames(BodyWindow& body, std::int32_t firstHeaderLine) {
     first.start = firstHeaderLine;
     first.end = firstHeaderLine + ReadLine(body, firstHeaderLine, first.text, kHeldLine, &first.length);
     if (first.Long()) {
+        // The field name whole: the few places that ask for it pay its length.
         LongNames names = FindLongNames(body, first);
-        return {std::move(names.fieldName), std::move(names.fileName)};
+        const WindowText source(body);
+        return {TextOf(names.fieldName, &source), std::move(names.fileName)};
     }
     const PartNames names = ParsePartNames(first.text);
     return {std::string(names.fieldName), std::string(names.fileName)};

@@ -84,4 +84,9 @@ void RequestBodyText::Visit(std::int64_t start, std::int64_t end, std::size_t sk
     VisitBodyText(window, start, end, skip, length, visit);
 }
 
+std::unique_ptr<TextReader> RequestBodyText::Open(std::int64_t start, std::int64_t end,
+                                                  std::size_t skip) const {
+    return OpenBodyText(body_.Open(BodyWindow::kLineCapacity), start, end, skip);
+}
+
 }  // namespace kestrune

@@ -61,6 +61,7 @@ public:
 
     void Visit(std::int64_t start, std::int64_t end, std::size_t skip, std::size_t length,
                const std::function<bool(std::string_view)>& visit) const override;
+    std::unique_ptr<TextReader> Open(std::int64_t start, std::int64_t end, std::size_t skip) const override;
 
 private:
     const RequestBody& body_;

@@ -66,15 +66,29 @@ TEST(ParserRobustnessTest, RandomBodiesMatchTheReference) {
         "name=\"x=y\"",
         "--XyZ\r--XyZ",
         "Content-Disposition: form-data; na\rme=\"b\"; filename=\"e\r.txt\"",
-        "xx--XyZ--Xy"};
+        "xx--XyZ--Xy",
+        "Content-Disposition: form-data; name=\"Colour\"",
+        "Content-Disposition: form-data; name=\"COLOUR\"; filename=\"c.txt\"",
+        "Content-Disposition: form-data; name=\"co\rlour\"",
+        "Content-Disposition: form-data; name=\"Colony\""};
     const std::vector<std::string> ends = {"\r\n", "\r\n", "\n", "\r", ""};
     SingleByteCodePage singleByte;
     DbcsCodePage dbcs;
+    // Names that merge, and names that share a start and a length but not the rest.
+    const std::string merges = BodyBuilder()
+                                   .Field("Colour", "1")
+                                   .Field("Colony", "2")
+                                   .Field("COLOUR", "3")
+                                   .File("colony", "c.txt", "t/t", "C")
+                                   .Field("coLONy", "4")
+                                   .Close()
+                                   .Build();
     std::mt19937 random(5);
     for (int round = 0; round < 4000; ++round) {
-        std::string body;
+        std::string body = round < 8 ? merges : std::string();
         int count = std::uniform_int_distribution<int>(0, 14)(random);
-        for (int i = 0; i < count; ++i) body += lines[random() % lines.size()] + ends[random() % ends.size()];
+        for (int i = 0; i < count && round >= 8; ++i)
+            body += lines[random() % lines.size()] + ends[random() % ends.size()];
         const CodePage& codePage = round % 2 == 0 ? static_cast<const CodePage&>(singleByte) : dbcs;
         const ParseOutcome expected = ReferenceParse(body, codePage);
         ASSERT_EQ(expected, ParseWithParser(body, codePage)) << "body '" << body << "'";

@@ -1,5 +1,7 @@
 #include "support/parse_outcome.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "base/file_record.h"
@@ -90,7 +92,7 @@ ParseOutcome ParseWithParser(std::string_view body, const CodePage& codePage, in
     GuardedBuffer buffer(body);
     BodyWindow window(buffer.View());
     WindowText source(window);
-    TStringList fields(codePage);
+    TStringList fields(codePage, std::min(held, TStringList::kLongName));
     fields.SetTextSource(&source);
     ParseOutcome outcome;
     auto isClientConnected = [&] {

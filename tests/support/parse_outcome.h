@@ -43,7 +43,7 @@ std::ostream& operator<<(std::ostream& out, const ParseOutcome& outcome);
 constexpr int kAlwaysConnected = -1;
 
 // Runs ParseMultipart over a guarded copy of body (holding lines of up to held characters
-// whole), the first listed file as the file.
+// whole, and names of up to held as short), the first listed file as the file.
 // Also checks that the file's bytes are a slice of that copy.
 ParseOutcome ParseWithParser(std::string_view body, const CodePage& codePage,
                              int connectedChecks = kAlwaysConnected, std::size_t held = kHeldLine);
