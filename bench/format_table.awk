@@ -131,6 +131,20 @@ function boundedMemoryRow(figure, text, limitMiB,    m) {
         sprintf("%.3f", m["rise"] / m["body"]), "<= " limitMiB " MiB", yes(m["rise"] <= limitMiB))
 }
 
+# Each "WHERE SHAPE FIGURES" of shapes: the rise for a 64 MiB text of that shape.
+function shapeRows(    lines, n, i, parts, where, text) {
+    text["first-line"] = "boundary line"; text["header-line"] = "header line"
+    text["short-lines"] = "value in short lines"; text["one-line"] = "value in one line"
+    text["file-name"] = "file name"; text["field-name"] = "field name"
+    n = split(shapes, lines, "|")
+    for (i = 1; i <= n; i++) {
+        if (split(lines[i], parts, " ") < 3) continue
+        where = parts[1] == "wine" ? "under Wine" : "natively"
+        boundedMemoryRow("peak memory " where ", object for a 64 MiB " text[parts[2]],
+                         substr(lines[i], length(parts[1]) + length(parts[2]) + 3), 16)
+    }
+}
+
 function wineCreateRow(figure,    parts, ratio) {
     if (split(wineCreate, parts, " ") != 2 || parts[1] !~ /^[0-9.]+$/ || parts[2] + 0 <= 0) {
         gap(figure, wineCreate)
@@ -227,6 +241,7 @@ END {
     memoryRow("peak memory under Wine, object for a 100 MiB upload in memory", wineMemory)
     boundedMemoryRow("peak memory natively, object for a 1 GiB upload", bigMemory, 16)
     boundedMemoryRow("peak memory under Wine, object for a 1 GiB upload", wineBigMemory, 32)
+    shapeRows()
     endToEndRows("200 MB upload through the page host vs a discard page",
                  "least a save page can take here: discard + new memory + new file",
                  "200 MB upload through the page host, body file vs in memory")

@@ -8,6 +8,9 @@
 #     host reports its working set right before the script and its peak working set after
 #     it. Prints "body_bytes=N before_bytes=N peak_bytes=N" (the middle one of three runs by
 #     rise).
+#   wine_shape_figure SHAPE MIB: the same for a body of MIB MiB whose bulk is one long
+#     text where SHAPE says (as kestrune-bench-memory --shape: first-line, header-line,
+#     short-lines, one-line, file-name, field-name); the script reads FormVariableCount.
 #   wine_creation_figure MIB: the time the script measures around creating the object, for
 #     a body of MIB MiB, as shipped and held to the in-memory road, five runs of each taken
 #     in turns (wall-clock time, so other work on the machine shows). Prints
@@ -56,6 +59,46 @@ wine_memory_prepare() {
 }
 
 wine_memory_clean() { rm -f "$wine_memory_dir/body.bin"; }
+
+# wine_shape_write SHAPE MIB: the body of that shape into body.bin; fails for an unknown one.
+wine_shape_write() {
+    local bytes=$(($2 * 1024 * 1024)) part='--XyZ\r\nContent-Disposition: form-data; name="'
+    bulk() { head -c "$bytes" /dev/zero | tr '\0' x; }
+    {
+        case $1 in
+            first-line) printf -- '--'; bulk; printf '\r\nContent-Disposition: form-data; name="a"\r\n\r\nvalue\r\n' ;;
+            header-line) printf -- "${part}a\"; "; bulk; printf '\r\n\r\nvalue\r\n--XyZ--\r\n' ;;
+            short-lines) printf -- "${part}a\"\r\n\r\n"; yes $'a short line\r' | head -c "$bytes"; printf 'last\r\n--XyZ--\r\n' ;;
+            one-line) printf -- "${part}a\"\r\n\r\n"; bulk; printf '\r\n--XyZ--\r\n' ;;
+            file-name) printf -- "${part}f\"; filename=\""; bulk; printf '.txt"\r\nContent-Type: text/plain\r\n\r\nDATA\r\n--XyZ--\r\n' ;;
+            field-name) printf -- "$part"; bulk; printf '"\r\n\r\nvalue\r\n--XyZ--\r\n' ;;
+            *) return 1 ;;
+        esac
+    } > "$wine_memory_dir/body.bin"
+}
+
+wine_shape_figure() {
+    local shape=$1 mebibytes=$2 runs=() i report before peak pattern
+    wine_memory_prepare 1 || return 0
+    printf '%s\r\n' 'Dim upload' 'Set upload = Server.CreateObject("Kestrune.Tessock")' \
+        'Response.Write upload.FormVariableCount' > "$wine_memory_dir/shape.vbs"
+    wine_shape_write "$shape" "$mebibytes" || { echo "failed: no such shape: $shape"; return 0; }
+    pattern='^peak working set: \([0-9]*\) bytes; before script: \([0-9]*\) .*'
+    for i in 1 2 3; do
+        env wine "$wine_memory_host" "$wine_memory_script_dir\\shape.vbs" --body "$wine_memory_body" \
+            --report-memory > "$wine_memory_dir/out.$i" 2> "$wine_memory_dir/err.$i" < /dev/null
+        report=$(grep '^peak working set: ' "$wine_memory_dir/err.$i") || {
+            wine_memory_clean
+            echo "failed: the host reported no memory figures (build/bench/wine-memory/)"
+            return 0
+        }
+        peak=$(sed "s/$pattern/\\1/" <<<"$report")
+        before=$(sed "s/$pattern/\\2/" <<<"$report")
+        runs+=("$((peak - before)) body_bytes=$(stat -c %s "$wine_memory_dir/body.bin") before_bytes=$before peak_bytes=$peak")
+    done
+    wine_memory_clean
+    printf '%s\n' "${runs[@]}" | sort -n | sed -n '2s/^[^ ]* //p'
+}
 
 # wine_memory_run NAME SCRIPT [NAME=VALUE...] -- HOST_ARGUMENTS...: one host run, its output
 # in wine-memory/out.NAME and err.NAME; fails unless the script printed the file's size first.

@@ -49,7 +49,17 @@ echo "bench: measuring peak memory..." >&2
 memory=$(native_memory_figure 100MiB 100 --memory-road)
 big_memory=$(native_memory_figure 1GiB 1024)
 
+# One 64 MiB text in each place a long text can stand, natively and under Wine: SHAPE
+# FIGURES lines joined by "|".
+shapes=
+for shape in first-line header-line short-lines one-line file-name field-name; do
+    shapes+="native $shape $(native_memory_figure "shape-$shape" 64 --shape "$shape")|"
+done
+
 echo "bench: measuring peak memory and creation under Wine..." >&2
+for shape in first-line header-line short-lines one-line file-name field-name; do
+    shapes+="wine $shape $(wine_shape_figure "$shape" 64)|"
+done
 wine_memory=$(wine_memory_figure 100 "KESTRUNE_TEST_BODY_FILE_THRESHOLD=$bench_memory_road_threshold") ||
     wine_memory="failed: see build/bench/wine-memory/"
 wine_big_memory=$(wine_memory_figure 1024) || wine_big_memory="failed: see build/bench/wine-memory/"
@@ -64,5 +74,5 @@ large=$(large_upload_figure) || large="failed: see build/bench/uploads/"
 
 gawk -v machine="$(machine_line)" -v memory="$memory" -v wineMemory="$wine_memory" \
     -v bigMemory="$big_memory" -v wineBigMemory="$wine_big_memory" -v wineCreate="$wine_create" \
-    -v e2e="$e2e" -v concurrent="$concurrent" -v large="$large" \
+    -v e2e="$e2e" -v concurrent="$concurrent" -v large="$large" -v shapes="$shapes" \
     -f bench/format_table.awk "$build/results.json"
