@@ -52,3 +52,15 @@ upload.CodePage = 65001
 Say "OverwriteChr=" & upload.OverwriteChr & " NewName=" & upload.NewName
 upload.SaveFile folder & "\" & upload.Filename
 Say "NewName=" & upload.NewName & " " & fso.FileExists(folder & "\Grüße 日本語 ✓★1.txt")
+' A path past the ANSI functions' length is refused on this road too, unless the page
+' writes it in the \\?\ form.
+longFolder = folder & "\" & String(120, "d")
+fso.CreateFolder longFolder
+longPath = longFolder & "\" & String(150, "n") & ".txt"
+On Error Resume Next
+upload.SaveFile longPath
+Say "a path over 260 characters: " & Err.Description
+Err.Clear
+upload.SaveFile "\\?\" & longPath
+Say "in the \\?\ form: " & Err.Number & " " & fso.FileExists("\\?\" & longPath)
+On Error GoTo 0
