@@ -78,30 +78,16 @@ wine_shape_write() {
 }
 
 wine_shape_figure() {
-    local shape=$1 mebibytes=$2 runs=() i report before peak pattern
     wine_memory_prepare 1 || return 0
     printf '%s\r\n' 'Dim upload' 'Set upload = Server.CreateObject("Kestrune.Tessock")' \
         'Response.Write upload.FormVariableCount' > "$wine_memory_dir/shape.vbs"
-    wine_shape_write "$shape" "$mebibytes" || { echo "failed: no such shape: $shape"; return 0; }
-    pattern='^peak working set: \([0-9]*\) bytes; before script: \([0-9]*\) .*'
-    for i in 1 2 3; do
-        env wine "$wine_memory_host" "$wine_memory_script_dir\\shape.vbs" --body "$wine_memory_body" \
-            --report-memory > "$wine_memory_dir/out.$i" 2> "$wine_memory_dir/err.$i" < /dev/null
-        report=$(grep '^peak working set: ' "$wine_memory_dir/err.$i") || {
-            wine_memory_clean
-            echo "failed: the host reported no memory figures (build/bench/wine-memory/)"
-            return 0
-        }
-        peak=$(sed "s/$pattern/\\1/" <<<"$report")
-        before=$(sed "s/$pattern/\\2/" <<<"$report")
-        runs+=("$((peak - before)) body_bytes=$(stat -c %s "$wine_memory_dir/body.bin") before_bytes=$before peak_bytes=$peak")
-    done
-    wine_memory_clean
-    printf '%s\n' "${runs[@]}" | sort -n | sed -n '2s/^[^ ]* //p'
+    wine_shape_write "$1" "$2" || { echo "failed: no such shape: $1"; return 0; }
+    wine_memory_peaks shape.vbs
 }
 
 # wine_memory_run NAME SCRIPT [NAME=VALUE...] -- HOST_ARGUMENTS...: one host run, its output
-# in wine-memory/out.NAME and err.NAME; fails unless the script printed the file's size first.
+# in wine-memory/out.NAME and err.NAME; fails unless the script printed the file's size
+# first (the size of MIB MiB, where the caller has mebibytes).
 wine_memory_run() {
     local name=$1 script=$2 variables=()
     shift 2
@@ -111,16 +97,24 @@ wine_memory_run() {
     env "${variables[@]}" wine "$wine_memory_host" "$wine_memory_script_dir\\$script" \
         --body "$wine_memory_body" "$@" \
         > "$wine_memory_dir/out.$name" 2> "$wine_memory_dir/err.$name" < /dev/null &&
-        [ "$(cut -d ' ' -f 1 "$wine_memory_dir/out.$name")" = $((mebibytes * 1024 * 1024)) ]
+        { [ -z "${mebibytes:-}" ] || [ "$(cut -d ' ' -f 1 "$wine_memory_dir/out.$name")" = $((mebibytes * 1024 * 1024)) ]; }
 }
 
 wine_memory_figure() {
-    local mebibytes=$1 runs=() i report before peak pattern
+    local mebibytes=$1
     shift
     wine_memory_prepare "$mebibytes" || return 0
+    wine_memory_peaks create.vbs "$@"
+}
+
+# wine_memory_peaks SCRIPT [NAME=VALUE...]: three runs of SCRIPT with the memory report;
+# prints the middle one by rise, or why there is none. Removes the body.
+wine_memory_peaks() {
+    local script=$1 runs=() i report before peak pattern
+    shift
     pattern='^peak working set: \([0-9]*\) bytes; before script: \([0-9]*\) .*'
     for i in 1 2 3; do
-        if ! wine_memory_run "$i" create.vbs "$@" -- --report-memory; then
+        if ! wine_memory_run "$i" "$script" "$@" -- --report-memory; then
             wine_memory_clean
             echo "failed: the host did not keep the file (build/bench/wine-memory/)"
             return 0
