@@ -82,7 +82,6 @@ private:
         return DISP_E_TYPEMISMATCH;
     }
 
-private:
     ComPtr<ITypeInfo> info_;
 };
 
