@@ -1,10 +1,12 @@
-// Fuzz target: the whole input is a request body. It goes through intake and the parser
-// under the single-byte and (when it holds a lead byte) the double-byte code page, and
-// once more cut short; each time the object must hold exactly what the reference parser
-// makes of it, and (for the whole body) every script-facing read must answer what a
-// plain walk of the list gives. The whole body goes through the body-file road too, read
-// through a window so small that lines and delimiters straddle its moves, and must give
-// exactly the same.
+// Fuzz target: the whole input is a request body, checked on one road that the input
+// picks (bits of a hash of it): intake in memory, where every script-facing read of the
+// object must also answer what a plain walk of the list gives; or the parser over a body
+// file read through a window so small that lines and delimiters straddle its moves. The
+// code page is picked too: the double-byte one when the body holds a lead byte and the
+// hash says so, else the single-byte one (without a lead byte both read a body alike).
+// Whole and once more cut short, the body must give exactly what the reference parser
+// makes of it.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -23,59 +25,68 @@ using namespace kestrune;
 using namespace kestrune::fuzz;
 using kestrune::testing::Upload;
 
-// Which of the script-facing reads a pass checks: the reads of the whole body check
-// the list, a cut body's would only repeat them.
-enum class Reads { None, InRange, AlsoOutside };
-
-void CheckBody(std::string_view body, const CodePage& codePage, Reads reads) {
-    Upload fixture{std::string(body), codePage};
+// Intake of the fixture's body (body), and what must hold of the object afterwards.
+void CheckBody(Upload& fixture, std::string_view body) {
     fixture.object.SetBodyFileThreshold(INT64_MAX);
     const TTessock& upload = fixture.Receive();
     FUZZ_CHECK(fixture.host.Output().empty(), "a message was written for a body that was read whole");
     FUZZ_CHECK(upload.Body().View() == body, "the buffered body differs from the one sent");
-    if (reads != Reads::None) CheckObject(upload, codePage, reads == Reads::AlsoOutside);
-    CheckAgainstReference(upload, ReferenceParse(body, codePage));
+    CheckObject(upload, fixture.codePage, true);
+    CheckAgainstReference(upload, ReferenceParse(body, fixture.codePage));
     FUZZ_CHECK(fixture.files.Calls().empty(), "reading touched the file system");
 }
 
-struct Parsed {
-    explicit Parsed(const CodePage& codePage) : fields(codePage) {}
-    TStringList fields;
-    TFileRecord file;
-    std::vector<TFilePart> files;
-};
-
-bool SameParts(const std::vector<TFilePart>& a, const std::vector<TFilePart>& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (a[i].DataStart != b[i].DataStart || a[i].DataSize != b[i].DataSize ||
-            a[i].FirstHeaderLine != b[i].FirstHeaderLine || a[i].SecondHeaderLine != b[i].SecondHeaderLine)
-            return false;
+// The parser over window, which holds body: exactly what the reference parser makes of
+// the body, as CheckAgainstReference holds an object to it.
+void CheckParse(BodyWindow& window, std::string_view body, const CodePage& codePage) {
+    TStringList fields(codePage);
+    TFileRecord first;
+    std::vector<TFilePart> parts;
+    ParseMultipart(
+        window, codePage, [] { return true; }, fields, first, &parts);
+    const ParseOutcome reference = ReferenceParse(body, codePage);
+    FUZZ_CHECK(static_cast<std::size_t>(fields.Count()) == reference.lines.size(),
+               "the parse lists other parts");
+    for (std::int32_t i = 0; i < fields.Count(); ++i)
+        FUZZ_CHECK(fields.Line(i) == reference.lines[static_cast<std::size_t>(i)], "a list line differs");
+    FUZZ_CHECK((first.DataSize == 0) == reference.fileData.empty(), "the parse keeps another file");
+    FUZZ_CHECK(
+        first.DataSize == 0 ||
+            (static_cast<std::size_t>(first.DataStart) == reference.fileOffset &&
+             static_cast<std::size_t>(first.DataSize) == reference.fileData.size() &&
+             first.FileNameText == reference.fileName && first.FileExtText == reference.fileExt &&
+             first.BaseNameText == reference.baseName && first.ContentTypeText == reference.contentType),
+        "the parse keeps another file");
+    FUZZ_CHECK(parts.size() == reference.files.size(), "the parse lists other files");
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const TFileRecord listed = DescribeFilePart(window, parts[i], codePage);
+        const FileOutcome& expected = reference.files[i];
+        FUZZ_CHECK(static_cast<std::size_t>(listed.DataStart) == expected.offset &&
+                       static_cast<std::size_t>(listed.DataSize) == expected.data.size() &&
+                       listed.FieldNameText == expected.field && listed.FileNameText == expected.name &&
+                       listed.FileExtText == expected.ext && listed.BaseNameText == expected.base &&
+                       listed.ContentTypeText == expected.type,
+                   "the parse lists another file");
     }
-    return true;
 }
 
+// The same through a body file read through a window of capacity bytes.
 void CheckWindowed(std::string_view body, const CodePage& codePage, std::size_t capacity) {
-    Parsed inMemory(codePage);
-    ParseMultipart(
-        body, codePage, [] { return true; }, inMemory.fields, inMemory.file, &inMemory.files);
     kestrune::testing::FakeFileSystem files;
     std::unique_ptr<BodyFile> file = files.CreateBodyFile();
     file->Append(body.data(), body.size());
     const auto size = static_cast<std::int64_t>(body.size());
     BodyWindow window(*file, size, size, capacity);
-    Parsed windowed(codePage);
-    ParseMultipart(
-        window, codePage, [] { return true; }, windowed.fields, windowed.file, &windowed.files);
-    FUZZ_CHECK(windowed.fields.Count() == inMemory.fields.Count(), "the windowed parse lists other parts");
-    for (std::int32_t i = 0; i < windowed.fields.Count(); ++i)
-        FUZZ_CHECK(windowed.fields.Line(i) == inMemory.fields.Line(i), "a windowed list line differs");
-    FUZZ_CHECK(windowed.file.DataStart == inMemory.file.DataStart &&
-                   windowed.file.DataSize == inMemory.file.DataSize &&
-                   windowed.file.FileNameText == inMemory.file.FileNameText &&
-                   windowed.file.ContentTypeText == inMemory.file.ContentTypeText,
-               "the windowed parse keeps another file");
-    FUZZ_CHECK(SameParts(windowed.files, inMemory.files), "the windowed parse lists other files");
+    CheckParse(window, body, codePage);
+}
+
+// The same in memory, in a copy of exactly body's size, so that a read past its end is
+// caught.
+void CheckInMemory(std::string_view body, const CodePage& codePage) {
+    const std::unique_ptr<char[]> copy(new char[body.size()]);
+    std::copy(body.begin(), body.end(), copy.get());
+    BodyWindow window(std::string_view(copy.get(), body.size()));
+    CheckParse(window, window.Memory(), codePage);
 }
 
 bool HasLeadByte(std::string_view body, const CodePage& codePage) {
@@ -88,19 +99,24 @@ bool HasLeadByte(std::string_view body, const CodePage& codePage) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const CodePage& singleByte = kestrune::testing::SingleByte();
     static const DbcsCodePage doubleByte;
     const std::string_view body(reinterpret_cast<const char*>(data), size);
-    CheckBody(body, singleByte, Reads::AlsoOutside);
-    if (size > 0) CheckWindowed(body, singleByte, 1 + data[size - 1] % 61);
-    // Without a lead byte both code pages read a body alike, and the second pass would
-    // repeat the first.
-    if (HasLeadByte(body, doubleByte)) CheckBody(body, doubleByte, Reads::InRange);
-    if (size > 1) {
+    // One hash of the input picks the code page (bit 0), the road (bit 1) and the cut.
+    std::size_t hash = 0;
+    for (unsigned char byte : body) hash = hash * 31 + byte;
+    const bool dbcs = (hash & 1) != 0 && HasLeadByte(body, doubleByte);
+    const CodePage& codePage =
+        dbcs ? static_cast<const CodePage&>(doubleByte) : kestrune::testing::SingleByte();
+    const std::string_view cut = body.substr(0, size > 1 ? (hash >> 2) % size : size);
+    if ((hash & 2) != 0 && size > 0) {
+        const std::size_t capacity = 1 + data[size - 1] % 61;
+        CheckWindowed(body, codePage, capacity);
         // A cut at an offset that the input itself picks: any prefix of a body is a body.
-        std::size_t cut = 0;
-        for (unsigned char byte : body) cut = cut * 31 + byte;
-        CheckBody(body.substr(0, cut % size), singleByte, Reads::None);
+        if (size > 1) CheckWindowed(cut, codePage, capacity);
+        return 0;
     }
+    Upload whole{std::string(body), codePage};
+    CheckBody(whole, body);
+    if (size > 1) CheckInMemory(cut, codePage);
     return 0;
 }

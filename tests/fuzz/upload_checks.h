@@ -1,6 +1,8 @@
 // The invariants both fuzz targets check on an upload object after intake.
 #pragma once
 
+#include <string>
+
 #include "host/code_page.h"
 #include "support/parse_outcome.h"
 #include "upload/tessock.h"
@@ -20,8 +22,7 @@ void CheckAgainstReference(const TTessock& upload, const ParseOutcome& reference
 // The object's file, if it has one, is the one the reference parser keeps.
 void CheckFileAgainstReference(const TTessock& upload, const ParseOutcome& reference);
 
-// Two objects hold the same: the same body, list, file and list of files, byte for byte.
-// For an object whose body went to a body file against one whose body stayed in memory.
-void CheckSameUpload(const TTessock& upload, const TTessock& inMemory);
+// The object's body, wherever intake put it.
+std::string BodyOf(const TTessock& upload);
 
 }  // namespace kestrune::fuzz
