@@ -208,20 +208,11 @@ void CheckSaves(TTessock& upload, FakeFileSystem& files, unsigned char how) {
     }
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const CodePage& singleByte = kestrune::testing::SingleByte();
-    static const DbcsCodePage doubleByte;
-    unsigned char plan[kPlanBytes] = {};
-    const std::size_t planSize = size < kPlanBytes ? size : kPlanBytes;
-    for (std::size_t i = 0; i < planSize; ++i) plan[i] = data[i];
-    const std::string_view body(reinterpret_cast<const char*>(data) + planSize, size - planSize);
-    const CodePage& codePage = (plan[7] & 0x40) != 0 ? static_cast<const CodePage&>(doubleByte) : singleByte;
-
+// One run of the plan, with the body in memory or in a body file.
+void CheckPlan(const unsigned char* plan, std::string_view body, const CodePage& codePage, bool bodyFile) {
     // A file left open is reported when the fixture goes, as a broken invariant.
     Upload fixture{std::string(body), codePage};
-    fixture.object.SetBodyFileThreshold((plan[6] & 0x20) != 0 ? 0 : INT64_MAX);
+    fixture.object.SetBodyFileThreshold(bodyFile ? 0 : INT64_MAX);
     const std::int32_t total = Script(fixture.host, plan, body.size());
     bool threw = false;
     try {
@@ -233,5 +224,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckIntake(fixture.object, fixture.host, total, threw, codePage);
     CheckObject(fixture.object, codePage, true);
     CheckSaves(fixture.object, fixture.files, plan[7]);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const CodePage& singleByte = kestrune::testing::SingleByte();
+    static const DbcsCodePage doubleByte;
+    unsigned char plan[kPlanBytes] = {};
+    const std::size_t planSize = size < kPlanBytes ? size : kPlanBytes;
+    for (std::size_t i = 0; i < planSize; ++i) plan[i] = data[i];
+    const std::string_view body(reinterpret_cast<const char*>(data) + planSize, size - planSize);
+    const CodePage& codePage = (plan[7] & 0x40) != 0 ? static_cast<const CodePage&>(doubleByte) : singleByte;
+    OnRoads((plan[6] & 0x20) != 0, [&](bool bodyFile) { CheckPlan(plan, body, codePage, bodyFile); });
     return 0;
 }

@@ -70,14 +70,17 @@ void CheckParse(BodyWindow& window, std::string_view body, const CodePage& codeP
     }
 }
 
-// The same through a body file read through a window of capacity bytes.
-void CheckWindowed(std::string_view body, const CodePage& codePage, std::size_t capacity) {
+// The same through a body file read through a window of capacity bytes, for the whole
+// body and for its first cut bytes, which the same file holds.
+void CheckWindowed(std::string_view body, std::size_t cut, const CodePage& codePage, std::size_t capacity) {
     kestrune::testing::FakeFileSystem files;
     std::unique_ptr<BodyFile> file = files.CreateBodyFile();
     file->Append(body.data(), body.size());
-    const auto size = static_cast<std::int64_t>(body.size());
-    BodyWindow window(*file, size, size, capacity);
-    CheckParse(window, body, codePage);
+    for (const std::size_t size : {body.size(), cut}) {
+        const auto stored = static_cast<std::int64_t>(size);
+        BodyWindow window(*file, stored, stored, capacity);
+        CheckParse(window, body.substr(0, size), codePage);
+    }
 }
 
 // The same in memory, in a copy of exactly body's size, so that a read past its end is
@@ -104,19 +107,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // One hash of the input picks the code page (bit 0), the road (bit 1) and the cut.
     std::size_t hash = 0;
     for (unsigned char byte : body) hash = hash * 31 + byte;
-    const bool dbcs = (hash & 1) != 0 && HasLeadByte(body, doubleByte);
-    const CodePage& codePage =
-        dbcs ? static_cast<const CodePage&>(doubleByte) : kestrune::testing::SingleByte();
     const std::string_view cut = body.substr(0, size > 1 ? (hash >> 2) % size : size);
-    if ((hash & 2) != 0 && size > 0) {
-        const std::size_t capacity = 1 + data[size - 1] % 61;
-        CheckWindowed(body, codePage, capacity);
-        // A cut at an offset that the input itself picks: any prefix of a body is a body.
-        if (size > 1) CheckWindowed(cut, codePage, capacity);
-        return 0;
-    }
-    Upload whole{std::string(body), codePage};
-    CheckBody(whole, body);
-    if (size > 1) CheckInMemory(cut, codePage);
+    OnRoads((hash & 1) != 0 && HasLeadByte(body, doubleByte), [&](bool dbcs) {
+        if (dbcs && !HasLeadByte(body, doubleByte)) return;
+        const CodePage& codePage =
+            dbcs ? static_cast<const CodePage&>(doubleByte) : kestrune::testing::SingleByte();
+        OnRoads((hash & 2) != 0 && size > 0, [&](bool bodyFile) {
+            if (bodyFile) {
+                if (size > 0) CheckWindowed(body, cut.size(), codePage, 1 + data[size - 1] % 61);
+                return;
+            }
+            Upload whole{std::string(body), codePage};
+            CheckBody(whole, body);
+            if (size > 1) CheckInMemory(cut, codePage);
+        });
+    });
     return 0;
 }

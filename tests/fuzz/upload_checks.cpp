@@ -12,6 +12,9 @@
 #include "support/reference_parser.h"
 
 namespace kestrune::fuzz {
+
+bool everyRoad = false;
+
 namespace {
 
 // Reads by name walk every line, so their count sets the cost of an input: beyond this
