@@ -58,13 +58,30 @@ public:
         // A collection's enumerator is a property, but some engines (JScript's Enumerator
         // under Wine) ask for it as a method only.
         if (id == DISPID_NEWENUM && (flags & DISPATCH_METHOD)) flags |= DISPATCH_PROPERTYGET;
-        return info_->Invoke(static_cast<Dual*>(this), id, flags, params, result, exception, argumentError);
+        const HRESULT hr =
+            info_->Invoke(static_cast<Dual*>(this), id, flags, params, result, exception, argumentError);
+        return exception != nullptr ? Unwrapped(hr, *exception) : hr;
     }
 
 protected:
     ITypeInfo* TypeInfo() const noexcept { return info_.Get(); }
 
 private:
+    // A member that finds an argument of a kind it takes nothing of answers
+    // DISP_E_TYPEMISMATCH with no error object. ITypeInfo::Invoke hands that on as an
+    // exception, where an argument it cannot convert itself comes back as the bare code;
+    // given back bare, both raise the engine's own type mismatch.
+    static HRESULT Unwrapped(HRESULT hr, EXCEPINFO& exception) {
+        if (hr != DISP_E_EXCEPTION || exception.scode != DISP_E_TYPEMISMATCH ||
+            SysStringLen(exception.bstrDescription) != 0)
+            return hr;
+        SysFreeString(exception.bstrSource);
+        SysFreeString(exception.bstrDescription);
+        SysFreeString(exception.bstrHelpFile);
+        exception = EXCEPINFO{};
+        return DISP_E_TYPEMISMATCH;
+    }
+
     ComPtr<ITypeInfo> info_;
 };
 

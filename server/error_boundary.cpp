@@ -35,6 +35,10 @@ void PublishErrorObject(const ErrorOrigin& origin, const std::string* descriptio
 HRESULT ExceptionToResult(const ErrorOrigin& origin) noexcept {
     try {
         throw;
+    } catch (const EArgumentMismatch&) {
+        // A stale error object would give the engine's error another description.
+        SetErrorInfo(0, nullptr);
+        return DISP_E_TYPEMISMATCH;
     } catch (const EOleSysError& error) {
         PublishErrorObject(origin, &error.Message(), error.HelpContext());
         return error.ErrorCode() < 0 ? static_cast<HRESULT>(error.ErrorCode()) : E_UNEXPECTED;

@@ -4,6 +4,9 @@
 //
 //   Exception family   E_UNEXPECTED, or an EOleSysError's own code when it is negative;
 //                      the error object carries the message and help context
+//   EArgumentMismatch  DISP_E_TYPEMISMATCH with no error object (the thread's one is
+//                      cleared), so the script engine raises its own type mismatch, as
+//                      for an argument that ITypeInfo::Invoke cannot convert
 //   std::bad_alloc     E_UNEXPECTED with the message "Out of memory"
 //   std::exception     E_UNEXPECTED with an error object that has no description
 //   anything else      E_UNEXPECTED, no error object; the thread's one stays as it was
@@ -14,9 +17,16 @@
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <string>
 
 namespace kestrune {
+
+// An argument of a kind the member takes nothing of (Null, an object, an array).
+class EArgumentMismatch : public std::runtime_error {
+public:
+    EArgumentMismatch() : std::runtime_error("argument type mismatch") {}
+};
 
 struct ErrorOrigin {
     IID guid;

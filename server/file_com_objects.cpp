@@ -1,11 +1,11 @@
 #include "server/file_com_objects.h"
 
 #include <algorithm>
+#include <new>
 #include <string>
 
 #include "com/owners.h"
 #include "com/text_conversion.h"
-#include "host/win32/win32_host_failure.h"
 #include "server/class_factory.h"
 #include "server/member_results.h"
 
@@ -14,6 +14,23 @@ namespace kestrune {
 namespace {
 
 std::int32_t Count(const ComPtr<TTessockComObject>& upload) { return upload->Core().FileCount(); }
+
+// A conversion of the index that failed: for want of memory, or because the index is no
+// number at all (Null, Nothing, an object without a numeric value, an array), which is
+// the script's type mismatch.
+void CheckConverted(HRESULT hr) {
+    if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
+    if (FAILED(hr)) throw EArgumentMismatch();
+}
+
+// The position a numeric index names. A number past the long range names no file, as a
+// position past the end does.
+std::int32_t PositionOf(VARIANT& index) {
+    const HRESULT hr = VariantChangeType(&index, &index, 0, VT_I4);
+    if (hr == DISP_E_OVERFLOW) throw EUploadError("Index out of range.");
+    CheckConverted(hr);
+    return static_cast<std::int32_t>(V_I4(&index));
+}
 
 }  // namespace
 
@@ -80,7 +97,7 @@ HRESULT TTessockFilesObject::get_Item(VARIANT Index, ITessockFile** Value) {
     *Value = nullptr;
     return Guarded(upload_->Factory().Origin(), [&] {
         UniqueVariant index;
-        CheckPlatformResult(VariantCopyInd(index.Get(), &Index));
+        CheckConverted(VariantCopyInd(index.Get(), &Index));
         std::int32_t position = -1;
         if (V_VT(index.Get()) == VT_BSTR) {
             // A name that no file has gives Nothing, as a missing form field gives "".
@@ -88,8 +105,7 @@ HRESULT TTessockFilesObject::get_Item(VARIANT Index, ITessockFile** Value) {
                 upload_->Core().FileIndexOf(NarrowFromBstr(V_BSTR(index.Get()), upload_->TextCodePage()));
             if (position < 0) return;
         } else {
-            CheckPlatformResult(VariantChangeType(index.Get(), index.Get(), 0, VT_I4));
-            position = static_cast<std::int32_t>(V_I4(index.Get()));
+            position = PositionOf(*index.Get());
             upload_->Core().FileAt(position);  // the position's error, if any
         }
         *Value = ComPtr<ITessockFile>(MakeComObject<TTessockFileObject>(upload_, position)).Detach();

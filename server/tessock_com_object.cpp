@@ -11,15 +11,20 @@ namespace {
 
 // A test switch, so that the tests run the body-file road on small bodies and the
 // memory road on large ones: KESTRUNE_TEST_BODY_FILE_THRESHOLD, a number of bytes.
-// Anything but plain decimal digits leaves the built-in threshold.
+// Anything but plain decimal digits leaves the built-in threshold; a number past the
+// 64-bit range, however long, means no body ever goes to a file.
 void ApplyTestBodyFileThreshold(TTessock& upload) {
-    wchar_t text[32];
-    const DWORD length = GetEnvironmentVariableW(L"KESTRUNE_TEST_BODY_FILE_THRESHOLD", text, 32);
-    if (length == 0 || length >= 20) return;
+    static constexpr wchar_t kName[] = L"KESTRUNE_TEST_BODY_FILE_THRESHOLD";
+    const DWORD room = GetEnvironmentVariableW(kName, nullptr, 0);
+    if (room <= 1) return;
+    std::wstring text(room, L'\0');
+    const DWORD length = GetEnvironmentVariableW(kName, text.data(), room);
+    if (length == 0 || length >= room) return;
     std::int64_t bytes = 0;
     for (DWORD i = 0; i < length; ++i) {
         if (text[i] < L'0' || text[i] > L'9') return;
-        bytes = bytes * 10 + (text[i] - L'0');
+        const int digit = text[i] - L'0';
+        bytes = bytes > (INT64_MAX - digit) / 10 ? INT64_MAX : bytes * 10 + digit;
     }
     upload.SetBodyFileThreshold(bytes);
 }

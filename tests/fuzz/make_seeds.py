@@ -101,6 +101,9 @@ def intake_seeds(bodies):
     for call in range(1, 12):
         seeds["fail-call-%d" % call] = plan(fail=call) + basic
         seeds["fail-sticky-%d" % call] = plan(fail=call, fail_high=0x10) + basic
+    # Each plan once more with the body in a body file (bit 5 of byte 6).
+    for name, data in list(seeds.items()):
+        seeds[name + "-body-file"] = data[:6] + bytes([data[6] | 0x20]) + data[7:]
     return seeds
 
 

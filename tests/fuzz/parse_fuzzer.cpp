@@ -1,10 +1,12 @@
-// Fuzz target: the whole input is a request body. It goes through intake and the parser
-// under the single-byte and (when it holds a lead byte) the double-byte code page, and
-// once more cut short; each time the object must hold exactly what the reference parser
-// makes of it, and (for the whole body) every script-facing read must answer what a
-// plain walk of the list gives. The whole body goes through the body-file road too, read
-// through a window so small that lines and delimiters straddle its moves, and must give
-// exactly the same.
+// Fuzz target: the whole input is a request body, checked on one road that the input
+// picks (bits of a hash of it): intake in memory, where every script-facing read of the
+// object must also answer what a plain walk of the list gives; or the parser over a body
+// file read through a window so small that lines and delimiters straddle its moves. The
+// code page is picked too: the double-byte one when the body holds a lead byte and the
+// hash says so, else the single-byte one (without a lead byte both read a body alike).
+// Whole and once more cut short, and with lines and names held to a few characters where
+// the input says so, the body must give exactly what the reference parser makes of it.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,8 +14,9 @@
 #include <vector>
 
 #include "fakes/dbcs_code_page.h"
-#include "multipart/body_text.h"
 #include "fuzz_check.h"
+#include "multipart/body_text.h"
+#include "support/parse_outcome.h"
 #include "support/reference_parser.h"
 #include "support/upload_fixture.h"
 #include "upload_checks.h"
@@ -24,74 +27,67 @@ using namespace kestrune;
 using namespace kestrune::fuzz;
 using kestrune::testing::Upload;
 
-// Which of the script-facing reads a pass checks: the reads of the whole body check
-// the list, a cut body's would only repeat them.
-enum class Reads { None, InRange, AlsoOutside };
-
-void CheckBody(std::string_view body, const CodePage& codePage, Reads reads) {
-    Upload fixture{std::string(body), codePage};
+// Intake of the fixture's body (body), and what must hold of the object afterwards.
+void CheckBody(Upload& fixture, std::string_view body) {
     fixture.object.SetBodyFileThreshold(INT64_MAX);
     const TTessock& upload = fixture.Receive();
     FUZZ_CHECK(fixture.host.Output().empty(), "a message was written for a body that was read whole");
     FUZZ_CHECK(upload.Body().View() == body, "the buffered body differs from the one sent");
-    if (reads != Reads::None) CheckObject(upload, codePage, reads == Reads::AlsoOutside);
-    CheckAgainstReference(upload, ReferenceParse(body, codePage));
+    CheckObject(upload, fixture.codePage, true);
+    CheckAgainstReference(upload, ReferenceParse(body, fixture.codePage));
     FUZZ_CHECK(fixture.files.Calls().empty(), "reading touched the file system");
 }
 
-struct Parsed {
-    Parsed(const CodePage& codePage, BodyWindow& body) : source(body), fields(codePage) {
-        fields.SetTextSource(&source);
-    }
-    WindowText source;
-    TStringList fields;
+// The parser over window, which holds body, holding lines and names of up to held
+// characters: exactly what the reference parser makes of the body, as
+// CheckAgainstReference holds an object to it.
+void CheckParse(BodyWindow& window, std::string_view body, const CodePage& codePage, std::size_t held) {
+    const WindowText source(window);
+    TStringList fields(codePage, TestLongName(codePage, held));
+    fields.SetTextSource(&source);
     TBodyParts found;
-};
-
-bool SameParts(const TBodyParts& a, const TBodyParts& b) {
-    if (a.Files.size() != b.Files.size() || a.Fields.size() != b.Fields.size()) return false;
-    for (std::size_t i = 0; i < a.Files.size(); ++i) {
-        const TFilePart &x = a.Files[i], &y = b.Files[i];
-        if (x.DataStart != y.DataStart || x.DataSize != y.DataSize ||
-            x.FirstHeaderLine != y.FirstHeaderLine || x.SecondHeaderLine != y.SecondHeaderLine)
-            return false;
+    ParseMultipart(
+        window, [] { return true; }, fields, found, held);
+    const ParseOutcome reference = ReferenceParse(body, codePage);
+    FUZZ_CHECK(static_cast<std::size_t>(fields.Count()) == reference.lines.size(),
+               "the parse lists other parts");
+    for (std::int32_t i = 0; i < fields.Count(); ++i)
+        FUZZ_CHECK(fields.Line(i) == reference.lines[static_cast<std::size_t>(i)], "a list line differs");
+    FUZZ_CHECK(found.Files.empty() == reference.fileData.empty(), "the parse keeps another file");
+    FUZZ_CHECK(found.Files.size() == reference.files.size(), "the parse lists other files");
+    for (std::size_t i = 0; i < found.Files.size(); ++i) {
+        const TFileRecord listed = DescribeFilePart(window, found.Files[i], codePage);
+        const FileOutcome& expected = reference.files[i];
+        FUZZ_CHECK(static_cast<std::size_t>(listed.DataStart) == expected.offset &&
+                       static_cast<std::size_t>(listed.DataSize) == expected.data.size() &&
+                       listed.FieldNameText == expected.field && listed.FileNameText == expected.name &&
+                       listed.FileExtText == expected.ext && listed.BaseNameText == expected.base &&
+                       listed.ContentTypeText == expected.type,
+                   "the parse lists another file");
     }
-    for (std::size_t i = 0; i < a.Fields.size(); ++i) {
-        const TFieldPart &x = a.Fields[i], &y = b.Fields[i];
-        if (x.FirstHeaderLine != y.FirstHeaderLine || x.ValueStart != y.ValueStart ||
-            x.ValueEnd != y.ValueEnd || x.IsFile != y.IsFile)
-            return false;
-    }
-    return true;
 }
 
-void CheckWindowed(std::string_view body, const CodePage& codePage, std::size_t capacity) {
-    BodyWindow memory(body);
-    Parsed inMemory(codePage, memory);
-    ParseMultipart(
-        memory, [] { return true; }, inMemory.fields, inMemory.found);
+// The same through a body file read through a window of capacity bytes, for the whole
+// body and for its first cut bytes, which the same file holds.
+void CheckWindowed(std::string_view body, std::size_t cut, const CodePage& codePage, std::size_t capacity,
+                   std::size_t held) {
     kestrune::testing::FakeFileSystem files;
     std::unique_ptr<BodyFile> file = files.CreateBodyFile();
     file->Append(body.data(), body.size());
-    const auto size = static_cast<std::int64_t>(body.size());
-    BodyWindow window(*file, size, size, capacity);
-    Parsed windowed(codePage, window);
-    ParseMultipart(
-        window, [] { return true; }, windowed.fields, windowed.found);
-    FUZZ_CHECK(windowed.fields.Count() == inMemory.fields.Count(), "the windowed parse lists other parts");
-    for (std::int32_t i = 0; i < windowed.fields.Count(); ++i)
-        FUZZ_CHECK(windowed.fields.Line(i) == inMemory.fields.Line(i), "a windowed list line differs");
-    FUZZ_CHECK(SameParts(windowed.found, inMemory.found), "the windowed parse lists other parts");
-    for (std::size_t i = 0; i < inMemory.found.Fields.size(); ++i)
-        FUZZ_CHECK(TextOf(PartValue(window, windowed.found.Fields[i]), &windowed.source) ==
-                       TextOf(PartValue(memory, inMemory.found.Fields[i]), &inMemory.source),
-                   "a windowed part reads another value");
-    if (inMemory.found.Files.empty()) return;
-    const TFileRecord a = DescribeFilePart(window, windowed.found.Files[0], codePage);
-    const TFileRecord b = DescribeFilePart(memory, inMemory.found.Files[0], codePage);
-    FUZZ_CHECK(a.FileNameText == b.FileNameText && a.ContentTypeText == b.ContentTypeText &&
-                   a.FieldNameText == b.FieldNameText,
-               "the windowed parse describes another file");
+    for (const std::size_t size : {body.size(), cut}) {
+        const auto stored = static_cast<std::int64_t>(size);
+        BodyWindow window(*file, stored, stored, capacity);
+        CheckParse(window, body.substr(0, size), codePage, held);
+    }
+}
+
+// The same in memory, in a copy of exactly body's size, so that a read past its end is
+// caught.
+void CheckInMemory(std::string_view body, const CodePage& codePage, std::size_t held) {
+    const std::unique_ptr<char[]> copy(new char[body.size()]);
+    std::copy(body.begin(), body.end(), copy.get());
+    BodyWindow window(std::string_view(copy.get(), body.size()));
+    CheckParse(window, window.Memory(), codePage, held);
 }
 
 bool HasLeadByte(std::string_view body, const CodePage& codePage) {
@@ -104,19 +100,28 @@ bool HasLeadByte(std::string_view body, const CodePage& codePage) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const CodePage& singleByte = kestrune::testing::SingleByte();
     static const DbcsCodePage doubleByte;
     const std::string_view body(reinterpret_cast<const char*>(data), size);
-    CheckBody(body, singleByte, Reads::AlsoOutside);
-    if (size > 0) CheckWindowed(body, singleByte, 1 + data[size - 1] % 61);
-    // Without a lead byte both code pages read a body alike, and the second pass would
-    // repeat the first.
-    if (HasLeadByte(body, doubleByte)) CheckBody(body, doubleByte, Reads::InRange);
-    if (size > 1) {
-        // A cut at an offset that the input itself picks: any prefix of a body is a body.
-        std::size_t cut = 0;
-        for (unsigned char byte : body) cut = cut * 31 + byte;
-        CheckBody(body.substr(0, cut % size), singleByte, Reads::None);
-    }
+    // One hash of the input picks the code page (bit 0), the road (bit 1) and the cut.
+    std::size_t hash = 0;
+    for (unsigned char byte : body) hash = hash * 31 + byte;
+    const std::string_view cut = body.substr(0, size > 1 ? (hash >> 2) % size : size);
+    // Lines and names longer than the parser holds take their own road: the input picks
+    // a limit of a few characters, or the real one.
+    const std::size_t held = (hash >> 40) % 4 == 0 ? kHeldLine : 1 + (hash >> 42) % 24;
+    OnRoads((hash & 1) != 0 && HasLeadByte(body, doubleByte), [&](bool dbcs) {
+        if (dbcs && !HasLeadByte(body, doubleByte)) return;
+        const CodePage& codePage =
+            dbcs ? static_cast<const CodePage&>(doubleByte) : kestrune::testing::SingleByte();
+        OnRoads((hash & 2) != 0 && size > 0, [&](bool bodyFile) {
+            if (bodyFile) {
+                if (size > 0) CheckWindowed(body, cut.size(), codePage, 1 + data[size - 1] % 61, held);
+                return;
+            }
+            Upload whole{std::string(body), codePage};
+            CheckBody(whole, body);
+            if (size > 1) CheckInMemory(cut, codePage, held);
+        });
+    });
     return 0;
 }

@@ -1,6 +1,7 @@
 // Replays inputs through a fuzz target without libFuzzer: every file under the folders
 // (or the files) named on the command line, in a stable order. A broken invariant
-// aborts the run, so ctest reports the input that broke it.
+// aborts the run, so ctest reports the input that broke it. Each input goes down every
+// road a target picks between, where a fuzzing run takes one.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +13,10 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+
+namespace kestrune::fuzz {
+extern bool everyRoad;
+}
 
 namespace {
 
@@ -47,6 +52,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s FOLDER_OR_FILE...\n", argv[0]);
         return 2;
     }
+    kestrune::fuzz::everyRoad = true;
     std::size_t replayed = 0;
     for (int i = 1; i < argc; ++i) {
         const fs::path root(argv[i]);

@@ -12,6 +12,9 @@
 #include "support/reference_parser.h"
 
 namespace kestrune::fuzz {
+
+bool everyRoad = false;
+
 namespace {
 
 // Reads by name walk every line, so their count sets the cost of an input: beyond this
@@ -162,37 +165,11 @@ void CheckAgainstReference(const TTessock& upload, const ParseOutcome& reference
     }
 }
 
-namespace {
-
 std::string BodyOf(const TTessock& upload) {
     BodyWindow body = upload.OpenBody(BodyWindow::kLineCapacity);
     std::string bytes(body.Size(), '\0');
     body.CopyOut(0, bytes.size(), bytes.data());
     return bytes;
-}
-
-bool SameFile(const TTessock& upload, const TFileRecord& file, const TTessock& inMemory,
-              const TFileRecord& expected) {
-    return file.FieldNameText == expected.FieldNameText && file.FileNameText == expected.FileNameText &&
-           file.FileExtText == expected.FileExtText && file.BaseNameText == expected.BaseNameText &&
-           file.ContentTypeText == expected.ContentTypeText && file.DataStart == expected.DataStart &&
-           file.DataSize == expected.DataSize && upload.FileContent(file) == inMemory.FileContent(expected);
-}
-
-}  // namespace
-
-void CheckSameUpload(const TTessock& upload, const TTessock& inMemory) {
-    // A body file that holds no part is closed when intake ends; the memory body stays.
-    FUZZ_CHECK(upload.FieldList().Count() == 0 || BodyOf(upload) == BodyOf(inMemory), "the bodies differ");
-    const TStringList& list = upload.FieldList();
-    const TStringList& expected = inMemory.FieldList();
-    FUZZ_CHECK(list.Count() == expected.Count(), "the lists differ in length");
-    for (std::int32_t i = 0; i < list.Count(); ++i)
-        FUZZ_CHECK(list.Line(i) == expected.Line(i), "a list line differs");
-    FUZZ_CHECK(SameFile(upload, upload.FileRecord(), inMemory, inMemory.FileRecord()), "the files differ");
-    FUZZ_CHECK(upload.FileCount() == inMemory.FileCount(), "the lists of files differ in length");
-    for (std::int32_t i = 0; i < upload.FileCount(); ++i)
-        FUZZ_CHECK(SameFile(upload, upload.FileAt(i), inMemory, inMemory.FileAt(i)), "a listed file differs");
 }
 
 void CheckFileAgainstReference(const TTessock& upload, const ParseOutcome& reference) {

@@ -1,6 +1,8 @@
 // The invariants both fuzz targets check on an upload object after intake.
 #pragma once
 
+#include <string>
+
 #include "host/code_page.h"
 #include "support/parse_outcome.h"
 #include "upload/tessock.h"
@@ -20,8 +22,21 @@ void CheckAgainstReference(const TTessock& upload, const ParseOutcome& reference
 // The object's file, if it has one, is the one the reference parser keeps.
 void CheckFileAgainstReference(const TTessock& upload, const ParseOutcome& reference);
 
-// Two objects hold the same: the same body, list, file and list of files, byte for byte.
-// For an object whose body went to a body file against one whose body stayed in memory.
-void CheckSameUpload(const TTessock& upload, const TTessock& inMemory);
+// Set by the replay main: each input then goes down every road the targets pick between
+// (memory or a body file, one code page or the other), not only the one its bits pick,
+// so that the seeds and regressions cover every road whatever bits they hold. A fuzzing
+// run checks one road an execution, which keeps executions cheap.
+extern bool everyRoad;
+
+// check(picked), or, when every road is checked, check(false) and check(true).
+template <typename Check>
+void OnRoads(bool picked, Check check) {
+    if (!everyRoad) return check(picked);
+    check(false);
+    check(true);
+}
+
+// The object's body, wherever intake put it.
+std::string BodyOf(const TTessock& upload);
 
 }  // namespace kestrune::fuzz

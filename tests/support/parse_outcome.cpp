@@ -87,12 +87,16 @@ std::ostream& operator<<(std::ostream& out, const ParseOutcome& outcome) {
     return out << ", checks: " << outcome.clientChecks << '}';
 }
 
+std::size_t TestLongName(const CodePage& codePage, std::size_t held) {
+    return codePage.IsLeadByte(0x82) ? TStringList::kLongName : std::min(held, TStringList::kLongName);
+}
+
 ParseOutcome ParseWithParser(std::string_view body, const CodePage& codePage, int connectedChecks,
                              std::size_t held) {
     GuardedBuffer buffer(body);
     BodyWindow window(buffer.View());
     WindowText source(window);
-    TStringList fields(codePage, std::min(held, TStringList::kLongName));
+    TStringList fields(codePage, TestLongName(codePage, held));
     fields.SetTextSource(&source);
     ParseOutcome outcome;
     auto isClientConnected = [&] {

@@ -42,6 +42,11 @@ std::ostream& operator<<(std::ostream& out, const ParseOutcome& outcome);
 // The client check answers "connected" this many times, then "gone"; -1: always connected.
 constexpr int kAlwaysConnected = -1;
 
+// The long-name limit of a list that holds lines to held characters, for tests: past it
+// only ASCII letters fold, as on Windows, while the double-byte test page folds full-width
+// letters too, so its names keep the real limit.
+std::size_t TestLongName(const CodePage& codePage, std::size_t held);
+
 // Runs ParseMultipart over a guarded copy of body (holding lines of up to held characters
 // whole, and names of up to held as short), the first listed file as the file.
 // Also checks that the file's bytes are a slice of that copy.

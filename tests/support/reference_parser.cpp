@@ -29,6 +29,25 @@ Line ReadLineAt(std::string_view body, std::size_t start) {
     return line;
 }
 
+// Whether the line at start (CRs dropped, up to the first LF) is text, without making
+// it: most lines the main loop reads are not the delimiter.
+bool LineIs(std::string_view body, std::size_t start, std::string_view text) {
+    std::size_t matched = 0;
+    for (std::size_t at = start; at < body.size() && body[at] != '\n'; ++at) {
+        if (body[at] == '\r') continue;
+        if (matched == text.size() || body[at] != text[matched]) return false;
+        ++matched;
+    }
+    return matched == text.size();
+}
+
+// The bytes the line at start uses, its LF included.
+std::size_t LineLength(std::string_view body, std::size_t start) {
+    if (start >= body.size()) return 0;
+    const std::size_t end = std::min(body.find('\n', start), body.size());
+    return end - start + (end < body.size() ? 1 : 0);
+}
+
 bool Swallows(std::string_view text, std::size_t i, const CodePage& codePage) {
     return codePage.IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() &&
            text[i + 1] != '\0';
@@ -89,9 +108,10 @@ private:
     }
 
     void Cycle() {
-        std::string line = Next();
+        const bool delimiter = LineIs(body_, offset_, boundary_);
+        offset_ += LineLength(body_, offset_);
         if (offset_ >= body_.size()) done_ = true;
-        if (line != boundary_) return;
+        if (!delimiter) return;
         Part part;
         part.header1 = Next();
         part.header2 = Next();
@@ -110,18 +130,18 @@ private:
     }
 
     static void TakeNames(Part& part) {
-        std::string rest = part.header1;
+        std::string_view rest = part.header1;
         std::size_t at = rest.find("name=\"");
         if (at == std::string::npos) return;
-        rest.erase(0, at + 6);
+        rest.remove_prefix(at + 6);
         std::size_t quote = rest.find('"');
         if (quote != std::string::npos) {
             part.fieldName = rest.substr(0, quote);
-            rest.erase(0, quote + 1);
+            rest.remove_prefix(quote + 1);
         }
         at = rest.find("filename=\"");
         if (at == std::string::npos) return;
-        rest.erase(0, at + 10);
+        rest.remove_prefix(at + 10);
         quote = rest.find('"');
         if (quote != std::string::npos) part.fileName = rest.substr(0, quote);
     }
@@ -166,17 +186,18 @@ private:
     void OrdinaryField(Part& part) {
         part.value = part.header3;
         for (;;) {
-            Line line = ReadLineAt(body_, offset_);
-            if (line.text == boundary_ || offset_ + line.consumed >= body_.size()) return;
-            part.value += "\r\n" + line.text;
-            offset_ += line.consumed;
+            const std::size_t length = LineLength(body_, offset_);
+            if (LineIs(body_, offset_, boundary_) || offset_ + length >= body_.size()) return;
+            part.value.append("\r\n").append(ReadLineAt(body_, offset_).text);
+            offset_ += length;
         }
     }
 
     void Record(const Part& part) {
         std::vector<std::string>& lines = outcome_.lines;
-        const auto first =
-            part.fileName.empty() ? firstByKey_.find(codePage_.NameKey(part.fieldName)) : firstByKey_.end();
+        const auto first = part.fileName.empty() && !firstByKey_.empty()
+                               ? firstByKey_.find(codePage_.NameKey(part.fieldName))
+                               : firstByKey_.end();
         if (first == firstByKey_.end()) {
             lines.push_back(part.fieldName + "=" + (part.fileName.empty() ? part.value : part.fileName));
             const ReferenceName name = ReferenceNameOf(lines.back(), codePage_);

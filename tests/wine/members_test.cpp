@@ -140,7 +140,8 @@ std::string ArrayBytes(VARIANT* value) {
 // With the test switch at 0 every body goes to a body file in the temporary folder (TMP,
 // here one of the test's own): while the object lives the file is there, and once it is
 // released nothing is, whether intake went well, failed or lost its client. Where the
-// temporary folder cannot take the file, the upload still works, in memory.
+// temporary folder cannot take the file, the upload still works, in memory. A switch
+// past the 64-bit range keeps every body in memory.
 TEST(BodyFile, IsGoneAfterEveryEndAndIsNeverNeeded) {
     wchar_t base[MAX_PATH];
     GetTempPathW(MAX_PATH, base);
@@ -150,22 +151,24 @@ TEST(BodyFile, IsGoneAfterEveryEndAndIsNeverNeeded) {
     const std::string content(250000, 'q');
     const std::string body =
         BodyBuilder().Field("a", "1").File("f", "big.bin", "text/plain", content).Close().Build();
-    const ScopedVariable threshold(L"KESTRUNE_TEST_BODY_FILE_THRESHOLD", L"0");
     struct Case {
         const char* label;
         std::wstring temporary;  // TMP and TEMP
         bool failingRead, disconnected;
         std::size_t filesWhileAlive;  // an intake that leaves nothing to read closes it at once
+        const wchar_t* threshold = L"0";
     };
     const Case cases[] = {
         {"intake and release", folder, false, false, 1},
         {"a failed intake", folder, true, false, 0},
         {"a client gone before the first pass", folder, false, true, 0},
         {"a temporary folder that does not exist", folder + L"\\missing", false, false, 0},
+        {"19 digits past the 64-bit range", folder, false, false, 0, L"9999999999999999999"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         ASSERT_TRUE(FolderListing(folder).empty());
+        const ScopedVariable threshold(L"KESTRUNE_TEST_BODY_FILE_THRESHOLD", c.threshold);
         const ScopedVariable tmp(L"TMP", c.temporary);
         const ScopedVariable temp(L"TEMP", c.temporary);
         {

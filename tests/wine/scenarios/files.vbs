@@ -1,6 +1,8 @@
 ' Every uploaded file through Files: For Each, Item by position and by field name, the
-' errors of a position out of range, saving with each file's own NewName, and a file
-' that outlives its upload object.
+' errors of a position out of range and of an index that is no number or text, saving
+' with each file's own NewName, and a file that outlives its upload object. Wine's
+' VBScript drops a bare error code from a default member called through a variable
+' (files(Null) raises nothing), so those rows go through upload.Files or Item.
 Sub Say(text)
     Response.Write text & vbLf
 End Sub
@@ -35,6 +37,24 @@ Set f = files(files.Count)
 Try "Files(Count)"
 Set f = files(-1)
 Try "Files(-1)"
+Set f = upload.Files(2147483648)
+Try "Files(2147483648)"
+Set f = files.Item(-2147483649)
+Try "Item(-2147483649)"
+Set f = files.Item(1e300)
+Try "Item(1e300)"
+Set f = upload.Files(Null)
+Try "Files(Null)"
+Set f = upload.Files(Nothing)
+Try "Files(Nothing)"
+Set f = upload.Files(upload)
+Try "Files(upload)"
+Set f = files.Item(Array(0))
+Try "Item(Array(0))"
+Set f = files.Item(Empty)
+Try "Item(Empty) is the first: " & f.Filename
+value = upload.FormVariableByIndex(Null)
+Try "FormVariableByIndex(Null)"
 value = upload.FormVariableByIndex(upload.FormVariableCount)
 Try "FormVariableByIndex(Count)"
 On Error GoTo 0
