@@ -52,15 +52,6 @@ std::size_t FindInLine(BodyWindow& body, std::size_t start, std::size_t length, 
     }
 }
 
-std::string LineTextBetween(BodyWindow& body, std::size_t start, std::size_t length, std::size_t from,
-                            std::size_t to) {
-    LineCursor cursor(body, start, length);
-    cursor.Skip(from);
-    std::string text;
-    cursor.Read(to - from, text);
-    return text;
-}
-
 bool LineTextsEqual(const BodyWindow& body, std::size_t startA, std::size_t startB, std::size_t length,
                     std::size_t from) {
     BodyWindow windowA = body.Another(BodyWindow::kLineCapacity * 16);

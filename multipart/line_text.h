@@ -42,10 +42,6 @@ private:
 std::size_t FindInLine(BodyWindow& body, std::size_t start, std::size_t length, std::string_view pattern,
                        std::size_t from);
 
-// The line's text from offset from up to offset to.
-std::string LineTextBetween(BodyWindow& body, std::size_t start, std::size_t length, std::size_t from,
-                            std::size_t to);
-
 // True when the texts of two lines of equal length are equal from offset from on; a and b
 // may be the same window, yet the comparison reads through windows of its own.
 bool LineTextsEqual(const BodyWindow& body, std::size_t startA, std::size_t startB, std::size_t length,

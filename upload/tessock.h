@@ -116,14 +116,16 @@ public:
     std::string NewName() const { return Parts.Files.empty() ? std::string() : NewNameAt(0); }
 
     // The rules of the object's texts (upload/text_rules.h); the system's by default.
-    // Every text the object holds (OverwriteChr, names saved under) is converted to the
-    // new rules, and the Unicode road's field list is made anew at its next use.
+    // What the object holds (OverwriteChr, names saved under) stays as it was given and
+    // is converted where it is used; the Unicode road's field list is made anew at its
+    // next use.
     void SetTextRules(TextRules rules);
     const TextRules& Rules() const { return rules_; }
 
-    // Read-only views of the state, for tests and tools.
     // The first file (every text empty, and no bytes, where there is none).
     TFileRecord FileRecord() const;
+
+    // Read-only views of the state, for tests and tools.
     const TStringList& FieldList() const { return FormFields; }
     const TMemoryStream& Body() const { return body_.Memory(); }
     bool BodyInFile() const { return body_.InFile(); }
