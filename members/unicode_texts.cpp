@@ -6,7 +6,18 @@
 
 namespace kestrune {
 
-TFileRecord TTessock::FileRecord() const { return Parts.Files.empty() ? TFileRecord() : FileAt(0); }
+TFileRecord TTessock::FileRecord() const {
+    if (Parts.Files.empty()) return TFileRecord();
+    // The members of the file ask for it one text at a time: it is described once per
+    // setting of the rules, and only its saved name is looked up each time.
+    if (!firstFile_) {
+        BodyWindow body = OpenBody(BodyWindow::kLineCapacity);
+        firstFile_ = std::make_unique<TFileRecord>(DescribeFileAt(body, 0));
+    }
+    TFileRecord record = *firstFile_;
+    record.SavedNameText = NewNameAt(0);
+    return record;
+}
 
 const UnicodeFields& TTessock::UnicodeFieldList() const {
     if (!unicodeFields_) {
@@ -31,6 +42,7 @@ void TTessock::SetTextRules(TextRules rules) {
     rules_ = std::move(rules);
     unicodeFields_.reset();
     systemFileNames_.reset();
+    firstFile_.reset();
 }
 
 }  // namespace kestrune

@@ -281,9 +281,18 @@ void Parser::Record(const TFieldText& fieldName, const TFieldText& fileName, TFi
         formFields_.MergeValue(index, fieldName, value);
         return;
     }
+    const TFieldText& text = named ? fileName : value;
+    if (fieldName.IsHeld() && text.IsHeld()) {
+        // The usual line, held whole: made in one piece.
+        std::string held;
+        held.reserve(fieldName.held.size() + 1 + text.held.size());
+        held.append(fieldName.held).append(1, '=').append(text.held);
+        formFields_.Append(TFieldText(std::move(held)));
+        return;
+    }
     TFieldText line = fieldName;
     AppendHeld(line, "=");
-    AppendText(line, named ? fileName : value);
+    AppendText(line, text);
     formFields_.Append(std::move(line));
 }
 

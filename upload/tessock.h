@@ -176,6 +176,7 @@ private:
     // Made at their first use after a change of rules.
     mutable std::unique_ptr<UnicodeFields> unicodeFields_;
     mutable std::unique_ptr<SystemFileNames> systemFileNames_;
+    mutable std::unique_ptr<TFileRecord> firstFile_;  // FileAt(0) but for its saved name
 };
 
 }  // namespace kestrune

@@ -108,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view cut = body.substr(0, size > 1 ? (hash >> 2) % size : size);
     // Lines and names longer than the parser holds take their own road: the input picks
     // a limit of a few characters, or the real one.
-    const std::size_t held = (hash >> 40) % 4 == 0 ? kHeldLine : 1 + (hash >> 42) % 24;
+    const std::size_t held = (hash >> 40) % 8 != 0 ? kHeldLine : 1 + (hash >> 43) % 24;
     OnRoads((hash & 1) != 0 && HasLeadByte(body, doubleByte), [&](bool dbcs) {
         if (dbcs && !HasLeadByte(body, doubleByte)) return;
         const CodePage& codePage =
