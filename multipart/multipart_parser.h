@@ -54,10 +54,10 @@ struct TBodyParts {
 inline constexpr std::size_t kHeldLine = 64 * 1024;
 
 // Splits body (at most 2^31 - 1 bytes) into FormFields, whose comparison merges repeated
-// names, and Found; both must be empty. held, for tests, changes kHeldLine and nothing
-// else: every result is the same.
-// A failure to read the body, or whatever isClientConnected throws, propagates, keeping
-// what was recorded.
+// names, and Found; both must be empty. Texts longer than held stay in body, and
+// FormFields' TextSource must read them there (a WindowText over body, or one over the
+// same bytes); held, for tests, changes kHeldLine and no result. A failure to read the
+// body, or whatever isClientConnected throws, propagates, keeping what was recorded.
 void ParseMultipart(BodyWindow& body, const std::function<bool()>& isClientConnected, TStringList& FormFields,
                     TBodyParts& Found, std::size_t held = kHeldLine);
 
