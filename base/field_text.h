@@ -15,6 +15,10 @@
 
 namespace kestrune {
 
+// How much of a long text is read or compared at a time: large enough that the per-piece
+// work is nothing, small enough to cost nothing beside the windows it comes through.
+inline constexpr std::size_t kTextPiece = 64 * 1024;
+
 // Reads the text of a body range: its bytes with every CR dropped and every LF as CR LF,
 // which is how the parser reads the lines of a value (a header line has no LF).
 class TextReader {

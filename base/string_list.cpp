@@ -193,7 +193,7 @@ bool TStringList::RestsEqual(const TFieldText& a, std::size_t cutA, const TField
     for (std::size_t left = rest; left > 0;) {
         pieceA.clear();
         pieceB.clear();
-        const std::size_t n = readerA.Read(std::min<std::size_t>(left, 64 * 1024), pieceA);
+        const std::size_t n = readerA.Read(std::min(left, kTextPiece), pieceA);
         if (n == 0 || readerB.Read(n, pieceB) != n || !EqualsNoCase(pieceA, pieceB)) return false;
         left -= n;
     }

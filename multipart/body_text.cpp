@@ -8,11 +8,10 @@ namespace kestrune {
 
 namespace {
 
-constexpr std::size_t kPiece = 64 * 1024;
 constexpr std::size_t npos = std::string_view::npos;
 
 // Gathers the characters from skip on, at most length of them, and hands them on in
-// pieces of about kPiece.
+// pieces of about kTextPiece.
 class TextGatherer {
 public:
     TextGatherer(std::size_t skip, std::size_t length, const std::function<bool(std::string_view)>& visit)
@@ -30,7 +29,7 @@ public:
             Flush();
             return false;
         }
-        if (buffer_.size() >= kPiece) return Flush();
+        if (buffer_.size() >= kTextPiece) return Flush();
         return true;
     }
 
@@ -60,7 +59,7 @@ std::size_t Find(std::string_view window, char c, std::size_t from) {
 class BodyTextReader final : public TextReader {
 public:
     BodyTextReader(const BodyWindow& body, std::int64_t start, std::int64_t end)
-        : window_(body.Another(BodyWindow::kLineCapacity * 16)),
+        : window_(body.Another(BodyWindow::kPieceCapacity)),
           raw_(static_cast<std::size_t>(start)),
           end_(static_cast<std::size_t>(end)) {}
 
@@ -107,7 +106,7 @@ std::unique_ptr<TextReader> OpenBodyText(const BodyWindow& body, std::int64_t st
     std::string skipped;
     for (std::size_t left = skip; left > 0;) {
         skipped.clear();
-        const std::size_t n = reader->Read(std::min(left, kPiece), skipped);
+        const std::size_t n = reader->Read(std::min(left, kTextPiece), skipped);
         if (n == 0) break;
         left -= n;
     }

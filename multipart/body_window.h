@@ -23,6 +23,8 @@ public:
     static constexpr std::size_t kParseCapacity = 1u << 20;
     // Enough for the header lines of one part.
     static constexpr std::size_t kLineCapacity = 4096;
+    // What a long text is read through, beside the parser's own window.
+    static constexpr std::size_t kPieceCapacity = 64 * 1024;
 
     explicit BodyWindow(std::string_view memory) : memory_(memory), size_(memory.size()) {}
     // size bytes, of which the first stored are in file. Throws std::bad_alloc when the

@@ -1,6 +1,8 @@
 #include "multipart/delimiter_scan.h"
 
 #include <cstring>
+
+#include "base/field_text.h"
 #include <optional>
 #include <string>
 
@@ -65,7 +67,7 @@ private:
 class LongBoundary {
 public:
     LongBoundary(const BodyWindow& body, std::string_view held, std::size_t length)
-        : window_(body.Another(BodyWindow::kLineCapacity * 16)), held_(held), length_(length) {}
+        : window_(body.Another(BodyWindow::kPieceCapacity)), held_(held), length_(length) {}
 
     std::size_t Size() const { return length_; }
 
@@ -80,7 +82,7 @@ public:
         while (position >= textStart_ + text_.size()) {
             textStart_ += text_.size();
             text_.clear();
-            rest_->Read(64 * 1024, text_);
+            rest_->Read(kTextPiece, text_);
         }
         return text_[position - textStart_];
     }

@@ -3,15 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/field_text.h"
+
 namespace kestrune {
-
-namespace {
-
-// A piece of text to read at a time: large enough that the per-piece work is nothing,
-// small enough to be no cost beside the window.
-constexpr std::size_t kPiece = 64 * 1024;
-
-}  // namespace
 
 std::size_t LineCursor::Take(std::size_t count, std::string* out) {
     std::size_t taken = 0;
@@ -42,7 +36,7 @@ std::size_t FindInLine(BodyWindow& body, std::size_t start, std::size_t length, 
     std::string text;
     std::size_t textStart = from;
     for (;;) {
-        const std::size_t read = cursor.Read(kPiece, text);
+        const std::size_t read = cursor.Read(kTextPiece, text);
         const std::size_t found = text.find(pattern);
         if (found != std::string::npos) return textStart + found;
         if (read == 0) return std::string::npos;
@@ -54,8 +48,8 @@ std::size_t FindInLine(BodyWindow& body, std::size_t start, std::size_t length, 
 
 bool LineTextsEqual(const BodyWindow& body, std::size_t startA, std::size_t startB, std::size_t length,
                     std::size_t from) {
-    BodyWindow windowA = body.Another(BodyWindow::kLineCapacity * 16);
-    BodyWindow windowB = body.Another(BodyWindow::kLineCapacity * 16);
+    BodyWindow windowA = body.Another(BodyWindow::kPieceCapacity);
+    BodyWindow windowB = body.Another(BodyWindow::kPieceCapacity);
     LineCursor a(windowA, startA, length), b(windowB, startB, length);
     a.Skip(from);
     b.Skip(from);
@@ -63,8 +57,8 @@ bool LineTextsEqual(const BodyWindow& body, std::size_t startA, std::size_t star
     for (;;) {
         textA.clear();
         textB.clear();
-        if (a.Read(kPiece, textA) == 0) return true;
-        b.Read(kPiece, textB);
+        if (a.Read(kTextPiece, textA) == 0) return true;
+        b.Read(kTextPiece, textB);
         if (textA != textB) return false;
     }
 }

@@ -80,7 +80,7 @@ BodyWindow RequestBody::Open(std::size_t capacity) const {
 
 void RequestBodyText::Visit(std::int64_t start, std::int64_t end, std::size_t skip, std::size_t length,
                             const std::function<bool(std::string_view)>& visit) const {
-    BodyWindow window = body_.Open(BodyWindow::kLineCapacity * 16);
+    BodyWindow window = body_.Open(BodyWindow::kPieceCapacity);
     VisitBodyText(window, start, end, skip, length, visit);
 }
 
