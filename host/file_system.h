@@ -14,6 +14,19 @@
 namespace kestrune {
 
 // How a path's bytes are read: in the system's ANSI code page, or as UTF-8.
+// Why a file operation failed, as a Windows error code on every platform: the number a
+// page reads as LastSaveError and looks up in the system's message table.
+using SystemError = std::uint32_t;
+inline constexpr SystemError kNoError = 0;
+inline constexpr SystemError kFileNotFound = 2;  // ERROR_FILE_NOT_FOUND
+inline constexpr SystemError kPathNotFound = 3;  // ERROR_PATH_NOT_FOUND: no such folder
+inline constexpr SystemError kAccessDenied = 5;  // ERROR_ACCESS_DENIED, read-only included
+inline constexpr SystemError kSharingViolation = 32;
+inline constexpr SystemError kFileExists = 80;    // ERROR_FILE_EXISTS
+inline constexpr SystemError kDiskFull = 112;     // ERROR_DISK_FULL
+inline constexpr SystemError kInvalidName = 123;  // ERROR_INVALID_NAME: devices, trailing dots, NUL
+inline constexpr SystemError kNameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
+
 enum class PathEncoding : std::uint8_t { System, Utf8 };
 
 struct FilePath {
@@ -35,6 +48,9 @@ public:
 
     // Flushes and closes; false when the file could not be completed. Called once.
     virtual bool Close() = 0;
+
+    // The reason for the last WriteAll or Close that failed.
+    virtual SystemError LastError() const = 0;
 };
 
 enum class CreateOutcome { Created, AlreadyExists, Failed };
@@ -68,6 +84,10 @@ public:
 
     // A new, empty body file in the temporary folder; null when none can be made.
     virtual std::unique_ptr<BodyFile> CreateBodyFile() = 0;
+
+    // The reason for the last CreateNew or CreateTemporary that did not create (for
+    // AlreadyExists, kFileExists) or Replace that failed.
+    virtual SystemError LastError() const = 0;
 };
 
 }  // namespace kestrune

@@ -35,7 +35,13 @@ std::int32_t TTessock::FileSizeAt(std::int32_t Index) const {
 std::string TTessock::NewNameAt(std::int32_t Index) const {
     CheckFileIndex(Index);
     const auto at = static_cast<std::size_t>(Index);
-    return at < SavedNames.size() ? InRules(SavedNames[at], nullptr) : std::string();
+    return at < Saves.size() ? InRules(Saves[at].name, nullptr) : std::string();
+}
+
+SystemError TTessock::LastSaveErrorAt(std::int32_t Index) const {
+    CheckFileIndex(Index);
+    const auto at = static_cast<std::size_t>(Index);
+    return at < Saves.size() ? Saves[at].lastError : kNoError;
 }
 
 std::int32_t TTessock::FileIndexOf(std::string_view FieldName) const {
@@ -47,21 +53,24 @@ std::int32_t TTessock::FileIndexOf(std::string_view FieldName) const {
     return systemFileNames_->IndexOf(FieldName);
 }
 
+void TTessock::SaveAt(std::int32_t Index, std::string_view Filename, bool exact, SystemError& error) {
+    std::string saved = SavePart(Parts.Files[static_cast<std::size_t>(Index)], Filename, exact, error);
+    if (!saved.empty()) Saves[static_cast<std::size_t>(Index)].name = {std::move(saved), Unicode()};
+}
+
 void TTessock::SaveFileAt(std::int32_t Index, std::string_view Filename, bool exact) {
     CheckFileIndex(Index);
-    std::string saved = SavePart(Parts.Files[static_cast<std::size_t>(Index)], Filename, exact);
-    if (saved.empty()) return;
-    const auto at = static_cast<std::size_t>(Index);
-    if (SavedNames.size() <= at) SavedNames.resize(Parts.Files.size());
-    SavedNames[at] = {std::move(saved), Unicode()};
+    if (Saves.size() < Parts.Files.size()) Saves.resize(Parts.Files.size());
+    SaveAt(Index, Filename, exact, Saves[static_cast<std::size_t>(Index)].lastError);
 }
 
 void TTessock::SaveFile(std::string_view Filename, bool exact) {
     if (Parts.Files.empty()) {
-        SavePart(TFilePart{}, Filename, exact);  // no file: its own error
+        SavePart(TFilePart{}, Filename, exact, lastSaveError_);  // no file: its own error
         return;
     }
-    SaveFileAt(0, Filename, exact);
+    if (Saves.size() < Parts.Files.size()) Saves.resize(Parts.Files.size());
+    SaveAt(0, Filename, exact, lastSaveError_);
 }
 
 }  // namespace kestrune

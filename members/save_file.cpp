@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "members/target_path.h"
@@ -21,8 +22,14 @@ namespace {
 constexpr const char* kNoFileMessage = "Error. No file received.";
 constexpr const char* kSaveErrorMessage = "Error saving file. Check the user permissions.";
 
-// Any failure of a save; SaveFile turns every failure into the one permissions message.
-struct SaveFailed {};
+constexpr SystemError kReadFault = 30;       // ERROR_READ_FAULT: the body file failed
+constexpr SystemError kNotEnoughMemory = 8;  // ERROR_NOT_ENOUGH_MEMORY
+
+// Any failure of a save, with the reason the page reads as LastSaveError; SaveFile turns
+// every failure into the one permissions message.
+struct SaveFailed {
+    SystemError error;
+};
 
 class FileSaver {
 public:
@@ -37,7 +44,8 @@ public:
           size_(size) {}
 
     void CheckTarget(const std::string& path) const {
-        if (!IsAcceptableTarget(path, codePage_)) throw SaveFailed{};
+        // Refused before Windows sees it, with the code Windows gives such a name.
+        if (!IsAcceptableTarget(path, codePage_)) throw SaveFailed{kInvalidName};
     }
 
     // Writes the bytes into the file just created at path; on failure (of the body file
@@ -45,15 +53,18 @@ public:
     void Fill(const std::string& path, OutputFile& file) {
         bool written = false;
         bool closed = false;
+        SystemError error = kReadFault;  // unless the file says otherwise, the body failed
         try {
             written = WriteBytes(file);
+            if (!written) error = file.LastError();
         } catch (...) {}
         try {
             closed = file.Close();
+            if (written && !closed) error = file.LastError();
         } catch (...) {}
         if (!written || !closed) {
             fileSystem_.Remove(Path(path));
-            throw SaveFailed{};
+            throw SaveFailed{error};
         }
     }
 
@@ -74,7 +85,7 @@ public:
             case CreateOutcome::Failed:
                 break;
         }
-        throw SaveFailed{};
+        throw SaveFailed{fileSystem_.LastError()};
     }
 
     void Replace(const std::string& target) {
@@ -84,8 +95,9 @@ public:
         if (!fileSystem_.IsFile(Path(target)) && CreateExclusive(target)) return;
         const std::string temporary = FillTemporaryBeside(target);
         if (!fileSystem_.Replace(Path(temporary), Path(target))) {
+            const SystemError error = fileSystem_.LastError();
             fileSystem_.Remove(Path(temporary));
-            throw SaveFailed{};
+            throw SaveFailed{error};
         }
     }
 
@@ -138,10 +150,10 @@ private:
                 case CreateOutcome::AlreadyExists:
                     continue;
                 case CreateOutcome::Failed:
-                    throw SaveFailed{};
+                    throw SaveFailed{fileSystem_.LastError()};
             }
         }
-        throw SaveFailed{};
+        throw SaveFailed{kFileExists};
     }
 
     // Up to the last backslash, slash or colon, each of which ends a folder on Windows.
@@ -176,13 +188,17 @@ private:
 
 }  // namespace
 
-std::string TTessock::SavePart(const TFilePart& Part, std::string_view Filename, bool exact) {
+std::string TTessock::SavePart(const TFilePart& Part, std::string_view Filename, bool exact,
+                               SystemError& error) {
+    error = kFileNotFound;  // no file to save: nothing was found to write
     if (Part.DataSize <= 0) throw EUploadError(kNoFileMessage);
+    error = kNoError;
     try {
         // Nothing is written under a name other than the page's.
         bool markerExact = true;
         const std::string marker = InRules(OverwriteMarker, &markerExact);
-        if (!exact || (OverwriteModeValue == Overwrite::Number && !markerExact)) throw SaveFailed{};
+        if (!exact || (OverwriteModeValue == Overwrite::Number && !markerExact))
+            throw SaveFailed{kInvalidName};
         const std::string target(Filename);
         BodyWindow body = OpenBody(BodyWindow::kParseCapacity);
         FileSaver saver(fileSystem_, rules_, body, static_cast<std::size_t>(Part.DataStart),
@@ -198,10 +214,16 @@ std::string TTessock::SavePart(const TFilePart& Part, std::string_view Filename,
                 return {};
         }
         return {};
+    } catch (const SaveFailed& failed) {
+        // Whatever went wrong, the page sees one message and never the underlying text;
+        // the reason is kept for LastSaveError.
+        error = failed.error == kNoError ? kAccessDenied : failed.error;
+    } catch (const std::bad_alloc&) {
+        error = kNotEnoughMemory;
     } catch (...) {
-        // Whatever went wrong, the page sees one message and never the underlying text.
-        throw EUploadError(kSaveErrorMessage);
+        error = kReadFault;
     }
+    throw EUploadError(kSaveErrorMessage);
 }
 
 }  // namespace kestrune

@@ -1,5 +1,6 @@
-// TTessock's first file, the Unicode road's field list, the change of
-// text rules and the held texts that outlive it.
+// TTessock's first file, the Unicode road's field list, the Form collection, the change
+// of text rules and the held texts that outlive it.
+#include "members/form_collection.h"
 #include "members/system_file_names.h"
 #include "members/unicode_fields.h"
 #include "upload/tessock.h"
@@ -27,6 +28,14 @@ const UnicodeFields& TTessock::UnicodeFieldList() const {
     return *unicodeFields_;
 }
 
+const FormCollection& TTessock::Form() const {
+    if (!form_) {
+        BodyWindow body = OpenBody(BodyWindow::kLineCapacity);
+        form_ = std::make_unique<FormCollection>(body, Parts, rules_, bodyText_, body_);
+    }
+    return *form_;
+}
+
 std::string TTessock::InRules(const HeldText& held, bool* exact) const {
     if (exact != nullptr) *exact = held.exact;
     if (held.unicode == Unicode()) return held.text;
@@ -41,6 +50,7 @@ void TTessock::SetTextRules(TextRules rules) {
     // Held texts stay as they were given; they are converted where they are used.
     rules_ = std::move(rules);
     unicodeFields_.reset();
+    form_.reset();
     systemFileNames_.reset();
     firstFile_.reset();
 }

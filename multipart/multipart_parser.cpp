@@ -75,6 +75,7 @@ TFieldText LineStretch(const HeaderLine& line, std::size_t from, std::size_t to)
 struct LongNames {
     TFieldText fieldName;
     TFieldText fileName;
+    bool hasFileName = false;
 };
 
 LongNames FindLongNames(BodyWindow& body, const HeaderLine& line) {
@@ -95,7 +96,10 @@ LongNames FindLongNames(BodyWindow& body, const HeaderLine& line) {
     if (fileName == std::string::npos) return names;
     rest = fileName + kFileNameParameter.size();
     quote = find("\"", rest);
-    if (quote != std::string::npos) names.fileName = LineStretch(line, rest, quote);
+    if (quote != std::string::npos) {
+        names.fileName = LineStretch(line, rest, quote);
+        names.hasFileName = true;
+    }
     return names;
 }
 
@@ -124,6 +128,10 @@ private:
     bool AtEnd() const { return offset_ >= size_; }
     // Reads the next line; true when it is the boundary line.
     bool AtDelimiterLine(std::string& line);
+    // True when the line at start, of length characters of which line holds at least the
+    // boundary line's held ones and two more, is a closing delimiter: the boundary line,
+    // "--", and whatever padding after them.
+    bool IsClosing(const std::string& line, std::size_t length, std::int32_t start) const;
     // True when the line at start, of length characters of which line holds at least
     // the boundary line's held ones and one more, is the boundary line.
     bool IsBoundary(const std::string& line, std::size_t length, std::int32_t start) const {
@@ -133,7 +141,7 @@ private:
     }
 
     void ReadPart(const HeaderLine& first, const HeaderLine& second, const HeaderLine& third);
-    void ReadFileContent(const HeaderLine& third);
+    void ReadFileContent(const HeaderLine& third, TFieldPart& part);
     TFieldText ReadFieldValue(const HeaderLine& third, TFieldPart& part);
     void Record(const TFieldText& fieldName, const TFieldText& fileName, TFieldText value,
                 const TFieldPart& part);
@@ -149,18 +157,22 @@ private:
     std::size_t boundaryLength_ = 0;
     std::int32_t offset_ = 0;
     bool done_ = false;
+    bool closed_ = false;
 };
 
 void Parser::Run(const std::function<bool()>& isClientConnected) {
     // The first cycle reads the boundary line again and takes it as the first delimiter.
     ReadLine(body_, 0, boundary_, held_, &boundaryLength_);
+    found_.Delimited = boundaryLength_ > 2 && boundary_.compare(0, 2, "--") == 0;
     std::string line;
     HeaderLine first, second, third;
     while (!done_) {
+        found_.Closed = closed_;
         if (!isClientConnected()) return;
         if (!AtDelimiterLine(line)) continue;
         firstLine_ = offset_;
         ReadHeader(first);
+        if (IsClosing(first.text, first.length, first.start)) closed_ = true;
         secondLine_ = offset_;
         ReadHeader(second);
         ReadHeader(third);
@@ -170,18 +182,38 @@ void Parser::Run(const std::function<bool()>& isClientConnected) {
         }
         ReadPart(first, second, third);
     }
+    const bool empty = found_.Fields.empty() && found_.Files.empty();
+    const bool closedAlone = boundaryLength_ == boundary_.size() && boundaryLength_ > 4 &&
+                             boundary_.compare(boundaryLength_ - 2, 2, "--") == 0;
+    found_.Closed = closed_ || (empty && closedAlone);
+}
+
+bool Parser::IsClosing(const std::string& line, std::size_t length, std::int32_t start) const {
+    const std::size_t size = boundaryLength_;
+    if (length < size + 2 || line.compare(0, boundary_.size(), boundary_) != 0) return false;
+    if (size == boundary_.size() && line.size() >= size + 2)
+        return line[size] == '-' && line[size + 1] == '-';
+    if (size > boundary_.size() && !LineTextsEqual(body_, static_cast<std::size_t>(start), 0, size, held_))
+        return false;
+    LineCursor cursor(body_, static_cast<std::size_t>(start), length);
+    cursor.Skip(size);
+    std::string dashes;
+    cursor.Read(2, dashes);
+    return dashes == "--";
 }
 
 bool Parser::AtDelimiterLine(std::string& line) {
     if (boundaryLength_ == boundary_.size()) {
-        SkipAdvancing(line, boundary_.size() + 1);
+        SkipAdvancing(line, boundary_.size() + 2);
         if (AtEnd()) done_ = true;
+        if (IsClosing(line, line.size(), 0)) closed_ = true;
         return line == boundary_;
     }
     const std::int32_t start = offset_;
     std::size_t length = 0;
     offset_ += ReadLine(body_, offset_, line, held_, &length);
     if (AtEnd()) done_ = true;
+    if (IsClosing(line, length, start)) closed_ = true;
     return length == boundaryLength_ && line == boundary_ &&
            LineTextsEqual(body_, static_cast<std::size_t>(start), 0, length, held_);
 }
@@ -194,13 +226,14 @@ void Parser::ReadPart(const HeaderLine& first, const HeaderLine& second, const H
         const PartNames found = ParsePartNames(first.text);
         names.fieldName.held = std::string(found.fieldName);
         if (!found.fileName.empty()) names.fileName.held = std::string(found.fileName);
+        names.hasFileName = found.hasFileName;
     }
     const bool isFile = second.Long() ? FindInLine(body_, static_cast<std::size_t>(second.start),
                                                    second.length, kContentType, 0) != std::string::npos
                                       : IsFilePartHeader(second.text);
-    TFieldPart part{firstLine_, 0, 0, 0, true};
+    TFieldPart part{firstLine_, 0, 0, 0, true, names.hasFileName};
     if (isFile) {
-        ReadFileContent(third);
+        ReadFileContent(third, part);
         Record(names.fieldName, names.fileName, TFieldText(), part);
     } else {
         part.IsFile = false;
@@ -209,7 +242,7 @@ void Parser::ReadPart(const HeaderLine& first, const HeaderLine& second, const H
     }
 }
 
-void Parser::ReadFileContent(const HeaderLine& third) {
+void Parser::ReadFileContent(const HeaderLine& third, TFieldPart& part) {
     // Any number of further header lines may follow the second; the content starts
     // after the first empty line.
     if (third.length != 0) {
@@ -230,7 +263,11 @@ void Parser::ReadFileContent(const HeaderLine& third) {
     const auto delimiterStart = static_cast<std::int32_t>(found);
     offset_ = delimiterStart - 1;
     const std::int32_t size = delimiterStart - 2 - dataStart;
-    if (size >= 1) found_.Files.push_back(TFilePart{dataStart, size, firstLine_, secondLine_});
+    if (size < 1) return;
+    found_.Files.push_back(TFilePart{dataStart, size, firstLine_, secondLine_});
+    part.ValueStart = dataStart;
+    part.ValueEnd = dataStart + size;
+    part.ValueSize = size;
 }
 
 TFieldText Parser::ReadFieldValue(const HeaderLine& third, TFieldPart& part) {
@@ -243,12 +280,14 @@ TFieldText Parser::ReadFieldValue(const HeaderLine& third, TFieldPart& part) {
     std::string value = third.text;
     std::size_t length = third.length;
     bool held = !third.Long();
-    const std::size_t keep = std::max(boundary_.size() + 1, held_ + 1);
+    const std::size_t keep = std::max(boundary_.size() + 2, held_ + 1);
     std::string line;
     for (;;) {
         const std::int32_t start = offset_;
         std::size_t lineLength = 0;
         const std::int32_t count = ReadLine(body_, offset_, line, keep, &lineLength);
+        // A closing delimiter is not one of the lines that end a value: it stays in it.
+        if (IsClosing(line, lineLength, start)) closed_ = true;
         if (offset_ + count >= size_ || IsBoundary(line, lineLength, start)) break;
         length += 2 + lineLength;
         held = held && length <= held_;

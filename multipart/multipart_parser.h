@@ -31,23 +31,30 @@ struct TFilePart {
 };
 
 // A part that left a line in the form-field list, by offsets into the body: where its
-// header lines start, and for a field its value as the range ValueStart to ValueEnd,
-// which reads as the value's ValueSize characters once every CR in it is dropped and
-// every LF becomes CR LF (PartValue). A file part's value is its file name.
+// header lines start, and whether the first names a file (a filename parameter, empty or
+// not). A field's value is the range ValueStart to ValueEnd, which reads as ValueSize
+// characters once every CR in it is dropped and every LF becomes CR LF (PartValue). A
+// part with a Content-Type line (IsFile) has its content there instead, as ValueSize raw
+// bytes (none where no delimiter ended it); its line in the list holds its file name.
 struct TFieldPart {
     std::int32_t FirstHeaderLine = 0;
     std::int32_t ValueStart = 0;
     std::int32_t ValueEnd = 0;
     std::int32_t ValueSize = 0;
     bool IsFile = false;
+    bool HasFileName = false;
 };
 
 // What ParseMultipart found, by offsets into the body, each in body order: every part
 // the form-field list records, and every file part with content (the first of which is
-// the object's file).
+// the object's file). Delimited: the body's first line is a boundary line ("--" and more).
+// Closed: a closing delimiter line (the boundary line and "--") was read, or the body is
+// one alone, which is how a form with nothing in it comes.
 struct TBodyParts {
     std::vector<TFieldPart> Fields;
     std::vector<TFilePart> Files;
+    bool Delimited = false;
+    bool Closed = false;
 };
 
 // The longest line the parser holds whole; longer ones it reads a piece at a time.

@@ -16,7 +16,10 @@ PartNames ParsePartNames(std::string_view firstHeaderLine) {
     if (fileName == std::string_view::npos) return names;
     rest.remove_prefix(fileName + kFileNameParameter.size());
     quote = rest.find('"');
-    if (quote != std::string_view::npos) names.fileName = rest.substr(0, quote);
+    if (quote != std::string_view::npos) {
+        names.fileName = rest.substr(0, quote);
+        names.hasFileName = true;
+    }
     return names;
 }
 

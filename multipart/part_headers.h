@@ -15,6 +15,7 @@ inline constexpr std::string_view kContentType = "Content-Type:";
 struct PartNames {
     std::string_view fieldName;
     std::string_view fileName;
+    bool hasFileName = false;  // a filename parameter, empty or not, with its closing quote
 };
 
 // The bytes between the quotes after name=" and, further on, after filename="; views

@@ -1,6 +1,7 @@
 // Construction, the defaults and the members that hold no logic of their own.
 #include "upload/tessock.h"
 
+#include "members/form_collection.h"
 #include "members/system_file_names.h"
 #include "members/unicode_fields.h"
 

@@ -35,6 +35,7 @@
 
 namespace kestrune {
 
+class FormCollection;
 class SystemFileNames;
 class UnicodeFields;
 
@@ -53,6 +54,30 @@ enum class Overwrite : std::uint8_t {
     Replace = 0,  // the new file takes the existing one's place
     Keep = 1,     // the existing file stays and the new one is not written
     Number = 2,   // the new file goes under the first free name with OverwriteChr and a number
+};
+
+// Why intake did not read a whole multipart body, as a page reads it in ReadError. A
+// number, once given, keeps its meaning and is never given to another cause.
+enum class ReadError : std::int32_t {
+    None = 0,
+    ClientGone = 1,    // the client went away before the body was read
+    HostFailed = 2,    // a call to the host failed while reading
+    NotMultipart = 3,  // no body, or one whose first line is no boundary line
+    Unfinished = 4,    // the body ended before its closing delimiter
+    NotHeld = 5,       // neither memory nor the body file could hold the body
+};
+
+// A short English text for the cause; empty for None.
+std::string_view ReadErrorText(ReadError error);
+
+// What intake came to.
+struct ReadStatus {
+    std::int32_t BytesReceived = 0;  // bytes the host delivered
+    ReadError Error = ReadError::NotMultipart;
+    bool Complete = false;  // TotalBytes arrived and the closing delimiter was read
+    // The passes put the body in a body file (a file that failed midway handed it to
+    // memory).
+    bool BodyInFile = false;
 };
 
 class TTessock {
@@ -75,6 +100,12 @@ public:
     std::string FormVariable(std::string_view VariableName) const;
     std::int32_t FormVariableCount() const;
     std::string FormVariableByIndex(std::int32_t Index) const;
+    // The text fields by name, each name's values one by one (members/form_collection.h),
+    // by the rules of the current road.
+    const FormCollection& Form() const;
+
+    // What intake came to.
+    const ReadStatus& Read() const { return read_; }
 
     // The uploaded file: the first listed one (FileAt(0)), its texts derived at each call.
     std::string Filename() const { return FileRecord().FileNameText; }
@@ -101,9 +132,13 @@ public:
     // encoding changed it) fails as any refused target does, and nothing is written.
     void SaveFileAt(std::int32_t Index, std::string_view Filename, bool exact = true);
     std::string NewNameAt(std::int32_t Index) const;
+    // Why the last SaveFileAt of the file at Index failed; kNoError after one that worked.
+    SystemError LastSaveErrorAt(std::int32_t Index) const;
 
-    // Saving: SaveFile and NewName are those of the first file (FileAt(0)).
+    // Saving: SaveFile and NewName are those of the first file (FileAt(0)). LastSaveError
+    // is that of this member's own saves, not of SaveFileAt(0)'s.
     void SaveFile(std::string_view Filename, bool exact = true);
+    SystemError LastSaveError() const { return lastSaveError_; }
     std::int32_t OverwriteMode() const { return static_cast<std::int32_t>(OverwriteModeValue); }
     void SetOverwriteMode(std::int32_t mode);
     // OverwriteChr in the texts of the rules; held as set (exact as SaveFileAt's Filename),
@@ -153,8 +188,12 @@ private:
     // something, or the page's text was not exact to begin with.
     std::string InRules(const HeldText& held, bool* exact) const;
     // Saves the bytes of Part; returns the name the file went under in mode 2 (empty in
-    // the others).
-    std::string SavePart(const TFilePart& Part, std::string_view Filename, bool exact);
+    // the others). error is the reason it failed, kNoError when it did not.
+    std::string SavePart(const TFilePart& Part, std::string_view Filename, bool exact, SystemError& error);
+    // SavePart for the file at Index, keeping the name it went under.
+    void SaveAt(std::int32_t Index, std::string_view Filename, bool exact, SystemError& error);
+    // The outcome of a parse that ran to its end (or stopped with the client gone).
+    void Conclude(std::int32_t total, bool clientGone);
     bool Unicode() const { return rules_.IsUnicode(); }
     const UnicodeFields& UnicodeFieldList() const;
     // Gives up the body where nothing any member reads is in it.
@@ -164,8 +203,16 @@ private:
     const CodePage& codePage_;
     FileSystem& fileSystem_;
 
+    // What the saves of a file left: by position, grown by the first save.
+    struct FileSaves {
+        HeldText name;  // the name the last save in mode 2 went under
+        SystemError lastError = kNoError;
+    };
+
     TBodyParts Parts;
-    std::vector<HeldText> SavedNames;  // by position, grown by the first save in mode 2
+    std::vector<FileSaves> Saves;
+    SystemError lastSaveError_ = kNoError;
+    ReadStatus read_;
     TStringList FormFields{codePage_};
     RequestBody body_;
     RequestBodyText bodyText_{body_};  // what the list's long lines read
@@ -175,6 +222,7 @@ private:
     TextRules rules_{codePage_};
     // Made at their first use after a change of rules.
     mutable std::unique_ptr<UnicodeFields> unicodeFields_;
+    mutable std::unique_ptr<FormCollection> form_;
     mutable std::unique_ptr<SystemFileNames> systemFileNames_;
     mutable std::unique_ptr<TFileRecord> firstFile_;  // FileAt(0) but for its saved name
 };

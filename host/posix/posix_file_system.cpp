@@ -13,6 +13,36 @@ namespace kestrune {
 
 namespace {
 
+// The Windows error code that stands for errno's value, as a page reads it.
+SystemError FromErrno(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return kPathNotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR:
+            return kAccessDenied;
+        case EBUSY:
+        case ETXTBSY:
+            return kSharingViolation;
+        case EEXIST:
+            return kFileExists;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            return kDiskFull;
+        case EINVAL:
+        case EILSEQ:
+            return kInvalidName;
+        case ENAMETOOLONG:
+            return kNameTooLong;
+        default:
+            return 1117;  // ERROR_IO_DEVICE
+    }
+}
+
 class PosixOutputFile : public OutputFile {
 public:
     explicit PosixOutputFile(int descriptor) : descriptor_(descriptor) {}
@@ -27,9 +57,9 @@ public:
             const ssize_t written = ::write(descriptor_, data, size);
             if (written < 0) {
                 if (errno == EINTR) continue;
-                return false;
+                return Failed(FromErrno(errno));
             }
-            if (written == 0) return false;
+            if (written == 0) return Failed(kDiskFull);
             data += written;
             size -= static_cast<std::size_t>(written);
         }
@@ -40,11 +70,19 @@ public:
         const int descriptor = descriptor_;
         descriptor_ = -1;
         // close() may report a delayed write error (NFS, quota); EINTR still frees it.
-        return descriptor >= 0 && ::close(descriptor) == 0;
+        return (descriptor >= 0 && ::close(descriptor) == 0) || Failed(FromErrno(errno));
     }
 
+    SystemError LastError() const override { return lastError_; }
+
 private:
+    bool Failed(SystemError error) {
+        lastError_ = error;
+        return false;
+    }
+
     int descriptor_;
+    SystemError lastError_ = kNoError;
 };
 
 }  // namespace
@@ -61,8 +99,8 @@ CreateOutcome PosixFileSystem::CreateNew(const FilePath& path, std::unique_ptr<O
         descriptor = ::open(path.text.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
     } while (descriptor < 0 && errno == EINTR);
     if (descriptor < 0) {
-        if (errno == EEXIST) return CreateOutcome::AlreadyExists;
-        return CreateOutcome::Failed;
+        lastError_ = FromErrno(errno);
+        return errno == EEXIST ? CreateOutcome::AlreadyExists : CreateOutcome::Failed;
     }
     // Advisory only, but keeps a second cooperating writer out while the bytes go in.
     ::flock(descriptor, LOCK_EX | LOCK_NB);
@@ -79,12 +117,16 @@ CreateOutcome PosixFileSystem::CreateNew(const FilePath& path, std::unique_ptr<O
 bool PosixFileSystem::Replace(const FilePath& from, const FilePath& to) {
     struct stat status {};
     if (::stat(to.text.c_str(), &status) == 0) {
-        if (S_ISDIR(status.st_mode)) return false;
-        if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+        if (S_ISDIR(status.st_mode) || (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+            lastError_ = kAccessDenied;
+            return false;
+        }
         // The replaced file keeps its permissions, as it keeps its access list on Windows.
         ::chmod(from.text.c_str(), status.st_mode & 07777);
     }
-    return std::rename(from.text.c_str(), to.text.c_str()) == 0;
+    if (std::rename(from.text.c_str(), to.text.c_str()) == 0) return true;
+    lastError_ = FromErrno(errno);
+    return false;
 }
 
 void PosixFileSystem::Remove(const FilePath& path) { ::unlink(path.text.c_str()); }

@@ -15,6 +15,10 @@ public:
     bool Replace(const FilePath& from, const FilePath& to) override;
     void Remove(const FilePath& path) override;
     std::unique_ptr<BodyFile> CreateBodyFile() override;
+    SystemError LastError() const override { return lastError_; }
+
+private:
+    SystemError lastError_ = kNoError;
 };
 
 }  // namespace kestrune

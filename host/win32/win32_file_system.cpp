@@ -26,7 +26,9 @@ public:
         while (size > 0) {
             const DWORD chunk = static_cast<DWORD>(std::min(size, kWriteChunk));
             DWORD written = 0;
-            if (!WriteFile(handle_, data, chunk, &written, nullptr) || written != chunk) return false;
+            if (!WriteFile(handle_, data, chunk, &written, nullptr)) return Failed(GetLastError());
+            // A write that takes fewer bytes than it was given found no room for them.
+            if (written != chunk) return Failed(ERROR_DISK_FULL);
             data += chunk;
             size -= chunk;
         }
@@ -36,11 +38,19 @@ public:
     bool Close() override {
         const HANDLE handle = handle_;
         handle_ = INVALID_HANDLE_VALUE;
-        return CloseHandle(handle) != FALSE;
+        return CloseHandle(handle) != FALSE || Failed(GetLastError());
     }
 
+    SystemError LastError() const override { return lastError_; }
+
 private:
+    bool Failed(DWORD error) {
+        lastError_ = error;
+        return false;
+    }
+
     HANDLE handle_;
+    SystemError lastError_ = kNoError;
 };
 
 UINT CodePageOf(const FilePath& path) { return path.encoding == PathEncoding::Utf8 ? CP_UTF8 : CP_ACP; }
@@ -141,12 +151,16 @@ bool Move(const std::wstring& from, const std::wstring& to) {
     return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
-// What an exclusive create (CREATE_NEW) came to; on Created, file owns the handle.
-CreateOutcome TakeNewFile(HANDLE handle, std::unique_ptr<OutputFile>& file) {
+// What an exclusive create (CREATE_NEW) came to; on Created, file owns the handle, and
+// otherwise error says why.
+CreateOutcome TakeNewFile(HANDLE handle, std::unique_ptr<OutputFile>& file, SystemError& error) {
     if (handle == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        return (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) ? CreateOutcome::AlreadyExists
-                                                                             : CreateOutcome::Failed;
+        error = GetLastError();
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
+            error = ERROR_FILE_EXISTS;
+            return CreateOutcome::AlreadyExists;
+        }
+        return CreateOutcome::Failed;
     }
     file = std::make_unique<Win32OutputFile>(handle);
     return CreateOutcome::Created;
@@ -170,19 +184,23 @@ CreateOutcome Win32FileSystem::CreateNew(const FilePath& path, std::unique_ptr<O
     if (path.encoding == PathEncoding::System) {
         return TakeNewFile(
             CreateFileA(path.text.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
-            file);
+            file, lastError_);
     }
     const std::wstring wide = WideTarget(path);
-    if (wide.empty()) return CreateOutcome::Failed;
+    if (wide.empty()) {
+        lastError_ = ERROR_FILENAME_EXCED_RANGE;  // what the ANSI functions say of such a path
+        return CreateOutcome::Failed;
+    }
     return TakeNewFile(
-        CreateFileW(wide.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr), file);
+        CreateFileW(wide.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr), file,
+        lastError_);
 }
 
 CreateOutcome Win32FileSystem::CreateTemporary(const FilePath& path, std::unique_ptr<OutputFile>& file) {
     file.reset();
     return TakeNewFile(CreateFileW(LongForm(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr),
-                       file);
+                       file, lastError_);
 }
 
 bool Win32FileSystem::Replace(const FilePath& from, const FilePath& to) {
@@ -192,17 +210,26 @@ bool Win32FileSystem::Replace(const FilePath& from, const FilePath& to) {
     if (!GetFileAttributesExW(target.c_str(), GetFileExInfoStandard, &existing)) {
         // Gone since the caller looked: the new file takes the free name.
         const DWORD error = GetLastError();
-        return (error == ERROR_FILE_NOT_FOUND) && Move(source, target);
+        if (error != ERROR_FILE_NOT_FOUND) return Failed(error);
+        return Move(source, target) || Failed(GetLastError());
     }
     // Some file systems would replace these; Windows would not open them for
     // create-always, so the rule is kept here rather than left to the file system.
-    if ((existing.dwFileAttributes & kUnreplaceable) != 0 || !CanBeDeleted(target)) return false;
+    if ((existing.dwFileAttributes & kUnreplaceable) != 0) return Failed(ERROR_ACCESS_DENIED);
+    if (!CanBeDeleted(target)) return Failed(GetLastError());
     CarryOver(existing, target, source);
     if (ReplaceFileW(target.c_str(), source.c_str(), nullptr, 0, nullptr, nullptr)) return true;
     // Where ReplaceFileW cannot work (a file system without its support, a path too long
     // for its own temporary name), the move puts the new file, which already carries
     // what the old one had, in its place.
-    return !RefusedByTheTarget(GetLastError()) && Move(source, target);
+    const DWORD error = GetLastError();
+    if (RefusedByTheTarget(error)) return Failed(error);
+    return Move(source, target) || Failed(GetLastError());
+}
+
+bool Win32FileSystem::Failed(SystemError error) {
+    lastError_ = error;
+    return false;
 }
 
 void Win32FileSystem::Remove(const FilePath& path) { DeleteFileW(LongForm(path).c_str()); }

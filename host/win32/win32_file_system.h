@@ -21,6 +21,12 @@ public:
     bool Replace(const FilePath& from, const FilePath& to) override;
     void Remove(const FilePath& path) override;
     std::unique_ptr<BodyFile> CreateBodyFile() override;
+    SystemError LastError() const override { return lastError_; }
+
+private:
+    bool Failed(SystemError error);
+
+    SystemError lastError_ = kNoError;
 };
 
 }  // namespace kestrune

@@ -12,19 +12,27 @@ public:
 
     bool WriteAll(const char* data, std::size_t size) override {
         if (closed_) ReportBreach("write to closed file " + path_);
-        return system_.Write(path_, data, size);
+        return system_.Write(path_, data, size) || Failed(kDiskFull);
     }
 
     bool Close() override {
         if (closed_) ReportBreach("file closed twice: " + path_);
         closed_ = true;
-        return system_.Close(path_);
+        return system_.Close(path_) || Failed(kSharingViolation);
     }
 
+    SystemError LastError() const override { return lastError_; }
+
 private:
+    bool Failed(SystemError error) {
+        lastError_ = error;
+        return false;
+    }
+
     FakeFileSystem& system_;
     std::string path_;
     bool closed_ = false;
+    SystemError lastError_ = kNoError;
 };
 
 class FakeBodyFile : public BodyFile {
@@ -91,8 +99,14 @@ CreateOutcome FakeFileSystem::CreateNew(const FilePath& filePath, std::unique_pt
     if (appear_ && appear_(path) && files_.count(path) == 0) files_[path] = appearContent_;
     // Like the real systems: an exclusive create onto a directory reports that
     // something exists there.
-    if (directories_.count(path) != 0 || files_.count(path) != 0) return CreateOutcome::AlreadyExists;
-    if (failCreate_ && failCreate_(path)) return CreateOutcome::Failed;
+    if (directories_.count(path) != 0 || files_.count(path) != 0) {
+        lastError_ = kFileExists;
+        return CreateOutcome::AlreadyExists;
+    }
+    if (failCreate_ && failCreate_(path)) {
+        lastError_ = createError_;
+        return CreateOutcome::Failed;
+    }
     files_[path];
     open_.insert(path);
     file = std::make_unique<FakeOutputFile>(*this, path);
@@ -121,7 +135,10 @@ bool FakeFileSystem::Replace(const FilePath& fromPath, const FilePath& toPath) {
     calls_.push_back("Replace(" + from + "," + to + ")");
     if (open_.count(from) != 0) ReportBreach("replace from an open file: " + from);
     if (open_.count(to) != 0) ReportBreach("replace onto an open file: " + to);
-    if (failReplace_ || files_.count(from) == 0 || directories_.count(to) != 0) return false;
+    if (failReplace_ || files_.count(from) == 0 || directories_.count(to) != 0) {
+        lastError_ = kAccessDenied;
+        return false;
+    }
     files_[to] = files_[from];
     files_.erase(from);
     return true;

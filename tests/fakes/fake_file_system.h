@@ -22,9 +22,14 @@ public:
     void AddFile(const std::string& path, std::string content) { files_[path] = std::move(content); }
     void AddDirectory(const std::string& path) { directories_.insert(path); }
 
-    // Faults. A matcher decides per path; an empty matcher means "never".
+    // Faults. A matcher decides per path; an empty matcher means "never". Each fault
+    // reports its own error: a failed create error (no such folder by default), a short
+    // write kDiskFull, a failed close kSharingViolation, a failed replace kAccessDenied.
     using PathMatch = std::function<bool(const std::string&)>;
-    void FailCreate(PathMatch match) { failCreate_ = std::move(match); }
+    void FailCreate(PathMatch match, SystemError error = kPathNotFound) {
+        failCreate_ = std::move(match);
+        createError_ = error;
+    }
     // A file with content appears at a matching path just before CreateNew looks.
     void AppearBeforeCreate(PathMatch match, std::string content = "intruder");
     // WriteAll stores only the first half of the bytes and reports failure.
@@ -49,6 +54,7 @@ public:
     bool Replace(const FilePath& from, const FilePath& to) override;
     void Remove(const FilePath& path) override;
     std::unique_ptr<BodyFile> CreateBodyFile() override;
+    SystemError LastError() const override { return lastError_; }
 
     // Used by the files it hands out.
     bool Write(const std::string& path, const char* data, std::size_t size);
@@ -62,6 +68,8 @@ private:
     std::set<std::string> directories_;
     std::set<std::string> open_;
     PathMatch failCreate_;
+    SystemError createError_ = kPathNotFound;
+    SystemError lastError_ = kNoError;
     PathMatch appear_;
     std::string appearContent_;
     bool shortWrite_ = false;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "fakes/dbcs_code_page.h"
+#include "members/form_collection.h"
+#include "support/body_builder.h"
 #include "support/upload_fixture.h"
 #include "support/expect_throw_msg.h"
 #include "support/reference_parser.h"
@@ -111,6 +113,73 @@ TEST(FormFields, EqualTheWalkOverEveryLine) {
     // Full-width A/a (0x82 0x60 / 0x82 0x81) fold only under the double-byte code page;
     // 0x82 0x3D carries a "=" as its trail byte.
     CompareWithWalk<DbcsCodePage>({"a", "A", "\x82\x60", "\x82\x81", "\x82=", "=", "x"}, 2);
+}
+
+// The Form collection: text fields only, each name's values apart, as a page lists them.
+TEST(FormFields, FormKeepsEveryNameAndEachOfItsValues) {
+    const std::string big(70000, 'v');  // longer than a line the parser holds
+    const std::string body = BodyBuilder()
+                                 .Field("item", "a, b")
+                                 .File("upload", "f.txt", "text/plain", "data")
+                                 .Field("ITEM", "c")
+                                 .File("empty", "", "application/octet-stream", "")
+                                 .Field("note", "x\ny")
+                                 .Delimiter()  // a text field sent with a type, as some clients do
+                                 .Line("Content-Disposition: form-data; name=\"json\"")
+                                 .Line("Content-Type: application/json")
+                                 .Line("")
+                                 .Line("{\"a\":\r1}")
+                                 .Field("", "anonymous")
+                                 .Field("big", big)
+                                 .Delimiter()  // a file name without a type is a file still
+                                 .Line("Content-Disposition: form-data; name=\"bare\"; filename=\"b.txt\"")
+                                 .Line("")
+                                 .Line("b")
+                                 .Close()
+                                 .Build();
+    Upload upload(body);
+    const FormCollection& form = upload.Receive().Form();
+    struct Case {
+        std::string key;
+        std::vector<std::string> values;
+    };
+    const std::vector<Case> cases = {
+        {"item", {"a, b", "c"}}, {"note", {"x\r\ny"}}, {"json", {"{\"a\":\r1}"}},
+        {"", {"anonymous"}},     {"big", {big}},
+    };
+    ASSERT_EQ(static_cast<std::int32_t>(cases.size()), form.Count());
+    for (std::int32_t i = 0; i < form.Count(); ++i) {
+        const Case& c = cases[static_cast<std::size_t>(i)];
+        SCOPED_TRACE("[" + c.key + "]");
+        EXPECT_EQ(c.key, form.Key(i));
+        EXPECT_EQ(i, form.IndexOf(c.key));
+        ASSERT_EQ(static_cast<std::int32_t>(c.values.size()), form.ValueCount(i));
+        for (std::int32_t v = 0; v < form.ValueCount(i); ++v)
+            EXPECT_EQ(c.values[static_cast<std::size_t>(v)], form.Value(i, v));
+    }
+    EXPECT_EQ("a, b, c", form.Joined(0));
+    for (const char* absent : {"upload", "empty", "bare", "items", "ite"})
+        EXPECT_EQ(-1, form.IndexOf(absent));
+    EXPECT_EQ(0, form.IndexOf("Item"));
+
+    // Names group by the list's comparison, and are found by FormVariable's: ASCII case
+    // folds, and other letters match any spelling that was sent.
+    const DbcsCodePage dbcs;
+    Upload wide(BodyBuilder().Field("\x82\x60", "1").Field("\x82\x81", "2").Close().Build(), dbcs);
+    const FormCollection& folded = wide.Receive().Form();
+    ASSERT_EQ(1, folded.Count());
+    EXPECT_EQ("\x82\x60", folded.Key(0));
+    EXPECT_EQ(0, folded.IndexOf("\x82\x81"));
+    EXPECT_EQ("1, 2", folded.Joined(0));
+
+    // On the Unicode road names and values are decoded from the body's code page.
+    Upload decoded(BodyBuilder().Field("\xE9t\xE9", "\xE0").Field("\xE9T\xE9", "b").Close().Build());
+    decoded.Receive().SetTextRules(TextRules(65001, std::make_shared<SingleByteCodePage>(), SingleByte()));
+    const FormCollection& utf8 = decoded.object.Form();
+    ASSERT_EQ(1, utf8.Count());
+    EXPECT_EQ("\xC3\xA9t\xC3\xA9", utf8.Key(0));
+    EXPECT_EQ("\xC3\xA0, b", utf8.Joined(0));
+    EXPECT_EQ(0, utf8.IndexOf("\xC3\xA9T\xC3\xA9"));
 }
 
 }  // namespace

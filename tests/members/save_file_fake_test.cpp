@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "support/upload_fixture.h"
+#include "upload/upload_state.h"
 #include "support/expect_throw_msg.h"
 
 namespace kestrune::testing {
 namespace {
+
+using namespace std::string_literals;
 
 const std::string kSaveError = "Error saving file. Check the user permissions.";
 
@@ -70,12 +73,14 @@ TEST(SaveFileFaults, AFailingStepLeavesNoPartialFileAndTheOldTargetIntact) {
     struct Case {
         const char* label;
         void (*inject)(FakeFileSystem&);
+        SystemError error;  // what LastSaveError says: the failing call's own reason
     };
     const std::vector<Case> cases = {
-        {"create fails", [](FakeFileSystem& f) { f.FailCreate([](const std::string&) { return true; }); }},
-        {"short write", [](FakeFileSystem& f) { f.ShortWrite(); }},
-        {"close fails", [](FakeFileSystem& f) { f.FailClose(); }},
-        {"replace fails", [](FakeFileSystem& f) { f.FailReplace(); }},
+        {"create fails", [](FakeFileSystem& f) { f.FailCreate([](const std::string&) { return true; }); },
+         kPathNotFound},
+        {"short write", [](FakeFileSystem& f) { f.ShortWrite(); }, kDiskFull},
+        {"close fails", [](FakeFileSystem& f) { f.FailClose(); }, kSharingViolation},
+        {"replace fails", [](FakeFileSystem& f) { f.FailReplace(); }, kAccessDenied},
     };
     for (const auto& c : cases) {
         for (const std::string folder : {"", "\\\\server\\share\\dir\\", "\\\\?\\C:\\dir\\"}) {
@@ -92,17 +97,56 @@ TEST(SaveFileFaults, AFailingStepLeavesNoPartialFileAndTheOldTargetIntact) {
                 if (mode != 0 && replaceOnly) continue;  // only replacing uses Replace
                 if (mode == 1) {
                     upload.object.SaveFile(target);  // kept, nothing written
+                    EXPECT_EQ(kNoError, upload.object.LastSaveError());
                 } else {
                     EXPECT_THROW_MSG(upload.object.SaveFile(target), EUploadError, kSaveError);
+                    EXPECT_EQ(c.error, upload.object.LastSaveError());
                 }
                 // Where nothing is, every mode creates the target itself.
-                if (!replaceOnly)
-                    EXPECT_THROW_MSG(upload.object.SaveFile(folder + "u.txt"), EUploadError, kSaveError);
+                if (!replaceOnly) {
+                    EXPECT_THROW_MSG(upload.object.SaveFileAt(0, folder + "u.txt"), EUploadError, kSaveError);
+                    EXPECT_EQ(c.error, upload.object.LastSaveErrorAt(0));
+                }
                 EXPECT_EQ((std::map<std::string, std::string>{{target, "old"}}), upload.files.Files());
                 EXPECT_EQ("", upload.object.NewName());
             }
         }
     }
+}
+
+// A target refused before any call gets the code Windows gives such a name; each object
+// keeps its own last reason, and a save that works clears it.
+TEST(SaveFileFaults, LastSaveErrorOfRefusalsAndOfEachObject) {
+    Upload upload(FileBody("a.txt", "new"));
+    upload.Receive();
+    struct Case {
+        std::string target;
+        bool exact;
+        SystemError error;
+    };
+    const std::vector<Case> cases = {
+        {"d/con.txt", true, kInvalidName}, {"d/t.", true, kInvalidName}, {"d/t\0.txt"s, true, kInvalidName},
+        {"d/t?.txt", false, kInvalidName},  // the page's name lost a character on the way in
+        {"d/t.txt", true, kNoError},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target);
+        if (c.error != kNoError) {
+            EXPECT_THROW_MSG(upload.object.SaveFile(c.target, c.exact), EUploadError, kSaveError);
+        } else {
+            upload.object.SaveFile(c.target, c.exact);
+        }
+        EXPECT_EQ(c.error, upload.object.LastSaveError());
+        EXPECT_EQ(kNoError, upload.object.LastSaveErrorAt(0));  // the file's own saves only
+    }
+    EXPECT_THROW_MSG(upload.object.SaveFileAt(0, "d/aux"), EUploadError, kSaveError);
+    EXPECT_EQ(kInvalidName, upload.object.LastSaveErrorAt(0));
+    EXPECT_EQ(kNoError, upload.object.LastSaveError());
+
+    Upload none(MultipartBody({{"a", "1"}}));
+    none.Receive();
+    EXPECT_THROW_MSG(none.object.SaveFile("d/t.txt"), EUploadError, "Error. No file received.");
+    EXPECT_EQ(kFileNotFound, none.object.LastSaveError());
 }
 
 TEST(SaveFileFaults, AFileAppearingBeforeTheCreateIsNeverReplaced) {

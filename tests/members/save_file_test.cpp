@@ -191,19 +191,21 @@ TEST_F(SaveFileOnDisk, RefusedTargetsFailInEveryModeAndWriteNothing) {
         const char* label;
         std::string path;
         std::vector<int> modes;
+        SystemError error;  // LastSaveError, as Windows numbers it
     };
     const std::vector<Case> cases = {
-        {"directory", At("folder"), {0, 1, 2}},
-        {"missing directory", At("nowhere/x.txt"), {0, 1, 2}},
-        {"read-only target", At("readonly.txt"), {0}},
-        {"NUL in the path", At("evil.asp\0.jpg"s), {0, 1, 2}},
-        {"device name", At("con"), {0, 1, 2}},
-        {"device name with extension", At("Con.txt"), {0, 1, 2}},
-        {"device name, blank before the dot", At("LPT3 .log"), {0, 1, 2}},
-        {"trailing dot", At("x.txt."), {0, 1, 2}},
-        {"trailing blank", At("x.txt "), {0, 1, 2}},
-        {"empty file name", At("folder/"), {0, 1, 2}},
-        {"empty path", "", {0, 1, 2}},
+        {"directory", At("folder"), {0, 1, 2}, kFileExists},
+        {"missing directory", At("nowhere/x.txt"), {0, 1, 2}, kPathNotFound},
+        {"read-only target", At("readonly.txt"), {0}, kAccessDenied},
+        {"NUL in the path", At("evil.asp\0.jpg"s), {0, 1, 2}, kInvalidName},
+        {"device name", At("con"), {0, 1, 2}, kInvalidName},
+        {"device name with extension", At("Con.txt"), {0, 1, 2}, kInvalidName},
+        {"device name, blank before the dot", At("LPT3 .log"), {0, 1, 2}, kInvalidName},
+        {"trailing dot", At("x.txt."), {0, 1, 2}, kInvalidName},
+        {"trailing blank", At("x.txt "), {0, 1, 2}, kInvalidName},
+        {"empty file name", At("folder/"), {0, 1, 2}, kInvalidName},
+        {"empty path", "", {0, 1, 2}, kInvalidName},
+        {"name too long", At(std::string(300, 'n')), {0, 1, 2}, kNameTooLong},
     };
     const std::set<std::string> before = Names();
     for (const auto& c : cases) {
@@ -211,6 +213,7 @@ TEST_F(SaveFileOnDisk, RefusedTargetsFailInEveryModeAndWriteNothing) {
             SCOPED_TRACE(std::string(c.label) + ", mode " + std::to_string(mode));
             upload_.object.SetOverwriteMode(mode);
             EXPECT_THROW_MSG(upload_.object.SaveFile(c.path), EUploadError, kSaveError);
+            EXPECT_EQ(c.error, upload_.object.LastSaveError());
         }
     }
     EXPECT_EQ(before, Names());

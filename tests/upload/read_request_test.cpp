@@ -54,6 +54,8 @@ TEST(ReadRequest, PassesFollowFromTheTotalAlone) {
         EXPECT_EQ(c.calls, upload.host.Calls());
         EXPECT_EQ("", upload.host.Output());
         EXPECT_EQ(std::max(c.total, 0), upload.object.Body().Size());
+        EXPECT_EQ(std::max(c.total, 0), upload.object.Read().BytesReceived);
+        EXPECT_EQ(ReadError::NotMultipart, upload.object.Read().Error);  // no boundary line
     }
 }
 
@@ -70,6 +72,7 @@ TEST(ReadRequest, ShortDeliveriesKeepPassesOffsetsAndSize) {
     ASSERT_EQ(250000u, got.size());
     EXPECT_EQ(body.substr(0, 46200), got.substr(0, 46200));
     EXPECT_EQ(std::string(250000 - 46200, '\0'), got.substr(46200));
+    EXPECT_EQ(46200, upload.object.Read().BytesReceived);
 }
 
 TEST(ReadRequest, ClientGoneBeforeAPassEndsQuietlyWithNothingParsed) {
@@ -93,6 +96,8 @@ TEST(ReadRequest, ClientGoneBeforeAPassEndsQuietlyWithNothingParsed) {
         EXPECT_EQ("", upload.host.Output());
         EXPECT_TRUE(StateOf(upload.object).Empty()) << StateOf(upload.object);
         EXPECT_EQ(0, upload.object.FormVariableCount());
+        EXPECT_EQ(ReadError::ClientGone, upload.object.Read().Error);
+        EXPECT_FALSE(upload.object.Read().Complete);
     }
 }
 
@@ -122,6 +127,7 @@ TEST(ReadRequest, AFailingHostCallAtEachPosition) {
         }
         upload.object.Initialize();
         EXPECT_EQ(kMessage, upload.host.Output());
+        EXPECT_EQ(ReadError::HostFailed, upload.object.Read().Error);
         std::vector<std::string> expected(calls.begin(), calls.begin() + position + 1);
         expected.insert(expected.end(), {"FetchResponse", kWrite});
         EXPECT_EQ(expected, upload.host.Calls());
@@ -167,6 +173,8 @@ TEST(ReadRequest, AParseThatThrowsKeepsWhatItHadFilled) {
         EXPECT_EQ(kMessage, failing.host.Output());
         EXPECT_EQ("", leaving.host.Output());
         EXPECT_EQ(StateOf(leaving.object), StateOf(failing.object));
+        EXPECT_EQ(ReadError::HostFailed, failing.object.Read().Error);
+        EXPECT_EQ(ReadError::ClientGone, leaving.object.Read().Error);
     }
     EXPECT_EQ((std::vector<std::string>{"a=1", "b=2", "c=3", "upload=f.bin"}), StateOf(whole.object).Lines);
 }
@@ -186,15 +194,16 @@ TEST(ReadRequest, ABodyFileThatFailsChangesNothingThePageSees) {
         int failAppend, failRead;  // the k-th call fails (0: none)
         bool inFile;               // the body stays in the file (closed at once when unread)
         bool readError;            // intake ends with the read error
+        bool wentToFile;           // the passes left the body in the file
     };
     const std::vector<Case> cases = {
-        {"no fault", false, 0, 0, true, false},
-        {"create fails", true, 0, 0, false, false},
-        {"first append fails", false, 1, 0, false, false},
-        {"middle append fails", false, 2, 0, false, false},
-        {"last append fails", false, 3, 0, false, false},
-        {"reading back after a failed append fails", false, 3, 1, false, true},
-        {"the parser's first read fails", false, 0, 1, false, true},
+        {"no fault", false, 0, 0, true, false, true},
+        {"create fails", true, 0, 0, false, false, false},
+        {"first append fails", false, 1, 0, false, false, false},
+        {"middle append fails", false, 2, 0, false, false, false},
+        {"last append fails", false, 3, 0, false, false, false},
+        {"reading back after a failed append fails", false, 3, 1, false, true, false},
+        {"the parser's first read fails", false, 0, 1, false, true, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
@@ -205,6 +214,8 @@ TEST(ReadRequest, ABodyFileThatFailsChangesNothingThePageSees) {
         upload.files.FailBodyFileRead(c.failRead);
         upload.object.Initialize();
         EXPECT_EQ(c.inFile, upload.object.BodyInFile());
+        EXPECT_EQ(c.wentToFile, upload.object.Read().BodyInFile);
+        EXPECT_EQ(c.readError ? ReadError::NotHeld : ReadError::None, upload.object.Read().Error);
         if (c.readError) {
             EXPECT_EQ(kMessage, upload.host.Output());
             EXPECT_TRUE(StateOf(upload.object).Empty()) << StateOf(upload.object);
@@ -242,6 +253,49 @@ TEST(ReadRequest, AFailingReadOfTheBodyFileAfterIntake) {
         EXPECT_THROW_MSG(upload.object.CopyFileBytes(upload.object.FileRecord(), bytes.data()), EUploadError,
                          kMessage);
     }
+}
+
+// Whether the whole body came, closing delimiter and all, and why not.
+TEST(ReadRequest, ReadStatusSaysWhetherTheBodyCameWhole) {
+    const std::string whole = MultipartBody({{"a", "1"}}, "f.txt", "data");
+    const std::string longLine = "--" + std::string(70000, 'b');  // longer than a held line
+    const std::string longBody = longLine + "\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\n1\r\n";
+    struct Case {
+        const char* label;
+        std::string body;
+        ReadError error;
+    };
+    const std::vector<Case> cases = {
+        {"whole", whole, ReadError::None},
+        {"with an epilogue", whole + "epilogue\r\n--XyZ\r\n", ReadError::None},
+        {"closing without a line end", whole.substr(0, whole.size() - 2), ReadError::None},
+        {"closing with padding",
+         "--XyZ\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\n1\r\n--XyZ-- \t\r\n", ReadError::None},
+        {"a form with nothing in it", "--XyZ--\r\n", ReadError::None},
+        {"closing after a value", MultipartBody({{"a", "1"}}), ReadError::None},
+        {"long boundary, closed", longBody + longLine + "--\r\n", ReadError::None},
+        {"cut in the closing delimiter", whole.substr(0, whole.size() - 4), ReadError::Unfinished},
+        {"cut in the file", whole.substr(0, whole.size() - 12), ReadError::Unfinished},
+        {"no closing delimiter", whole.substr(0, whole.size() - 9), ReadError::Unfinished},
+        {"long boundary, cut", longBody + longLine + "-\r\n", ReadError::Unfinished},
+        {"url-encoded", "a=1&b=2", ReadError::NotMultipart},
+        {"only dashes", "--\r\nContent-Disposition: form-data; name=\"a\"\r\n\r\n1\r\n----\r\n",
+         ReadError::NotMultipart},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        Upload upload(c.body);
+        upload.Receive();
+        EXPECT_EQ(c.error, upload.object.Read().Error);
+        EXPECT_EQ(c.error == ReadError::None, upload.object.Read().Complete);
+        EXPECT_EQ(static_cast<std::int32_t>(c.body.size()), upload.object.Read().BytesReceived);
+        EXPECT_EQ("", upload.host.Output());
+    }
+    Upload shortened(whole);
+    shortened.host.SetDelivery(1, 10);  // a host that delivers less than TotalBytes
+    shortened.Receive();
+    EXPECT_EQ(ReadError::Unfinished, shortened.object.Read().Error);
+    EXPECT_EQ(10, shortened.object.Read().BytesReceived);
 }
 
 TEST(Tessock, DefaultsAndSettings) {
