@@ -55,9 +55,11 @@ public:
         if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
             flags = DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF;
         }
-        // A collection's enumerator is a property, but some engines (JScript's Enumerator
-        // under Wine) ask for it as a method only.
-        if (id == DISPID_NEWENUM && (flags & DISPATCH_METHOD)) flags |= DISPATCH_PROPERTYGET;
+        // A collection's enumerator and default member are properties, but some engines
+        // ask for them as methods only (JScript's Enumerator under Wine, and JScript's
+        // call of a default member without arguments, as in field.Item()).
+        if ((id == DISPID_NEWENUM || id == DISPID_VALUE) && (flags & DISPATCH_METHOD))
+            flags |= DISPATCH_PROPERTYGET;
         const HRESULT hr =
             info_->Invoke(static_cast<Dual*>(this), id, flags, params, result, exception, argumentError);
         return exception != nullptr ? Unwrapped(hr, *exception) : hr;

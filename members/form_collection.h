@@ -29,15 +29,17 @@ class FormCollection {
 public:
     // The fields of parts, read through body; rules, source and stored (which hold the
     // same body) must outlive the collection.
-    FormCollection(BodyWindow& body, const TBodyParts& parts, const TextRules& rules, const TextSource& source,
-                   const RequestBody& stored);
+    FormCollection(BodyWindow& body, const TBodyParts& parts, const TextRules& rules,
+                   const TextSource& source, const RequestBody& stored);
 
     // Positions are 0-based here and must be in range: names 0..Count-1, a name's values
     // 0..ValueCount-1.
     std::int32_t Count() const { return static_cast<std::int32_t>(names_.size()); }
     // The name as it was sent first.
     const std::string& Key(std::int32_t name) const { return Name(name).key; }
-    std::int32_t ValueCount(std::int32_t name) const { return static_cast<std::int32_t>(Name(name).values.size()); }
+    std::int32_t ValueCount(std::int32_t name) const {
+        return static_cast<std::int32_t>(Name(name).values.size());
+    }
     std::string Value(std::int32_t name, std::int32_t value) const;
     // Every value of the name, joined with ", ", as Request.Form gives a repeated name.
     std::string Joined(std::int32_t name) const;

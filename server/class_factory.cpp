@@ -90,6 +90,8 @@ void TAutoObjectFactory::ReadTypeInformation() {
     origin_.source = WideFromNarrow(ProgId());
     CheckPlatformResult(TypeInfoOf(typeLib, IID_ITessockFiles, filesInfo_));
     CheckPlatformResult(TypeInfoOf(typeLib, IID_ITessockFile, fileInfo_));
+    CheckPlatformResult(TypeInfoOf(typeLib, IID_ITessockForm, formInfo_));
+    CheckPlatformResult(TypeInfoOf(typeLib, IID_ITessockField, fieldInfo_));
 }
 
 REFCLSID TAutoObjectFactory::ClassId() const { return CLSID_Tessock; }

@@ -41,9 +41,11 @@ public:
     const ErrorOrigin& Origin() const { return origin_; }
     ITypeInfo* ClassInfo() const { return classInfo_.Get(); }
     ITypeInfo* DispatchInfo() const { return dispatchInfo_.Get(); }
-    // The dual interfaces of the file list and of one file.
+    // The dual interfaces of the file list, of one file, of the form and of one field.
     ITypeInfo* FilesInfo() const { return filesInfo_.Get(); }
     ITypeInfo* FileInfo() const { return fileInfo_.Get(); }
+    ITypeInfo* FormInfo() const { return formInfo_.Get(); }
+    ITypeInfo* FieldInfo() const { return fieldInfo_.Get(); }
 
     // IClassFactory
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
@@ -62,6 +64,8 @@ private:
     ComPtr<ITypeInfo> dispatchInfo_;
     ComPtr<ITypeInfo> filesInfo_;
     ComPtr<ITypeInfo> fileInfo_;
+    ComPtr<ITypeInfo> formInfo_;
+    ComPtr<ITypeInfo> fieldInfo_;
 };
 
 }  // namespace kestrune

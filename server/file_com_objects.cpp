@@ -1,36 +1,28 @@
 #include "server/file_com_objects.h"
 
-#include <algorithm>
-#include <new>
 #include <string>
 
 #include "com/owners.h"
 #include "com/text_conversion.h"
 #include "server/class_factory.h"
+#include "server/list_enumerator.h"
 #include "server/member_results.h"
 
 namespace kestrune {
 
 namespace {
 
-std::int32_t Count(const ComPtr<TTessockComObject>& upload) { return upload->Core().FileCount(); }
+// The files for For Each: a new file object for each position.
+struct FileList {
+    ComPtr<TTessockComObject> upload;
 
-// A conversion of the index that failed: for want of memory, or because the index is no
-// number at all (Null, Nothing, an object without a numeric value, an array), which is
-// the script's type mismatch.
-void CheckConverted(HRESULT hr) {
-    if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
-    if (FAILED(hr)) throw EArgumentMismatch();
-}
-
-// The position a numeric index names. A number past the long range names no file, as a
-// position past the end does.
-std::int32_t PositionOf(VARIANT& index) {
-    const HRESULT hr = VariantChangeType(&index, &index, 0, VT_I4);
-    if (hr == DISP_E_OVERFLOW) throw EUploadError("Index out of range.");
-    CheckConverted(hr);
-    return static_cast<std::int32_t>(V_I4(&index));
-}
+    std::int32_t Count() const { return upload->Core().FileCount(); }
+    void Fill(std::int32_t position, VARIANT& item) const {
+        V_DISPATCH(&item) =
+            ComPtr<ITessockFile>(MakeComObject<TTessockFileObject>(upload, position)).Detach();
+        V_VT(&item) = VT_DISPATCH;
+    }
+};
 
 }  // namespace
 
@@ -83,13 +75,18 @@ HRESULT TTessockFileObject::get_FileSize(LONG* Value) {
                          [&] { return upload_->Core().FileSizeAt(index_); });
 }
 
+HRESULT TTessockFileObject::get_LastSaveError(LONG* Value) {
+    return GuardedNumber(upload_->Factory().Origin(), Value,
+                         [&] { return upload_->Core().LastSaveErrorAt(index_); });
+}
+
 HRESULT TTessockFileObject::InterfaceSupportsErrorInfo(REFIID iid) { return Answers(iid) ? S_OK : S_FALSE; }
 
 TTessockFilesObject::TTessockFilesObject(ComPtr<TTessockComObject> upload)
     : DispatchObject(upload->Factory().FilesInfo()), upload_(std::move(upload)) {}
 
 HRESULT TTessockFilesObject::get_Count(LONG* Value) {
-    return GuardedNumber(upload_->Factory().Origin(), Value, [&] { return Count(upload_); });
+    return GuardedNumber(upload_->Factory().Origin(), Value, [&] { return upload_->Core().FileCount(); });
 }
 
 HRESULT TTessockFilesObject::get_Item(VARIANT Index, ITessockFile** Value) {
@@ -97,7 +94,7 @@ HRESULT TTessockFilesObject::get_Item(VARIANT Index, ITessockFile** Value) {
     *Value = nullptr;
     return Guarded(upload_->Factory().Origin(), [&] {
         UniqueVariant index;
-        CheckConverted(VariantCopyInd(index.Get(), &Index));
+        TakeIndex(index, Index);
         std::int32_t position = -1;
         if (V_VT(index.Get()) == VT_BSTR) {
             // A name that no file has gives Nothing, as a missing form field gives "".
@@ -113,61 +110,9 @@ HRESULT TTessockFilesObject::get_Item(VARIANT Index, ITessockFile** Value) {
 }
 
 HRESULT TTessockFilesObject::get__NewEnum(IUnknown** Value) {
-    if (Value == nullptr) return E_POINTER;
-    *Value = nullptr;
-    return Guarded(upload_->Factory().Origin(), [&] {
-        *Value = ComPtr<IEnumVARIANT>(MakeComObject<TFileEnumerator>(upload_, 0)).Detach();
-    });
+    return NewListEnumerator(FileList{upload_}, Value);
 }
 
 HRESULT TTessockFilesObject::InterfaceSupportsErrorInfo(REFIID iid) { return Answers(iid) ? S_OK : S_FALSE; }
-
-TFileEnumerator::TFileEnumerator(ComPtr<TTessockComObject> upload, std::int32_t position)
-    : upload_(std::move(upload)), position_(position) {}
-
-HRESULT TFileEnumerator::Next(ULONG count, VARIANT* items, ULONG* fetched) {
-    if (fetched) *fetched = 0;
-    if (items == nullptr) return E_POINTER;
-    if (count > 1 && fetched == nullptr) return E_INVALIDARG;
-    ULONG done = 0;
-    try {
-        for (; done < count && position_ < Count(upload_); ++done, ++position_) {
-            ComPtr<ITessockFile> file(MakeComObject<TTessockFileObject>(upload_, position_));
-            VariantInit(&items[done]);
-            V_DISPATCH(&items[done]) = file.Detach();
-            V_VT(&items[done]) = VT_DISPATCH;
-        }
-    } catch (...) {
-        // Nothing half-handed: what was filled is cleared again.
-        for (ULONG i = 0; i < done; ++i) VariantClear(&items[i]);
-        position_ -= static_cast<std::int32_t>(done);
-        return E_OUTOFMEMORY;
-    }
-    if (fetched) *fetched = done;
-    return done == count ? S_OK : S_FALSE;
-}
-
-HRESULT TFileEnumerator::Skip(ULONG count) {
-    const std::int32_t left = Count(upload_) - position_;
-    const auto step = static_cast<std::int32_t>(std::min<ULONG>(count, static_cast<ULONG>(left)));
-    position_ += step;
-    return static_cast<ULONG>(step) == count ? S_OK : S_FALSE;
-}
-
-HRESULT TFileEnumerator::Reset() {
-    position_ = 0;
-    return S_OK;
-}
-
-HRESULT TFileEnumerator::Clone(IEnumVARIANT** copy) {
-    if (copy == nullptr) return E_POINTER;
-    *copy = nullptr;
-    try {
-        *copy = ComPtr<IEnumVARIANT>(MakeComObject<TFileEnumerator>(upload_, position_)).Detach();
-        return S_OK;
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
-}
 
 }  // namespace kestrune

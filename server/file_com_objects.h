@@ -1,5 +1,5 @@
-// The COM faces of the file list: the Files collection, one file, and the enumerator
-// behind For Each. Each holds a reference to its upload object, so a page may keep using
+// The COM faces of the file list: the Files collection and one file (For Each goes
+// through server/list_enumerator.h). Each holds a reference to its upload object, so a page may keep using
 // a file after it released the upload object; the file's bytes are a view into that
 // object's body. Settings (OverwriteMode, OverwriteChr, CodePage) are read from the upload
 // object at each call; NewName is each file's own.
@@ -29,6 +29,7 @@ public:
     HRESULT STDMETHODCALLTYPE get_FileAsVariant(VARIANT* Value) override;
     HRESULT STDMETHODCALLTYPE get_FileSize(LONG* Value) override;
     HRESULT STDMETHODCALLTYPE get_NewName(BSTR* Value) override;
+    HRESULT STDMETHODCALLTYPE get_LastSaveError(LONG* Value) override;
 
     // ISupportErrorInfo
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
@@ -56,21 +57,6 @@ public:
 
 private:
     ComPtr<TTessockComObject> upload_;
-};
-
-// Hands out a new file object for each position; Skip and Reset move the position only.
-class TFileEnumerator final : public ComObject<ServerObjectCount, IEnumVARIANT> {
-public:
-    TFileEnumerator(ComPtr<TTessockComObject> upload, std::int32_t position);
-
-    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override;
-    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
-    HRESULT STDMETHODCALLTYPE Reset() override;
-    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override;
-
-private:
-    ComPtr<TTessockComObject> upload_;
-    std::int32_t position_;
 };
 
 }  // namespace kestrune

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include <cstdint>
+#include <new>
 #include <string_view>
 #include <utility>
 
@@ -50,6 +52,25 @@ HRESULT GuardedBytes(const ErrorOrigin& origin, VARIANT* Value, const TTessock& 
         V_ARRAY(Value) = array.Release();
         V_VT(Value) = VT_ARRAY | VT_UI1;
     });
+}
+
+// The Item argument of a collection, in index with any reference taken off. Anything
+// but a name is taken as a number; what converts to none (Null, Nothing, an object
+// without a numeric value, an array) is the script's type mismatch.
+inline void TakeIndex(UniqueVariant& index, const VARIANT& argument) {
+    const HRESULT hr = VariantCopyInd(index.Get(), const_cast<VARIANT*>(&argument));
+    if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
+    if (FAILED(hr)) throw EArgumentMismatch();
+}
+
+// The number a numeric index names. One past the long range names nothing, as a
+// position past the end does.
+inline std::int32_t PositionOf(VARIANT& index) {
+    const HRESULT hr = VariantChangeType(&index, &index, 0, VT_I4);
+    if (hr == DISP_E_OVERFLOW) throw EUploadError("Index out of range.");
+    if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
+    if (FAILED(hr)) throw EArgumentMismatch();
+    return static_cast<std::int32_t>(V_I4(&index));
 }
 
 }  // namespace kestrune

@@ -55,6 +55,13 @@ public:
     HRESULT STDMETHODCALLTYPE get_CodePage(LONG* Value) override;
     HRESULT STDMETHODCALLTYPE put_CodePage(LONG Value) override;
     HRESULT STDMETHODCALLTYPE get_Files(ITessockFiles** Value) override;
+    HRESULT STDMETHODCALLTYPE get_Form(ITessockForm** Value) override;
+    HRESULT STDMETHODCALLTYPE get_Complete(VARIANT_BOOL* Value) override;
+    HRESULT STDMETHODCALLTYPE get_BytesReceived(LONG* Value) override;
+    HRESULT STDMETHODCALLTYPE get_ReadError(LONG* Value) override;
+    HRESULT STDMETHODCALLTYPE get_ReadErrorText(BSTR* Value) override;
+    HRESULT STDMETHODCALLTYPE get_BodyInFile(VARIANT_BOOL* Value) override;
+    HRESULT STDMETHODCALLTYPE get_LastSaveError(LONG* Value) override;
 
     // The code page of the core's texts, as the boundary converts them: CP_ACP on the
     // default road, CP_UTF8 once CodePage is set.
@@ -74,6 +81,7 @@ private:
     HRESULT Text(BSTR* Value, Produce&& produce);
     template <typename Produce>
     HRESULT Number(LONG* Value, Produce&& produce);
+    HRESULT Flag(VARIANT_BOOL* Value, bool flag);
     // The text rules of a CodePage value; throws for a code page that is refused.
     TextRules RulesFor(LONG codePage) const;
 

@@ -3,6 +3,7 @@
 #include "com/text_conversion.h"
 #include "server/class_factory.h"
 #include "server/file_com_objects.h"
+#include "server/form_com_objects.h"
 #include "server/member_results.h"
 #include "server/tessock_com_object.h"
 
@@ -27,6 +28,12 @@ HRESULT TTessockComObject::Text(BSTR* Value, Produce&& produce) {
 template <typename Produce>
 HRESULT TTessockComObject::Number(LONG* Value, Produce&& produce) {
     return GuardedNumber(factory_.Origin(), Value, std::forward<Produce>(produce));
+}
+
+HRESULT TTessockComObject::Flag(VARIANT_BOOL* Value, bool flag) {
+    if (Value == nullptr) return E_POINTER;
+    *Value = flag ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
 }
 
 HRESULT TTessockComObject::get_FormVariable(BSTR VariableName, BSTR* Value) {
@@ -128,6 +135,38 @@ HRESULT TTessockComObject::get_Files(ITessockFiles** Value) {
             MakeComObject<TTessockFilesObject>(ComPtr<TTessockComObject>::Borrow(this));
         *Value = files.Detach();
     });
+}
+
+HRESULT TTessockComObject::get_Form(ITessockForm** Value) {
+    if (Value == nullptr) return E_POINTER;
+    *Value = nullptr;
+    return Run([&] {
+        *Value =
+            ComPtr<ITessockForm>(MakeComObject<TTessockFormObject>(ComPtr<TTessockComObject>::Borrow(this)))
+                .Detach();
+    });
+}
+
+HRESULT TTessockComObject::get_Complete(VARIANT_BOOL* Value) { return Flag(Value, tessock_.Read().Complete); }
+
+HRESULT TTessockComObject::get_BytesReceived(LONG* Value) {
+    return Number(Value, [&] { return tessock_.Read().BytesReceived; });
+}
+
+HRESULT TTessockComObject::get_ReadError(LONG* Value) {
+    return Number(Value, [&] { return static_cast<std::int32_t>(tessock_.Read().Error); });
+}
+
+HRESULT TTessockComObject::get_ReadErrorText(BSTR* Value) {
+    return Text(Value, [&] { return std::string(ReadErrorText(tessock_.Read().Error)); });
+}
+
+HRESULT TTessockComObject::get_BodyInFile(VARIANT_BOOL* Value) {
+    return Flag(Value, tessock_.Read().BodyInFile);
+}
+
+HRESULT TTessockComObject::get_LastSaveError(LONG* Value) {
+    return Number(Value, [&] { return tessock_.LastSaveError(); });
 }
 
 }  // namespace kestrune

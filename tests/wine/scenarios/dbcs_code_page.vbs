@@ -19,4 +19,9 @@ upload.SaveFile folder & "\" & upload.Filename
 Say "NewName=" & upload.NewName
 Set fso = CreateObject("Scripting.FileSystemObject")
 Say "saved: " & fso.FileExists(folder & "\表.txt") & " " & fso.FileExists(folder & "\表~1.txt")
+' The same names on the Unicode road of code page 932.
+upload.CodePage = 932
+For Each name In upload.Form
+    Say "Form(" & name & ")=" & upload.Form(name) & " Count=" & upload.Form(name).Count
+Next
 Say "done"

@@ -8,5 +8,6 @@ Set upload = Server.CreateObject("Kestrune.Tessock")
 Say "FormVariableCount=" & upload.FormVariableCount
 Say "Filename=[" & upload.Filename & "]"
 Say "FileSize=" & upload.FileSize
+Say "ReadError=" & upload.ReadError & " [" & upload.ReadErrorText & "] Complete=" & upload.Complete & " BytesReceived=" & upload.BytesReceived & " BodyInFile=" & upload.BodyInFile
 Say "connected now=" & Response.IsClientConnected
 Say "done"

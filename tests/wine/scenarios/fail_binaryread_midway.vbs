@@ -9,5 +9,6 @@ Say "]"
 Say "FormVariableCount=" & upload.FormVariableCount
 Say "Filename=[" & upload.Filename & "]"
 Say "FileSize=" & upload.FileSize
+Say "ReadError=" & upload.ReadError & " [" & upload.ReadErrorText & "] Complete=" & upload.Complete & " BytesReceived=" & upload.BytesReceived & " BodyInFile=" & upload.BodyInFile
 Say "Version begins=" & Left(upload.Version, 16)
 Say "done"

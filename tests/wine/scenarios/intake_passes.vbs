@@ -11,4 +11,5 @@ Say "note=" & upload.FormVariable("note")
 Say "Filename=" & upload.Filename
 Say "ContentType=" & upload.ContentType
 Say "FileSize=" & upload.FileSize
+Say "ReadError=" & upload.ReadError & " [" & upload.ReadErrorText & "] Complete=" & upload.Complete & " BytesReceived=" & upload.BytesReceived & " BodyInFile=" & upload.BodyInFile
 Say "done"

@@ -76,6 +76,16 @@ BODIES = {
     # U+3041 is E3 81 81 in UTF-8; code page 932 takes 0x81 0x2E for one character.
     "utf8_dbcs": body(field("ぁ".encode(), b"small-a"),
                       file_part(b"upload", "ぁ.txt".encode(), b"text/plain", b"hiragana")),
+    # A form whose names repeat in other letter cases, with ", " inside a value, and
+    # file inputs (chosen and empty) that the Form collection leaves to Files.
+    "form": body(field(b"item", b"a, b"), file_part(b"upload", b"f.txt", b"text/plain", b"file"),
+                 field(b"Item", b"c"), field(b"note", b"line 1\r\nline 2"),
+                 file_part(b"empty", b"", b"application/octet-stream", b""),
+                 field(b"title", b"Hello"), field(b"ITEM", b"d")),
+    # A body cut before its closing delimiter, and one that is not multipart at all.
+    "cut_body": body(field(b"title", b"Hello"),
+                     file_part(b"upload", b"cut.txt", b"text/plain", b"all of it"))[:-40],
+    "not_multipart": b"title=Hello&note=url-encoded",
 }
 
 if __name__ == "__main__":

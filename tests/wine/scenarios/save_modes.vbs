@@ -1,5 +1,7 @@
 ' SaveFile in its three modes, into the scenario's own empty folder; the files are read
-' back with the FileSystemObject.
+' back with the FileSystemObject. Every save shows LastSaveError, the Windows code behind
+' a failure: 3 no such folder, 5 denied (read-only), 32 in use, 123 a name Windows
+' refuses, 0 after a save that worked.
 Sub Say(text)
     Response.Write text & vbLf
 End Sub
@@ -24,9 +26,10 @@ Sub Save(label, name)
     On Error Resume Next
     upload.SaveFile folder & "\" & name
     If Err.Number = 0 Then
-        Say label & ": saved, NewName=" & upload.NewName
+        Say label & ": saved, NewName=" & upload.NewName & " | LastSaveError=" & upload.LastSaveError
     Else
-        Say label & ": " & Err.Number & " | " & Err.Description & " | NewName=" & upload.NewName
+        Say label & ": " & Err.Number & " | " & Err.Description & " | NewName=" & upload.NewName & _
+            " | LastSaveError=" & upload.LastSaveError
     End If
 End Sub
 
@@ -70,6 +73,24 @@ For Each mode In Array(0, 1, 2)
     Save "mode " & mode & ", missing directory", "no\such\dir\x.txt"
 Next
 Say "missing directory created: " & fso.FolderExists(folder & "\no")
+upload.OverwriteMode = 0
+Save "mode 0, device name", "con.txt"
+Plant "readonly.txt", "read only"
+fso.GetFile(folder & "\readonly.txt").Attributes = 1
+Save "mode 0, read-only file", "readonly.txt"
+Plant "held.txt", "held"
+Set held = fso.OpenTextFile(folder & "\held.txt", 8)
+Save "mode 0, a file held open", "held.txt"
+held.Close
+' Each object keeps its own: the file's failure leaves the upload object's as it was.
+Set file = upload.Files(0)
+file.SaveFile folder & "\no\such\dir\x.txt"
+Say "Files(0) missing directory: " & Err.Description & " | LastSaveError=" & file.LastSaveError & _
+    " | upload's: " & upload.LastSaveError
+Err.Clear
+fso.GetFile(folder & "\readonly.txt").Attributes = 0
+fso.DeleteFile folder & "\readonly.txt"
+fso.DeleteFile folder & "\held.txt"
 
 names = ""
 For Each file In fso.GetFolder(folder).Files

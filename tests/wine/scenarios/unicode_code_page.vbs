@@ -20,6 +20,11 @@ For i = 0 To upload.FormVariableCount - 1
     values = values & "[" & upload.FormVariableByIndex(i) & "]"
 Next
 Say "FormVariableCount=" & upload.FormVariableCount & " " & values
+' The form by name: names merge as FormVariable merges them, values stay apart.
+For Each name In upload.Form
+    Say "Form(" & name & ") Count=" & upload.Form(name).Count & " [" & upload.Form(name) & "]"
+Next
+Say "Form(ÜBER).Key=" & upload.Form("ÜBER").Key & " Form(ü)(2)=" & upload.Form("ü")(2)
 Say "Filename=" & upload.Filename
 Say "FileExtension=" & upload.FileExtension
 Say "FileNameNoExtension=" & upload.FileNameNoExtension
@@ -45,7 +50,7 @@ upload.OverwriteChr = "★"
 upload.CodePage = 0
 On Error Resume Next
 upload.SaveFile folder & "\Grüße 日本語 ✓.txt"
-Say "CodePage 0, a path of other characters: " & Err.Description
+Say "CodePage 0, a path of other characters: " & Err.Description & " LastSaveError=" & upload.LastSaveError
 Err.Clear
 On Error GoTo 0
 upload.CodePage = 65001
@@ -59,7 +64,7 @@ fso.CreateFolder longFolder
 longPath = longFolder & "\" & String(150, "n") & ".txt"
 On Error Resume Next
 upload.SaveFile longPath
-Say "a path over 260 characters: " & Err.Description
+Say "a path over 260 characters: " & Err.Description & " LastSaveError=" & upload.LastSaveError
 Err.Clear
 upload.SaveFile "\\?\" & longPath
 Say "in the \\?\ form: " & Err.Number & " " & fso.FileExists("\\?\" & longPath)
