@@ -127,7 +127,8 @@ HRESULT TTessockFormObject::get_Item(VARIANT Index, ITessockField** Value) {
         if (V_VT(index.Get()) == VT_BSTR) {
             // A name no field has gives an empty field, as Request.Form does.
             std::wstring name(V_BSTR(index.Get()), SysStringLen(V_BSTR(index.Get())));
-            *Value = ComPtr<ITessockField>(MakeComObject<TTessockFieldObject>(upload_, std::move(name))).Detach();
+            *Value =
+                ComPtr<ITessockField>(MakeComObject<TTessockFieldObject>(upload_, std::move(name))).Detach();
             return;
         }
         const std::int32_t position = PositionOf(*index.Get());
@@ -147,7 +148,9 @@ HRESULT TTessockFormObject::get_Key(LONG Index, BSTR* Value) {
         upload_->TextCodePage());
 }
 
-HRESULT TTessockFormObject::get__NewEnum(IUnknown** Value) { return NewListEnumerator(NameList{upload_}, Value); }
+HRESULT TTessockFormObject::get__NewEnum(IUnknown** Value) {
+    return NewListEnumerator(NameList{upload_}, Value);
+}
 
 HRESULT TTessockFormObject::InterfaceSupportsErrorInfo(REFIID iid) { return Answers(iid) ? S_OK : S_FALSE; }
 
