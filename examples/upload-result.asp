@@ -21,28 +21,42 @@ Set upload = Server.CreateObject("Kestrune.Tessock")
 upload.CodePage = 65001
 %>
 <!-- #include file="includes/header.asp" -->
-<h2>Form fields by index</h2>
-<p>A file input counts as a field too: its value is the file name the browser sent.</p>
-<table id="fields-by-index">
-  <tr><th>Index</th><th>Value</th></tr>
 <%
-Dim i
-For i = 0 To upload.FormVariableCount - 1
+' Complete is False when the body did not arrive whole: the browser went away, the server
+' failed while reading, or the closing delimiter never came. What did arrive is below.
+If Not upload.Complete Then
 %>
-  <tr><td><%= i %></td><td><%= H(upload.FormVariableByIndex(i)) %></td></tr>
+<p id="incomplete" class="error">The upload did not arrive whole: <%= H(upload.ReadErrorText) %>
+(ReadError <%= upload.ReadError %>, <%= upload.BytesReceived %> of <%= Request.TotalBytes %> bytes).</p>
+<%
+End If
+%>
+<h2>Form fields</h2>
+<p>Every text field the browser sent, by name in the order sent, each value on its own.</p>
+<table id="fields">
+  <tr><th>Name</th><th>Values</th></tr>
+<%
+Dim fieldName, fieldValue
+For Each fieldName In upload.Form
+%>
+  <tr><th><%= H(fieldName) %></th><td><%
+  For Each fieldValue In upload.Form(fieldName)
+    %><div><%= H(fieldValue) %></div><%
+  Next
+%></td></tr>
 <%
 Next
 %>
 </table>
 
-<h2>Form fields by name</h2>
+<h2>The fields this form asked for</h2>
 <table id="fields-by-name">
 <%
-Dim fieldNames, fieldName
+Dim fieldNames
 fieldNames = Array("title", "description", "category")
 For Each fieldName In fieldNames
 %>
-  <tr><th><%= H(fieldName) %></th><td id="field-<%= H(fieldName) %>"><%= H(upload.FormVariable(fieldName)) %></td></tr>
+  <tr><th><%= H(fieldName) %></th><td id="field-<%= H(fieldName) %>"><%= H(upload.Form(fieldName)) %></td></tr>
 <%
 Next
 %>
@@ -90,7 +104,8 @@ kinds of file on the list in includes/functions.asp.</p>
     f.SaveFile Server.MapPath("uploads") & "\" & safeName
     If Err.Number <> 0 Then
 %>
-<p id="save-error<%= n %>" class="error">The file could not be saved: <%= H(DescribeError()) %></p>
+<p id="save-error<%= n %>" class="error">The file could not be saved (Windows error <%= f.LastSaveError %>,
+see docs/troubleshooting.md): <%= H(DescribeError()) %></p>
 <%
     Else
 %>
