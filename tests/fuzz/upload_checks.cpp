@@ -9,6 +9,7 @@
 #include "base/ascii.h"
 #include "base/exceptions.h"
 #include "fuzz_check.h"
+#include "members/form_collection.h"
 #include "support/reference_parser.h"
 
 namespace kestrune::fuzz {
@@ -115,6 +116,27 @@ void CheckNameKeys(const std::vector<std::string>& lines, const CodePage& codePa
     }
 }
 
+// The Form collection answers every read of its own names and values, and the read's
+// status agrees with itself.
+void CheckForm(const TTessock& upload, std::size_t bodySize) {
+    const FormCollection& form = upload.Form();
+    const std::size_t step = SampleStep(static_cast<std::size_t>(form.Count()), kSampledLines);
+    for (std::int32_t i = 0; i < form.Count(); i += static_cast<std::int32_t>(step)) {
+        FUZZ_CHECK(form.IndexOf(form.Key(i)) == i, "Form does not find a name it lists");
+        FUZZ_CHECK(form.ValueCount(i) >= 1, "Form lists a name without a value");
+        std::string joined;
+        for (std::int32_t v = 0; v < form.ValueCount(i); ++v) {
+            const std::string value = form.Value(i, v);
+            FUZZ_CHECK(value.size() <= 2 * bodySize, "a Form value is longer than its body could make it");
+            joined += (v > 0 ? ", " : "") + value;
+        }
+        FUZZ_CHECK(form.Joined(i) == joined, "a field's text is not its values joined");
+    }
+    const ReadStatus& read = upload.Read();
+    FUZZ_CHECK(read.Complete == (read.Error == ReadError::None), "Complete disagrees with ReadError");
+    FUZZ_CHECK(read.BytesReceived >= 0, "fewer than no bytes received");
+}
+
 }  // namespace
 
 void CheckObject(const TTessock& upload, const CodePage& codePage, bool alsoOutside) {
@@ -136,6 +158,7 @@ void CheckObject(const TTessock& upload, const CodePage& codePage, bool alsoOuts
         FUZZ_CHECK(upload.FormVariable(name) == reference.FormVariable(name),
                    "FormVariable differs from a plain walk of the list");
     }
+    CheckForm(upload, upload.OpenBody(BodyWindow::kLineCapacity).Size());
     FUZZ_CHECK(TTessock::Version().rfind("Kestrune 1.0.1.0", 0) == 0, "Version banner");
 }
 
