@@ -19,7 +19,10 @@ FormCollection::FormCollection(BodyWindow& body, const TBodyParts& parts, const 
         std::string group = rules.IsUnicode() ? texts.OrdinalNameKey(name) : texts.NameKey(name);
         const auto [found, added] = byGroup.try_emplace(std::move(group), Count());
         if (added) names_.push_back({name, {}});
-        if (!rules.IsUnicode() || added) byKey_.try_emplace(LookupKey(name), found->second);
+        // As in FormVariable, the last name sent that matches decides: under a double-byte
+        // code page, names of different characters can match (a trail byte is upper-cased).
+        if (!rules.IsUnicode()) byKey_.insert_or_assign(LookupKey(name), found->second);
+        if (rules.IsUnicode() && added) byKey_.emplace(LookupKey(name), found->second);
         names_[static_cast<std::size_t>(found->second)].values.push_back(
             {part.ValueStart, part.ValueEnd, part.ValueSize, part.IsFile});
     }

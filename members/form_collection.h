@@ -5,7 +5,8 @@
 // Names group and are found by the rule FormVariable keeps on the road:
 // - System road: names group when equal under the system's list name comparison, as the
 //   form-field list merges them; a name asked for matches a name sent in any mix of ASCII
-//   letter case, other letters exactly (an index of every name sent, ASCII-upper-cased).
+//   letter case, other letters exactly (an index of every name sent, ASCII-upper-cased,
+//   where the last name sent that matches decides, as it does for FormVariable).
 // - Unicode road: names are decoded from the body's code page and group, and are found,
 //   under ordinal comparison with letter case ignored (OrdinalNameKey).
 // A value stays in the body as its range and is read, and decoded, when it is asked for.
