@@ -53,15 +53,17 @@ std::int32_t TTessock::FileIndexOf(std::string_view FieldName) const {
     return systemFileNames_->IndexOf(FieldName);
 }
 
-void TTessock::SaveAt(std::int32_t Index, std::string_view Filename, bool exact, SystemError& error) {
-    std::string saved = SavePart(Parts.Files[static_cast<std::size_t>(Index)], Filename, exact, error);
-    if (!saved.empty()) Saves[static_cast<std::size_t>(Index)].name = {std::move(saved), Unicode()};
+void TTessock::SaveAt(std::int32_t Index, std::string_view Filename, bool exact, SystemError* error) {
+    if (Saves.size() < Parts.Files.size()) Saves.resize(Parts.Files.size());
+    FileSaves& saves = Saves[static_cast<std::size_t>(Index)];
+    std::string saved = SavePart(Parts.Files[static_cast<std::size_t>(Index)], Filename, exact,
+                                 error ? *error : saves.lastError);
+    if (!saved.empty()) saves.name = {std::move(saved), Unicode()};
 }
 
 void TTessock::SaveFileAt(std::int32_t Index, std::string_view Filename, bool exact) {
     CheckFileIndex(Index);
-    if (Saves.size() < Parts.Files.size()) Saves.resize(Parts.Files.size());
-    SaveAt(Index, Filename, exact, Saves[static_cast<std::size_t>(Index)].lastError);
+    SaveAt(Index, Filename, exact, nullptr);
 }
 
 void TTessock::SaveFile(std::string_view Filename, bool exact) {
@@ -69,8 +71,7 @@ void TTessock::SaveFile(std::string_view Filename, bool exact) {
         SavePart(TFilePart{}, Filename, exact, lastSaveError_);  // no file: its own error
         return;
     }
-    if (Saves.size() < Parts.Files.size()) Saves.resize(Parts.Files.size());
-    SaveAt(0, Filename, exact, lastSaveError_);
+    SaveAt(0, Filename, exact, &lastSaveError_);
 }
 
 }  // namespace kestrune

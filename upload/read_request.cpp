@@ -90,7 +90,10 @@ void TTessock::ReadRequest() {
         bool clientGone = !ReadPasses(total);
         if (!clientGone) {
             BodyWindow body = OpenBody(BodyWindow::kParseCapacity);
-            const auto connected = [&] { return (clientGone = !ClientConnected(host_)) == false; };
+            const auto connected = [&] {
+                clientGone = !ClientConnected(host_);
+                return !clientGone;
+            };
             ParseMultipart(body, connected, FormFields, Parts);
         }
         Conclude(total, clientGone);

@@ -190,8 +190,9 @@ private:
     // Saves the bytes of Part; returns the name the file went under in mode 2 (empty in
     // the others). error is the reason it failed, kNoError when it did not.
     std::string SavePart(const TFilePart& Part, std::string_view Filename, bool exact, SystemError& error);
-    // SavePart for the file at Index, keeping the name it went under.
-    void SaveAt(std::int32_t Index, std::string_view Filename, bool exact, SystemError& error);
+    // SavePart for the file at Index, keeping the name it went under; the reason for a
+    // failure goes to error, or where null to the file's own.
+    void SaveAt(std::int32_t Index, std::string_view Filename, bool exact, SystemError* error);
     // The outcome of a parse that ran to its end (or stopped with the client gone).
     void Conclude(std::int32_t total, bool clientGone);
     bool Unicode() const { return rules_.IsUnicode(); }
