@@ -37,7 +37,7 @@ std::string_view ReadErrorText(ReadError error) {
         case ReadError::None:
             return {};
         case ReadError::ClientGone:
-            return "The client went away before the request body was read.";
+            return "The client went away during the upload.";
         case ReadError::HostFailed:
             return "A call to the web server failed while the request body was read.";
         case ReadError::NotMultipart:
