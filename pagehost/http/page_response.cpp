@@ -1,7 +1,6 @@
 #include "pagehost/http/page_response.h"
 
 #include "base/ascii.h"
-#include "pagehost/http/error_page.h"
 #include "pagehost/http/request_head.h"
 
 namespace kestrune {
@@ -41,17 +40,17 @@ std::string_view ReasonPhrase(int status) {
 
 }  // namespace
 
-bool ParseStatusLine(std::string_view text, int& code, std::string& reason) {
-    if (text.size() < 4 || text[3] != ' ' || HasControl(text)) return false;
-    int value = 0;
-    for (int i = 0; i < 3; ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-        value = value * 10 + (text[i] - '0');
+std::string EscapeHtml(std::string_view text) {
+    std::string result;
+    for (char c : text) {
+        std::string_view entity = c == '&'   ? "&amp;"
+                                  : c == '<' ? "&lt;"
+                                  : c == '>' ? "&gt;"
+                                  : c == '"' ? "&quot;"
+                                             : std::string_view(&c, 1);
+        result += entity;
     }
-    if (value < 100) return false;
-    code = value;
-    reason = std::string(text.substr(4));
-    return true;
+    return result;
 }
 
 std::string PageResponse::StatusLine() const {
@@ -103,9 +102,7 @@ void PageResponse::Write(std::string_view bytes) {
 void PageResponse::Flush() {
     if (finished_) return;
     if (!headSent_) SendHead(false);
-    std::string pending = std::move(body_);
-    body_.clear();
-    if (!pending.empty()) Send(pending);
+    SendBuffered();
 }
 
 bool PageResponse::Redirect(const std::string& location) {
@@ -139,10 +136,8 @@ void PageResponse::Fail(int status, std::string_view html) {
 void PageResponse::Finish() {
     if (finished_) return;
     if (!headSent_) SendHead(true);
-    std::string rest = std::move(body_);
-    body_.clear();
     finished_ = true;
-    if (!rest.empty()) Send(rest);
+    SendBuffered();
 }
 
 // "HTTP/1.1 200 OK", the headers, Content-Length when the whole body is at hand, and
@@ -155,6 +150,12 @@ void PageResponse::SendHead(bool withLength) {
     if (withLength) head += "Content-Length: " + std::to_string(body_.size()) + "\r\n";
     headSent_ = true;
     if (!sendFailed_ && !transport_.SendHead(head + "Connection: close\r\n\r\n")) sendFailed_ = true;
+}
+
+// Out of the buffer before it is sent: bytes a throwing transport refused are not sent again.
+void PageResponse::SendBuffered() {
+    std::string pending = std::exchange(body_, {});
+    if (!pending.empty()) Send(pending);
 }
 
 void PageResponse::Send(std::string_view bytes) {

@@ -45,8 +45,6 @@ public:
     bool Redirect(const std::string& location);
     // Nothing the page writes from now on is sent.
     void End() { ended_ = true; }
-    bool Ended() const { return ended_; }
-    bool HeadSent() const { return headSent_; }
 
     // Replaces the response with an error page when nothing has left yet; otherwise the
     // page is appended to what was sent (the client sees it after the partial output).
@@ -57,6 +55,7 @@ public:
 
 private:
     void SendHead(bool withLength);
+    void SendBuffered();
     void Send(std::string_view bytes);
 
     ResponseTransport& transport_;
@@ -73,8 +72,8 @@ private:
     bool sendFailed_ = false;
 };
 
-// "404 Not Found" -> 404 and "Not Found": three digits from 100 to 999, a space, then
-// any text without control characters. False for anything else.
-bool ParseStatusLine(std::string_view text, int& code, std::string& reason);
+// & < > " become entities; every other byte (UTF-8 included) passes. For the bodies the
+// host writes itself: Redirect's, and the 500 page of a failed page (asp/error_page.h).
+std::string EscapeHtml(std::string_view text);
 
 }  // namespace kestrune

@@ -1,6 +1,7 @@
 #include "pagehost/intrinsics/response_object.h"
 
 #include "com/com_ptr.h"
+#include "pagehost/asp/response_status.h"
 #include "com/owners.h"
 #include "pagehost/http/page_response.h"
 #include "com/error_info.h"

@@ -3,7 +3,7 @@
 #include "base/ascii.h"
 
 #include "pagehost/asp_page.h"
-#include "pagehost/http/page_request.h"
+#include "pagehost/asp/page_request.h"
 #include "pagehost/http/request_head.h"
 #include "pagehost/http/url_path.h"
 #include "pagehost/network/connection.h"

@@ -2,12 +2,8 @@
 // The 500 page the page host answers with when a page fails.
 
 #include <string>
-#include <string_view>
 
 namespace kestrune {
-
-// & < > " become entities; every other byte (UTF-8 included) passes.
-std::string EscapeHtml(std::string_view text);
 
 // Where and why a page failed, as the author needs it to find the fault.
 struct PageFault {

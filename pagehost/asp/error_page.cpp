@@ -1,21 +1,10 @@
-#include "pagehost/http/error_page.h"
+#include "pagehost/asp/error_page.h"
+
+#include "pagehost/http/page_response.h"
 
 #include <cstdio>
 
 namespace kestrune {
-
-std::string EscapeHtml(std::string_view text) {
-    std::string result;
-    for (char c : text) {
-        std::string_view entity = c == '&'   ? "&amp;"
-                                  : c == '<' ? "&lt;"
-                                  : c == '>' ? "&gt;"
-                                  : c == '"' ? "&quot;"
-                                             : std::string_view(&c, 1);
-        result += entity;
-    }
-    return result;
-}
 
 std::string PageFaultHtml(const PageFault& fault) {
     char code[32];
