@@ -14,21 +14,13 @@ public:
     explicit UniqueSocket(SOCKET socket = INVALID_SOCKET) : socket_(socket) {}
     ~UniqueSocket() { Close(); }
     UniqueSocket(UniqueSocket&& other) noexcept : socket_(other.Release()) {}
-    UniqueSocket& operator=(UniqueSocket&& other) noexcept {
-        if (this != &other) {
-            Close();
-            socket_ = other.Release();
-        }
-        return *this;
-    }
 
     SOCKET Get() const { return socket_; }
     bool Valid() const { return socket_ != INVALID_SOCKET; }
     // Gives the socket up without closing it (someone else closed or owns it).
     SOCKET Release() { return std::exchange(socket_, INVALID_SOCKET); }
     void Close() {
-        if (socket_ != INVALID_SOCKET) closesocket(socket_);
-        socket_ = INVALID_SOCKET;
+        if (Valid()) closesocket(Release());
     }
 
 private:
