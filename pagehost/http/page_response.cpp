@@ -14,13 +14,8 @@ bool IsFramingHeader(std::string_view name) {
     return false;
 }
 
-struct StatusPhrase {
-    int status;
-    std::string_view phrase;
-};
-
 // The statuses the host answers itself; a page's own status brings its own phrase.
-constexpr StatusPhrase kPhrases[] = {
+constexpr std::pair<int, std::string_view> kPhrases[] = {
     {200, "OK"},
     {302, "Found"},
     {400, "Bad Request"},
@@ -32,26 +27,13 @@ constexpr StatusPhrase kPhrases[] = {
 };
 
 std::string_view ReasonPhrase(int status) {
-    for (const StatusPhrase& entry : kPhrases) {
-        if (entry.status == status) return entry.phrase;
+    for (auto [code, phrase] : kPhrases) {
+        if (code == status) return phrase;
     }
     return {};
 }
 
 }  // namespace
-
-std::string EscapeHtml(std::string_view text) {
-    std::string result;
-    for (char c : text) {
-        std::string_view entity = c == '&'   ? "&amp;"
-                                  : c == '<' ? "&lt;"
-                                  : c == '>' ? "&gt;"
-                                  : c == '"' ? "&quot;"
-                                             : std::string_view(&c, 1);
-        result += entity;
-    }
-    return result;
-}
 
 std::string PageResponse::StatusLine() const {
     return std::to_string(status_) + " " + (reason_.empty() ? std::string(ReasonPhrase(status_)) : reason_);
@@ -96,7 +78,7 @@ void PageResponse::Write(std::string_view bytes) {
         return;
     }
     Flush();
-    Send(bytes);
+    transport_.Send(bytes);
 }
 
 void PageResponse::Flush() {
@@ -105,15 +87,12 @@ void PageResponse::Flush() {
     SendBuffered();
 }
 
-bool PageResponse::Redirect(const std::string& location) {
+bool PageResponse::Redirect(const std::string& location, std::string_view html) {
     if (headSent_ || HasControl(location)) return false;
     status_ = 302;
     reason_ = "Object Moved";
     headers_.emplace_back("Location", location);
-    body_ =
-        "<html><head><title>Object moved</title></head><body><h1>Object Moved</h1>"
-        "This object may be found <a href=\"" +
-        EscapeHtml(location) + "\">here</a>.</body></html>\r\n";
+    body_.assign(html);
     ended_ = true;
     return true;
 }
@@ -126,10 +105,9 @@ void PageResponse::Fail(int status, std::string_view html) {
         contentType_ = "text/html";
         charset_ = "utf-8";
         headers_.clear();
-        body_.assign(html);
-    } else {
-        body_.append(html);
+        body_.clear();
     }
+    body_.append(html);
     ended_ = true;
 }
 
@@ -149,17 +127,13 @@ void PageResponse::SendHead(bool withLength) {
     for (const auto& [name, value] : headers_) head += name + ": " + value + "\r\n";
     if (withLength) head += "Content-Length: " + std::to_string(body_.size()) + "\r\n";
     headSent_ = true;
-    if (!sendFailed_ && !transport_.SendHead(head + "Connection: close\r\n\r\n")) sendFailed_ = true;
+    transport_.SendHead(head + "Connection: close\r\n\r\n");
 }
 
 // Out of the buffer before it is sent: bytes a throwing transport refused are not sent again.
 void PageResponse::SendBuffered() {
     std::string pending = std::exchange(body_, {});
-    if (!pending.empty()) Send(pending);
-}
-
-void PageResponse::Send(std::string_view bytes) {
-    if (!sendFailed_ && !transport_.Send(bytes)) sendFailed_ = true;
+    if (!pending.empty()) transport_.Send(pending);
 }
 
 }  // namespace kestrune

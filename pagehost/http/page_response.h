@@ -24,7 +24,7 @@ public:
 
     // Throws what the transport throws; the bytes are then not sent.
     void Write(std::string_view bytes);
-    bool IsClientConnected() { return !sendFailed_ && transport_.IsClientConnected(); }
+    bool IsClientConnected() { return transport_.IsClientConnected(); }
 
     // The head's settings; a setter returns false once the head has left.
     bool SetStatus(int code, const std::string& reason);
@@ -41,8 +41,8 @@ public:
     void Flush();
     // Drops buffered output that has not been sent.
     void Clear() { body_.clear(); }
-    // 302 to location, with the buffered output replaced; then the response ends.
-    bool Redirect(const std::string& location);
+    // 302 to location, with the buffered output replaced by html; then the response ends.
+    bool Redirect(const std::string& location, std::string_view html);
     // Nothing the page writes from now on is sent.
     void End() { ended_ = true; }
 
@@ -56,7 +56,6 @@ public:
 private:
     void SendHead(bool withLength);
     void SendBuffered();
-    void Send(std::string_view bytes);
 
     ResponseTransport& transport_;
     int status_ = 200;
@@ -69,11 +68,6 @@ private:
     bool headSent_ = false;
     bool ended_ = false;
     bool finished_ = false;
-    bool sendFailed_ = false;
 };
-
-// & < > " become entities; every other byte (UTF-8 included) passes. For the bodies the
-// host writes itself: Redirect's, and the 500 page of a failed page (asp/error_page.h).
-std::string EscapeHtml(std::string_view text);
 
 }  // namespace kestrune

@@ -3,6 +3,8 @@
 #include "base/ascii.h"
 #include "base/device_name.h"
 
+#include <utility>
+
 namespace kestrune {
 namespace {
 
@@ -12,12 +14,8 @@ bool IsRefusedSegment(std::string_view segment) {
            IsWindowsDeviceName(segment, SuperscriptDigits::kUtf8);
 }
 
-struct FileType {
-    std::string_view extension;
-    std::string_view type;  // empty: never sent
-};
-
-constexpr FileType kFileTypes[] = {
+// Extension and Content-Type; an empty type: never sent.
+constexpr std::pair<std::string_view, std::string_view> kFileTypes[] = {
     {"html", "text/html; charset=utf-8"},
     {"htm", "text/html; charset=utf-8"},
     {"css", "text/css; charset=utf-8"},
@@ -105,8 +103,8 @@ ResolvedTarget ResolveTarget(std::string_view root, std::string_view sitePath, c
 std::string_view StaticFileType(std::string_view sitePath) {
     std::size_t dot = sitePath.find_last_of("./");
     if (dot != std::string_view::npos && sitePath[dot] == '.') {
-        for (const FileType& entry : kFileTypes) {
-            if (EqualsNoCase(entry.extension, sitePath.substr(dot + 1))) return entry.type;
+        for (auto [extension, type] : kFileTypes) {
+            if (EqualsNoCase(extension, sitePath.substr(dot + 1))) return type;
         }
     }
     return "application/octet-stream";

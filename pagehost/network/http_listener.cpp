@@ -30,6 +30,13 @@ struct Site {
     SetHostObjectsFunction setHost = nullptr;
 };
 
+// What a connection's thread is handed, and frees.
+struct ConnectionStart {
+    UniqueSocket socket;
+    int remotePort;
+    const Site* site;
+};
+
 FileKind Probe(const std::string& path) {
     DWORD attributes = GetFileAttributesW(FromUtf8(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::kNone;
@@ -85,24 +92,6 @@ int Answer(const std::shared_ptr<Connection>& connection, const ParsedRequest& r
     return SendStaticFile(*connection, target, type);
 }
 
-// One connection, one request: the head read, answered, and the connection closed (every
-// response says "Connection: close"). On the connection's own thread, in the MTA.
-void ServeConnection(UniqueSocket socket, int remotePort, const Site& site) {
-    auto connection = std::make_shared<Connection>(std::move(socket));
-    std::string head = connection->ReceiveHead();
-    if (!head.empty()) {
-        ParsedRequest request = ParseRequest(head, site.maxRequestBytes);
-        int status = Answer(connection, request, remotePort, site);
-        std::string line =
-            request.head.method + " " + request.head.target + " " + std::to_string(status) + "\n";
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fflush(stdout);
-    } else if (connection->IsClientConnected()) {
-        SendStatus(*connection, 400);  // the head grew too large
-    }
-    connection->Close();
-}
-
 std::atomic<SOCKET> g_listener{INVALID_SOCKET};
 std::atomic<bool> g_stopping{false};
 
@@ -115,24 +104,30 @@ BOOL WINAPI OnConsoleControl(DWORD) {
     return TRUE;
 }
 
-struct ConnectionStart {
-    UniqueSocket socket;
-    int remotePort;
-    const Site* site;
-};
-
-DWORD WINAPI ConnectionThread(void* parameter) {
+// A connection's thread: one request read, answered in the multithreaded apartment (the
+// component is registered "Both"), and the connection closed; every response says
+// "Connection: close".
+DWORD WINAPI ServeConnection(void* parameter) {
     std::unique_ptr<ConnectionStart> start(static_cast<ConnectionStart*>(parameter));
-    // The component is registered "Both": each connection's page runs in the MTA.
     HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    ServeConnection(std::move(start->socket), start->remotePort, *start->site);
+    auto connection = std::make_shared<Connection>(std::move(start->socket));
+    std::string head = connection->ReceiveHead();
+    if (!head.empty()) {
+        ParsedRequest request = ParseRequest(head, start->site->maxRequestBytes);
+        int status = Answer(connection, request, start->remotePort, *start->site);
+        std::printf("%s %s %d\n", request.head.method.c_str(), request.head.target.c_str(), status);
+        std::fflush(stdout);
+    } else if (connection->IsClientConnected()) {
+        SendStatus(*connection, 400);  // the head grew too large
+    }
+    connection->Close();
     if (SUCCEEDED(hr)) CoUninitialize();
     return 0;
 }
 
 bool StartConnection(UniqueSocket socket, int remotePort, const Site& site) {
     auto start = std::make_unique<ConnectionStart>(ConnectionStart{std::move(socket), remotePort, &site});
-    HANDLE thread = CreateThread(nullptr, 0, ConnectionThread, start.get(), 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, ServeConnection, start.get(), 0, nullptr);
     if (!thread) return false;
     start.release();  // the thread's to free
     CloseHandle(thread);

@@ -1,7 +1,4 @@
-// What classic ASP's rules put in a response: the status a page sets, and the 500 page of
-// a page that failed.
-#include "pagehost/asp/error_page.h"
-#include "pagehost/asp/response_status.h"
+#include "pagehost/asp/response_text.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +34,12 @@ TEST(ParseStatusLine, Cases) {
     }
 }
 
-TEST(ErrorPages, NameWhereAndWhyEscaped) {
+TEST(HostPages, EscapeWhatTheyShow) {
+    EXPECT_EQ(EscapeHtml("<a href=\"x\">&</a> caf\xc3\xa9"),
+              "&lt;a href=&quot;x&quot;&gt;&amp;&lt;/a&gt; caf\xc3\xa9");
+    EXPECT_NE(ObjectMovedHtml("next.asp?a=\"b\"").find("href=\"next.asp?a=&quot;b&quot;\""),
+              std::string::npos);
+
     PageFault fault{"/broken.asp", 3, static_cast<long>(0x800A01F4), "Microsoft VBScript runtime error",
                     "Variable is undefined: '<x>'"};
     std::string html = PageFaultHtml(fault);
