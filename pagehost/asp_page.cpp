@@ -1,7 +1,7 @@
 #include "pagehost/asp_page.h"
 
 #include "pagehost/asp/page_translator.h"
-#include "pagehost/http/error_page.h"
+#include "pagehost/asp/response_text.h"
 #include "pagehost/http/url_path.h"
 #include "pagehost/page_run.h"
 #include "com/text_conversion.h"

@@ -8,7 +8,7 @@
 #include "com/object_context_interfaces.h"
 #include "pagehost/channels.h"
 #include "pagehost/http/page_response.h"
-#include "pagehost/http/page_request.h"
+#include "pagehost/asp/page_request.h"
 
 namespace kestrune {
 

@@ -33,14 +33,14 @@ public:
     virtual ~ResponseTransport() = default;
 
     // The status line and headers, once. A transport without a head (stdout) drops them.
-    // False once the client is gone.
-    virtual bool SendHead(std::string_view head) = 0;
+    virtual void SendHead(std::string_view head) = 0;
 
     // Bytes of the body, in order, once per Response.Write when output is not buffered.
-    // False once the client is gone; may throw std::runtime_error for a failed write.
-    virtual bool Send(std::string_view bytes) = 0;
+    // Dropped once the client is gone; may throw std::runtime_error for a failed write.
+    virtual void Send(std::string_view bytes) = 0;
 
-    // Response.IsClientConnected: false once the client has gone away.
+    // Response.IsClientConnected: false once the client has gone away, and from the
+    // first send that could not reach it.
     virtual bool IsClientConnected() = 0;
 };
 

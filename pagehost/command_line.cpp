@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cwchar>
+#include <utility>
 
 #include "pagehost/text.h"
 
@@ -15,6 +16,11 @@ std::optional<std::uint64_t> ParseDecimal(const std::wstring& text, std::uint64_
     unsigned long long value = std::wcstoull(text.c_str(), nullptr, 10);
     if (errno != 0 || value < minimum || value > maximum) return std::nullopt;
     return value;
+}
+
+std::nullopt_t RefuseCommandLine(std::wstring* error, std::wstring message) {
+    *error = std::move(message);
+    return std::nullopt;
 }
 
 void Complain(const std::wstring& message) {

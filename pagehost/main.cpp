@@ -5,8 +5,6 @@
 // component finds Request and Response through the object context of the stand-in
 // mtxex.dll, which this host loads from its own folder before anything else and fills
 // with SetHostObjects.
-#include "pagehost/network/http_listener.h"  // first: Winsock before windows.h
-
 #include <windows.h>
 
 #include <cstdio>
@@ -16,6 +14,7 @@
 #include "pagehost/command_line.h"
 #include "pagehost/console/script_run.h"
 #include "pagehost/intrinsics/intrinsic_object.h"
+#include "pagehost/network/http_listener.h"
 #include "com/object_context_interfaces.h"
 
 namespace kestrune {

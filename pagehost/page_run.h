@@ -10,7 +10,7 @@
 #include "com/object_context_interfaces.h"
 #include "pagehost/channels.h"
 #include "pagehost/http/page_response.h"
-#include "pagehost/http/page_request.h"
+#include "pagehost/asp/page_request.h"
 #include "pagehost/intrinsics/asp_server_object.h"
 #include "pagehost/intrinsics/response_object.h"
 #include "pagehost/script_engine.h"

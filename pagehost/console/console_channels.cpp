@@ -69,11 +69,8 @@ public:
     StdoutTransport() { _setmode(_fileno(stdout), _O_BINARY); }
     ~StdoutTransport() override { std::fflush(stdout); }
 
-    bool SendHead(std::string_view) override { return true; }
-    bool Send(std::string_view bytes) override {
-        std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-        return true;
-    }
+    void SendHead(std::string_view) override {}
+    void Send(std::string_view bytes) override { std::fwrite(bytes.data(), 1, bytes.size(), stdout); }
     bool IsClientConnected() override { return true; }
 };
 

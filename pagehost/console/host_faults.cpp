@@ -35,10 +35,10 @@ public:
     FailingTransport(std::unique_ptr<ResponseTransport> inner, std::shared_ptr<FaultPlan> plan)
         : inner_(std::move(inner)), plan_(std::move(plan)) {}
 
-    bool SendHead(std::string_view head) override { return inner_->SendHead(head); }
-    bool Send(std::string_view bytes) override {
+    void SendHead(std::string_view head) override { inner_->SendHead(head); }
+    void Send(std::string_view bytes) override {
         plan_->Enter(HostCall::Write);
-        return inner_->Send(bytes);
+        inner_->Send(bytes);
     }
     bool IsClientConnected() override {
         plan_->Enter(HostCall::IsClientConnected);
@@ -55,8 +55,8 @@ public:
     DisconnectingTransport(std::unique_ptr<ResponseTransport> inner, long answers)
         : inner_(std::move(inner)), answersLeft_(answers) {}
 
-    bool SendHead(std::string_view head) override { return inner_->SendHead(head); }
-    bool Send(std::string_view bytes) override { return inner_->Send(bytes); }
+    void SendHead(std::string_view head) override { inner_->SendHead(head); }
+    void Send(std::string_view bytes) override { inner_->Send(bytes); }
     bool IsClientConnected() override {
         if (answersLeft_ <= 0) return false;
         --answersLeft_;

@@ -41,32 +41,23 @@ std::optional<ScriptOptions> ParseScriptOptions(const std::vector<std::wstring>&
             options.body = arguments[++i];
         } else if (argument == L"--disconnect-after" && hasValue) {
             std::optional<std::uint64_t> count = ParseDecimal(arguments[++i], 0, LONG_MAX);
-            if (!count) {
-                *error = L"--disconnect-after needs a count of 0 or more";
-                return std::nullopt;
-            }
+            if (!count) return RefuseCommandLine(error, L"--disconnect-after needs a count of 0 or more");
             options.disconnectAfter = static_cast<long>(*count);
         } else if (argument == L"--fail" && hasValue) {
             auto failure = ParseFailure(arguments[++i]);
-            if (!failure) {
-                *error = L"--fail needs CALL:K, e.g. BinaryRead:2, not " + arguments[i];
-                return std::nullopt;
-            }
+            if (!failure)
+                return RefuseCommandLine(error,
+                                         L"--fail needs CALL:K, e.g. BinaryRead:2, not " + arguments[i]);
             options.failures.push_back(*failure);
         } else if (argument.rfind(L"--", 0) == 0) {
-            *error = L"unknown option or missing value: " + argument;
-            return std::nullopt;
+            return RefuseCommandLine(error, L"unknown option or missing value: " + argument);
         } else if (options.script.empty()) {
             options.script = argument;
         } else {
-            *error = L"more than one script: " + argument;
-            return std::nullopt;
+            return RefuseCommandLine(error, L"more than one script: " + argument);
         }
     }
-    if (options.script.empty()) {
-        *error = L"no script given";
-        return std::nullopt;
-    }
+    if (options.script.empty()) return RefuseCommandLine(error, L"no script given");
     return options;
 }
 

@@ -1,7 +1,6 @@
 #include "pagehost/http/page_response.h"
 
 #include "base/ascii.h"
-#include "pagehost/http/error_page.h"
 #include "pagehost/http/request_head.h"
 
 namespace kestrune {
@@ -15,13 +14,8 @@ bool IsFramingHeader(std::string_view name) {
     return false;
 }
 
-struct StatusPhrase {
-    int status;
-    std::string_view phrase;
-};
-
 // The statuses the host answers itself; a page's own status brings its own phrase.
-constexpr StatusPhrase kPhrases[] = {
+constexpr std::pair<int, std::string_view> kPhrases[] = {
     {200, "OK"},
     {302, "Found"},
     {400, "Bad Request"},
@@ -33,26 +27,13 @@ constexpr StatusPhrase kPhrases[] = {
 };
 
 std::string_view ReasonPhrase(int status) {
-    for (const StatusPhrase& entry : kPhrases) {
-        if (entry.status == status) return entry.phrase;
+    for (auto [code, phrase] : kPhrases) {
+        if (code == status) return phrase;
     }
     return {};
 }
 
 }  // namespace
-
-bool ParseStatusLine(std::string_view text, int& code, std::string& reason) {
-    if (text.size() < 4 || text[3] != ' ' || HasControl(text)) return false;
-    int value = 0;
-    for (int i = 0; i < 3; ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-        value = value * 10 + (text[i] - '0');
-    }
-    if (value < 100) return false;
-    code = value;
-    reason = std::string(text.substr(4));
-    return true;
-}
 
 std::string PageResponse::StatusLine() const {
     return std::to_string(status_) + " " + (reason_.empty() ? std::string(ReasonPhrase(status_)) : reason_);
@@ -97,26 +78,21 @@ void PageResponse::Write(std::string_view bytes) {
         return;
     }
     Flush();
-    Send(bytes);
+    transport_.Send(bytes);
 }
 
 void PageResponse::Flush() {
     if (finished_) return;
     if (!headSent_) SendHead(false);
-    std::string pending = std::move(body_);
-    body_.clear();
-    if (!pending.empty()) Send(pending);
+    SendBuffered();
 }
 
-bool PageResponse::Redirect(const std::string& location) {
+bool PageResponse::Redirect(const std::string& location, std::string_view html) {
     if (headSent_ || HasControl(location)) return false;
     status_ = 302;
     reason_ = "Object Moved";
     headers_.emplace_back("Location", location);
-    body_ =
-        "<html><head><title>Object moved</title></head><body><h1>Object Moved</h1>"
-        "This object may be found <a href=\"" +
-        EscapeHtml(location) + "\">here</a>.</body></html>\r\n";
+    body_.assign(html);
     ended_ = true;
     return true;
 }
@@ -129,20 +105,17 @@ void PageResponse::Fail(int status, std::string_view html) {
         contentType_ = "text/html";
         charset_ = "utf-8";
         headers_.clear();
-        body_.assign(html);
-    } else {
-        body_.append(html);
+        body_.clear();
     }
+    body_.append(html);
     ended_ = true;
 }
 
 void PageResponse::Finish() {
     if (finished_) return;
     if (!headSent_) SendHead(true);
-    std::string rest = std::move(body_);
-    body_.clear();
     finished_ = true;
-    if (!rest.empty()) Send(rest);
+    SendBuffered();
 }
 
 // "HTTP/1.1 200 OK", the headers, Content-Length when the whole body is at hand, and
@@ -154,11 +127,13 @@ void PageResponse::SendHead(bool withLength) {
     for (const auto& [name, value] : headers_) head += name + ": " + value + "\r\n";
     if (withLength) head += "Content-Length: " + std::to_string(body_.size()) + "\r\n";
     headSent_ = true;
-    if (!sendFailed_ && !transport_.SendHead(head + "Connection: close\r\n\r\n")) sendFailed_ = true;
+    transport_.SendHead(head + "Connection: close\r\n\r\n");
 }
 
-void PageResponse::Send(std::string_view bytes) {
-    if (!sendFailed_ && !transport_.Send(bytes)) sendFailed_ = true;
+// Out of the buffer before it is sent: bytes a throwing transport refused are not sent again.
+void PageResponse::SendBuffered() {
+    std::string pending = std::exchange(body_, {});
+    if (!pending.empty()) transport_.Send(pending);
 }
 
 }  // namespace kestrune

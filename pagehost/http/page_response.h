@@ -24,7 +24,7 @@ public:
 
     // Throws what the transport throws; the bytes are then not sent.
     void Write(std::string_view bytes);
-    bool IsClientConnected() { return !sendFailed_ && transport_.IsClientConnected(); }
+    bool IsClientConnected() { return transport_.IsClientConnected(); }
 
     // The head's settings; a setter returns false once the head has left.
     bool SetStatus(int code, const std::string& reason);
@@ -41,12 +41,10 @@ public:
     void Flush();
     // Drops buffered output that has not been sent.
     void Clear() { body_.clear(); }
-    // 302 to location, with the buffered output replaced; then the response ends.
-    bool Redirect(const std::string& location);
+    // 302 to location, with the buffered output replaced by html; then the response ends.
+    bool Redirect(const std::string& location, std::string_view html);
     // Nothing the page writes from now on is sent.
     void End() { ended_ = true; }
-    bool Ended() const { return ended_; }
-    bool HeadSent() const { return headSent_; }
 
     // Replaces the response with an error page when nothing has left yet; otherwise the
     // page is appended to what was sent (the client sees it after the partial output).
@@ -57,7 +55,7 @@ public:
 
 private:
     void SendHead(bool withLength);
-    void Send(std::string_view bytes);
+    void SendBuffered();
 
     ResponseTransport& transport_;
     int status_ = 200;
@@ -70,11 +68,6 @@ private:
     bool headSent_ = false;
     bool ended_ = false;
     bool finished_ = false;
-    bool sendFailed_ = false;
 };
-
-// "404 Not Found" -> 404 and "Not Found": three digits from 100 to 999, a space, then
-// any text without control characters. False for anything else.
-bool ParseStatusLine(std::string_view text, int& code, std::string& reason);
 
 }  // namespace kestrune

@@ -3,14 +3,10 @@
 #include "base/ascii.h"
 #include "base/device_name.h"
 
+#include <utility>
+
 namespace kestrune {
 namespace {
-
-DecodedPath Refuse(int status) {
-    DecodedPath result;
-    result.status = status;
-    return result;
-}
 
 // Decoded segments are UTF-8, the spelling the host maps to Windows names.
 bool IsRefusedSegment(std::string_view segment) {
@@ -18,12 +14,8 @@ bool IsRefusedSegment(std::string_view segment) {
            IsWindowsDeviceName(segment, SuperscriptDigits::kUtf8);
 }
 
-struct FileType {
-    std::string_view extension;
-    std::string_view type;  // empty: never sent
-};
-
-constexpr FileType kFileTypes[] = {
+// Extension and Content-Type; an empty type: never sent.
+constexpr std::pair<std::string_view, std::string_view> kFileTypes[] = {
     {"html", "text/html; charset=utf-8"},
     {"htm", "text/html; charset=utf-8"},
     {"css", "text/css; charset=utf-8"},
@@ -47,20 +39,20 @@ constexpr FileType kFileTypes[] = {
 }  // namespace
 
 DecodedPath DecodeUrlPath(std::string_view targetPath) {
-    if (targetPath.empty() || targetPath[0] != '/') return Refuse(400);
+    if (targetPath.empty() || targetPath[0] != '/') return {400, {}};
     std::string decoded;
     for (std::size_t i = 0; i < targetPath.size(); ++i) {
         char c = targetPath[i];
         if (c == '%') {
             int high = i + 2 < targetPath.size() ? HexValue(targetPath[i + 1]) : -1;
             int low = high < 0 ? -1 : HexValue(targetPath[i + 2]);
-            if (low < 0) return Refuse(400);
+            if (low < 0) return {400, {}};
             c = static_cast<char>(high * 16 + low);
             i += 2;
         }
         auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F) return Refuse(400);
-        if (c == '\\' || c == ':') return Refuse(403);
+        if (byte < 0x20 || byte == 0x7F) return {400, {}};
+        if (c == '\\' || c == ':') return {403, {}};
         decoded += c;
     }
 
@@ -71,7 +63,7 @@ DecodedPath DecodeUrlPath(std::string_view targetPath) {
         if (end == std::string::npos) end = decoded.size();
         std::string_view segment = std::string_view(decoded).substr(start, end - start);
         if (!segment.empty()) {
-            if (IsRefusedSegment(segment)) return Refuse(403);
+            if (IsRefusedSegment(segment)) return {403, {}};
             result.path += "/";
             result.path += segment;
         }
@@ -111,8 +103,8 @@ ResolvedTarget ResolveTarget(std::string_view root, std::string_view sitePath, c
 std::string_view StaticFileType(std::string_view sitePath) {
     std::size_t dot = sitePath.find_last_of("./");
     if (dot != std::string_view::npos && sitePath[dot] == '.') {
-        for (const FileType& entry : kFileTypes) {
-            if (EqualsNoCase(entry.extension, sitePath.substr(dot + 1))) return entry.type;
+        for (auto [extension, type] : kFileTypes) {
+            if (EqualsNoCase(extension, sitePath.substr(dot + 1))) return type;
         }
     }
     return "application/octet-stream";

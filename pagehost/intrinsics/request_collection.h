@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "intrinsics.h"
-#include "pagehost/http/page_request.h"
+#include "pagehost/asp/page_request.h"
 #include "pagehost/intrinsics/intrinsic_object.h"
 
 namespace kestrune {

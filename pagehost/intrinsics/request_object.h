@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "intrinsics.h"
-#include "pagehost/http/page_request.h"
+#include "pagehost/asp/page_request.h"
 #include "pagehost/channels.h"
 #include "pagehost/intrinsics/intrinsic_object.h"
 

@@ -1,6 +1,7 @@
 #include "pagehost/intrinsics/response_object.h"
 
 #include "com/com_ptr.h"
+#include "pagehost/asp/response_text.h"
 #include "com/owners.h"
 #include "pagehost/http/page_response.h"
 #include "com/error_info.h"
@@ -144,7 +145,8 @@ HRESULT STDMETHODCALLTYPE ResponseObject::Flush() {
 }
 
 HRESULT STDMETHODCALLTYPE ResponseObject::Redirect(BSTR location) {
-    if (!response_->Redirect(Narrow(location))) return HeadAlreadySent();
+    std::string target = Narrow(location);
+    if (!response_->Redirect(target, ObjectMovedHtml(target))) return HeadAlreadySent();
     return Ended();
 }
 

@@ -77,13 +77,12 @@ std::size_t Connection::ReceiveFromSocket(char* destination, std::size_t count) 
     return static_cast<std::size_t>(got);
 }
 
-bool Connection::Send(std::string_view bytes) {
+void Connection::Send(std::string_view bytes) {
     while (!bytes.empty() && connected_) {
         int sent = send(socket_.Get(), bytes.data(), ClampToInt(bytes.size()), 0);
         connected_ = sent > 0;
         bytes.remove_prefix(connected_ ? static_cast<std::size_t>(sent) : bytes.size());
     }
-    return connected_;
 }
 
 bool Connection::IsClientConnected() {

@@ -1,8 +1,11 @@
-// One client's connection, for one request: its head, its body as the page's request
-// source, and its socket as the response's transport. Used by one thread at a time.
+// Serve mode's sockets: an owned socket, and one client's connection, for one request:
+// its head, its body as the page's request source, and its socket as the response's
+// transport.
 #pragma once
 
-#include "pagehost/network/socket.h"  // first: Winsock before windows.h
+// winsock2.h must come before anything that includes windows.h.
+#include <winsock2.h>
+#include <ws2tcpip.h>
 
 #include "pagehost/channels.h"
 
@@ -10,9 +13,29 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace kestrune {
 
+class UniqueSocket {
+public:
+    explicit UniqueSocket(SOCKET socket = INVALID_SOCKET) : socket_(socket) {}
+    ~UniqueSocket() { Close(); }
+    UniqueSocket(UniqueSocket&& other) noexcept : socket_(other.Release()) {}
+
+    SOCKET Get() const { return socket_; }
+    bool Valid() const { return socket_ != INVALID_SOCKET; }
+    // Gives the socket up without closing it (someone else closed or owns it).
+    SOCKET Release() { return std::exchange(socket_, INVALID_SOCKET); }
+    void Close() {
+        if (Valid()) closesocket(Release());
+    }
+
+private:
+    SOCKET socket_;
+};
+
+// Used by one thread at a time.
 class Connection final : public RequestSource, public ResponseTransport {
 public:
     explicit Connection(UniqueSocket socket);
@@ -35,9 +58,9 @@ public:
     std::size_t Read(char* destination, std::size_t count) override;
     std::int64_t Left() const override { return length_ - taken_; }
 
-    // False when the client is gone (the rest is not sent).
-    bool SendHead(std::string_view head) override { return Send(head); }
-    bool Send(std::string_view bytes) override;
+    // Nothing more is sent once a send failed: the client is gone.
+    void SendHead(std::string_view head) override { Send(head); }
+    void Send(std::string_view bytes) override;
 
     // False once a receive or send failed, or when a look at the socket (without waiting
     // or taking bytes) finds it closed or reset. Bytes received within the last few

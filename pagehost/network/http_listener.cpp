@@ -1,19 +1,96 @@
-#include "pagehost/network/socket.h"  // first: Winsock before windows.h
+#include "pagehost/network/connection.h"  // first: Winsock before windows.h
 
 #include "pagehost/network/http_listener.h"
+
+#include "base/ascii.h"
+#include "pagehost/asp/page_request.h"
+#include "pagehost/asp_page.h"
 #include "pagehost/command_line.h"
-#include "pagehost/network/request_handler.h"
+#include "pagehost/http/request_head.h"
+#include "pagehost/http/url_path.h"
 #include "pagehost/text.h"
+#include "pagehost/whole_file.h"
 
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
 
 namespace kestrune {
 namespace {
+
+// What every connection's thread knows of the site.
+struct Site {
+    std::string root;  // UTF-8 Windows path of the site folder
+    std::uint64_t maxRequestBytes = 0;
+    int port = 0;  // the listening port on 127.0.0.1
+    SetHostObjectsFunction setHost = nullptr;
+};
+
+// What a connection's thread is handed, and frees.
+struct ConnectionStart {
+    UniqueSocket socket;
+    int remotePort;
+    const Site* site;
+};
+
+FileKind Probe(const std::string& path) {
+    DWORD attributes = GetFileAttributesW(FromUtf8(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return FileKind::kNone;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? FileKind::kDirectory : FileKind::kFile;
+}
+
+// What the host does not serve gets its status and nothing more to say.
+int SendStatus(Connection& connection, int status) {
+    PageResponse response(connection);
+    response.SetStatus(status, "");
+    response.SetContentType("text/plain; charset=utf-8");
+    response.Write(response.StatusLine() + "\r\n");
+    response.Finish();
+    return status;
+}
+
+// Static files are the site's styles and pictures: small enough to send from memory.
+int SendStaticFile(Connection& connection, const ResolvedTarget& target, std::string_view type) {
+    std::optional<std::string> bytes = ReadWholeFile(FromUtf8(target.filePath));
+    if (!bytes) return SendStatus(connection, 403);
+    PageResponse response(connection);
+    response.SetContentType(std::string(type));
+    response.Write(*bytes);
+    response.Finish();
+    return 200;
+}
+
+int ServePage(std::shared_ptr<Connection> connection, const ParsedRequest& request,
+              const ResolvedTarget& target, int remotePort, const Site& site) {
+    auto info = std::make_shared<PageRequestInfo>(
+        MakePageRequestInfo(request.head, target.sitePath, target.filePath, site.port, remotePort));
+    connection->ExpectBody(static_cast<std::int64_t>(request.bodyLength), request.expectContinue);
+    auto response = std::make_shared<PageResponse>(*connection);
+    RunAspPage(AspPage{site.root, target.sitePath, info}, connection, response, site.setHost);
+    response->Finish();
+    return response->Status();
+}
+
+int Answer(const std::shared_ptr<Connection>& connection, const ParsedRequest& request, int remotePort,
+           const Site& site) {
+    if (request.status != 0) return SendStatus(*connection, request.status);
+    DecodedPath decoded = DecodeUrlPath(request.head.Path());
+    if (decoded.status != 0) return SendStatus(*connection, decoded.status);
+    ResolvedTarget target = ResolveTarget(site.root, decoded.path, '\\', Probe);
+    if (target.status != 0) return SendStatus(*connection, target.status);
+    std::string_view sitePath = target.sitePath;
+    if (sitePath.size() >= 4 && EqualsNoCase(sitePath.substr(sitePath.size() - 4), ".asp"))
+        return ServePage(connection, request, target, remotePort, site);
+    std::string_view type = StaticFileType(sitePath);
+    if (type.empty()) return SendStatus(*connection, 403);
+    // Only pages take a body.
+    if (request.head.method != "GET") return SendStatus(*connection, 501);
+    return SendStaticFile(*connection, target, type);
+}
 
 std::atomic<SOCKET> g_listener{INVALID_SOCKET};
 std::atomic<bool> g_stopping{false};
@@ -27,28 +104,32 @@ BOOL WINAPI OnConsoleControl(DWORD) {
     return TRUE;
 }
 
-struct ConnectionStart {
-    UniqueSocket socket;
-    int remotePort;
-    const SiteContext* site;
-};
-
-DWORD WINAPI ConnectionThread(void* parameter) {
+// A connection's thread: one request read, answered in the multithreaded apartment (the
+// component is registered "Both"), and the connection closed; every response says
+// "Connection: close".
+DWORD WINAPI ServeConnection(void* parameter) {
     std::unique_ptr<ConnectionStart> start(static_cast<ConnectionStart*>(parameter));
-    // The component is registered "Both": each connection's page runs in the MTA.
     HRESULT hr = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    ServeConnection(std::move(start->socket), start->remotePort, *start->site);
+    auto connection = std::make_shared<Connection>(std::move(start->socket));
+    std::string head = connection->ReceiveHead();
+    if (!head.empty()) {
+        ParsedRequest request = ParseRequest(head, start->site->maxRequestBytes);
+        int status = Answer(connection, request, start->remotePort, *start->site);
+        std::printf("%s %s %d\n", request.head.method.c_str(), request.head.target.c_str(), status);
+        std::fflush(stdout);
+    } else if (connection->IsClientConnected()) {
+        SendStatus(*connection, 400);  // the head grew too large
+    }
+    connection->Close();
     if (SUCCEEDED(hr)) CoUninitialize();
     return 0;
 }
 
-bool StartConnection(UniqueSocket socket, int remotePort, const SiteContext& site) {
-    auto* start = new ConnectionStart{std::move(socket), remotePort, &site};
-    HANDLE thread = CreateThread(nullptr, 0, ConnectionThread, start, 0, nullptr);
-    if (!thread) {
-        delete start;
-        return false;
-    }
+bool StartConnection(UniqueSocket socket, int remotePort, const Site& site) {
+    auto start = std::make_unique<ConnectionStart>(ConnectionStart{std::move(socket), remotePort, &site});
+    HANDLE thread = CreateThread(nullptr, 0, ServeConnection, start.get(), 0, nullptr);
+    if (!thread) return false;
+    start.release();  // the thread's to free
     CloseHandle(thread);
     return true;
 }
@@ -100,7 +181,7 @@ int Serve(const ServeOptions& options, SetHostObjectsFunction setHost) {
         Complain(L"the site root is not a folder: " + options.root);
         return 2;
     }
-    static SiteContext site;
+    static Site site;
     site.root = ToUtf8(root);
     site.maxRequestBytes = options.maxRequestBytes;
     site.port = options.port;

@@ -13,40 +13,31 @@ const char kServeUsage[] =
 std::optional<ServeOptions> ParseServeOptions(const std::vector<std::wstring>& arguments,
                                               std::wstring* error) {
     ServeOptions options;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
+    for (std::size_t i = 0; i < arguments.size(); i += 2) {
         const std::wstring& name = arguments[i];
-        if (i + 1 >= arguments.size()) {
-            *error = L"unknown option or missing value: " + name;
-            return std::nullopt;
-        }
-        const std::wstring& value = arguments[++i];
-        if (name == L"--port") {
-            auto port = ParseDecimal(value, 0, 65535);
-            if (!port) {
-                *error = L"--port needs a number from 0 to 65535, not " + value;
-                return std::nullopt;
-            }
-            options.port = static_cast<std::uint16_t>(*port);
-        } else if (name == L"--root") {
+        if (i + 1 == arguments.size())
+            return RefuseCommandLine(error, L"unknown option or missing value: " + name);
+        const std::wstring& value = arguments[i + 1];
+        if (name == L"--root") {
             options.root = value;
         } else if (name == L"--root-label") {
             options.rootLabel = value;
+        } else if (name == L"--port") {
+            auto port = ParseDecimal(value, 0, 65535);
+            if (!port)
+                return RefuseCommandLine(error, L"--port needs a number from 0 to 65535, not " + value);
+            options.port = static_cast<std::uint16_t>(*port);
         } else if (name == L"--max-request-bytes") {
             auto limit = ParseDecimal(value, 0, 2147483647);
-            if (!limit) {
-                *error = L"--max-request-bytes needs a number from 0 to 2147483647, not " + value;
-                return std::nullopt;
-            }
+            if (!limit)
+                return RefuseCommandLine(
+                    error, L"--max-request-bytes needs a number from 0 to 2147483647, not " + value);
             options.maxRequestBytes = *limit;
         } else {
-            *error = L"unknown option: " + name;
-            return std::nullopt;
+            return RefuseCommandLine(error, L"unknown option: " + name);
         }
     }
-    if (options.root.empty()) {
-        *error = L"serve needs --root DIR";
-        return std::nullopt;
-    }
+    if (options.root.empty()) return RefuseCommandLine(error, L"serve needs --root DIR");
     return options;
 }
 

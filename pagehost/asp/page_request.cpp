@@ -1,4 +1,4 @@
-#include "pagehost/http/page_request.h"
+#include "pagehost/asp/page_request.h"
 
 #include "base/ascii.h"
 

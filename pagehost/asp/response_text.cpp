@@ -1,8 +1,23 @@
-#include "pagehost/http/error_page.h"
+#include "pagehost/asp/response_text.h"
+
+#include "pagehost/http/request_head.h"
 
 #include <cstdio>
 
 namespace kestrune {
+
+bool ParseStatusLine(std::string_view text, int& code, std::string& reason) {
+    if (text.size() < 4 || text[3] != ' ' || HasControl(text)) return false;
+    int value = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        value = value * 10 + (text[i] - '0');
+    }
+    if (value < 100) return false;
+    code = value;
+    reason = std::string(text.substr(4));
+    return true;
+}
 
 std::string EscapeHtml(std::string_view text) {
     std::string result;
@@ -15,6 +30,12 @@ std::string EscapeHtml(std::string_view text) {
         result += entity;
     }
     return result;
+}
+
+std::string ObjectMovedHtml(std::string_view location) {
+    return "<html><head><title>Object moved</title></head><body><h1>Object Moved</h1>"
+           "This object may be found <a href=\"" +
+           EscapeHtml(location) + "\">here</a>.</body></html>\r\n";
 }
 
 std::string PageFaultHtml(const PageFault& fault) {
