@@ -23,8 +23,7 @@ FormCollection::FormCollection(BodyWindow& body, const TBodyParts& parts, const 
         // code page, names of different characters can match (a trail byte is upper-cased).
         if (!rules.IsUnicode()) byKey_.insert_or_assign(LookupKey(name), found->second);
         if (rules.IsUnicode() && added) byKey_.emplace(LookupKey(name), found->second);
-        names_[static_cast<std::size_t>(found->second)].values.push_back(
-            {part.ValueStart, part.ValueEnd, part.ValueSize, part.IsFile});
+        names_[static_cast<std::size_t>(found->second)].values.push_back(part);
     }
 }
 
@@ -33,21 +32,16 @@ std::string FormCollection::LookupKey(std::string_view name) const {
 }
 
 std::string FormCollection::Value(std::int32_t name, std::int32_t value) const {
-    const ValueRange& range = Name(name).values[static_cast<std::size_t>(value)];
+    const TFieldPart& part = Name(name).values[static_cast<std::size_t>(value)];
+    BodyWindow body = stored_.Open(BodyWindow::kLineCapacity);
     std::string bytes;
-    if (range.raw) {
-        bytes.resize(static_cast<std::size_t>(range.size));
-        if (range.size > 0)
-            stored_.Open(BodyWindow::kLineCapacity)
-                .CopyOut(static_cast<std::size_t>(range.start), bytes.size(), bytes.data());
+    if (part.IsFile) {
+        bytes.resize(static_cast<std::size_t>(part.ValueSize));
+        if (!bytes.empty())
+            body.CopyOut(static_cast<std::size_t>(part.ValueStart), bytes.size(), bytes.data());
     } else {
-        TFieldText text;
-        TTextPiece piece;
-        piece.start = range.start;
-        piece.end = range.end;
-        piece.length = static_cast<std::size_t>(range.size);
-        text.pieces.push_back(std::move(piece));
-        bytes = TextOf(text, &source_);
+        const TFieldText text = PartValue(body, part);
+        bytes = text.IsHeld() ? text.held : TextOf(text, &source_);
     }
     return rules_.FromBody(bytes);
 }

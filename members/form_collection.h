@@ -48,17 +48,11 @@ public:
     std::int32_t IndexOf(std::string_view name) const;
 
 private:
-    // A value's range in the body: a field's text (CR dropped, LF as CR LF, as the
-    // form-field list reads it), or the raw content of a part sent with a Content-Type.
-    struct ValueRange {
-        std::int32_t start = 0;
-        std::int32_t end = 0;
-        std::int32_t size = 0;
-        bool raw = false;
-    };
+    // Each value is its part: a field's text (CR dropped, LF as CR LF, as the form-field
+    // list reads it), or the raw content of a part sent with a Content-Type (IsFile).
     struct Entry {
         std::string key;
-        std::vector<ValueRange> values;
+        std::vector<TFieldPart> values;
     };
 
     const Entry& Name(std::int32_t name) const { return names_[static_cast<std::size_t>(name)]; }
