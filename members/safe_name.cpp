@@ -5,7 +5,6 @@
 #include "base/device_name.h"
 #include "base/utf8.h"
 #include "members/target_path.h"
-#include "multipart/path_names.h"
 
 namespace kestrune {
 
@@ -17,6 +16,11 @@ struct Character {
     std::size_t size;
     std::size_t units;
 };
+
+// No double-byte code page of Windows has a trail byte below 0x40, so none of the
+// forbidden characters, dots and blanks but \ and | can be one: after a lead byte they
+// stand for themselves (and Windows reads them so).
+constexpr unsigned char kLeastTrailByte = 0x40;
 
 // The characters of text. A byte that starts no character of the encoding (a lone lead
 // byte, ill-formed UTF-8) counts as one, as it becomes one character when converted.
@@ -33,8 +37,9 @@ std::vector<Character> Characters(std::string_view text, const CodePage& codePag
             const std::size_t length = Utf8SequenceLength(text.substr(i), &subpart);
             size = length > 0 ? length : 1;
             units = length == 4 ? 2 : 1;  // beyond the BMP: a surrogate pair
-        } else if (codePage.IsLeadByte(byte) && i + 1 < text.size() && text[i + 1] != '\0') {
-            size = 2;  // as path_names reads it: a NUL never trails
+        } else if (codePage.IsLeadByte(byte) && i + 1 < text.size() &&
+                   static_cast<unsigned char>(text[i + 1]) >= kLeastTrailByte) {
+            size = 2;
         }
         characters.push_back({i, size, units});
         i += size;
@@ -103,9 +108,15 @@ std::string SafeFilename(std::string_view fileName, const CodePage& codePage) {
     return name;
 }
 
+// By the characters SafeFilename sees: where a lead byte stands before a dot, Windows
+// reads the dot, and so does this.
 std::string SafeNameExtension(std::string_view safeName, const CodePage& codePage) {
-    const std::string extension = PathExtension(safeName, codePage);
-    return extension.empty() ? extension : extension.substr(1);
+    const std::vector<Character> characters = Characters(safeName, codePage);
+    for (std::size_t i = characters.size(); i-- > 0;) {
+        if (characters[i].size == 1 && safeName[characters[i].start] == '.')
+            return std::string(safeName.substr(characters[i].start + 1));
+    }
+    return std::string();
 }
 
 }  // namespace kestrune

@@ -89,6 +89,8 @@ TEST(SafeFilename, Table) {
         {kDbcs, "\x95\x5C.txt", "\x95\x5C.txt"},
         {kDbcs, "\x83\x7C|.txt", "\x83\x7C_.txt"},
         {kDbcs, "a\x95\0.txt"s, "a\x95_.txt"},
+        {kDbcs, "\x95<.txt", "\x95_.txt"},
+        {kDbcs, "a\x95.", "a\x95"},
         {kDbcs, "COM\xB9.txt", "COM\xB9.txt"},
         {kDbcs, "con.\x95\x5C", "_con.\x95\x5C"},
         // At most 200 characters (UTF-16 units), the extension kept.
@@ -175,6 +177,10 @@ TEST(ExtensionPolicy, Table) {
         const ExtensionPolicy policy = c.list ? ExtensionPolicy::Allowing(c.list) : ExtensionPolicy();
         EXPECT_EQ(c.allowed, policy.Allows(SafeFilename(c.fileName, kAnsi), kAnsi));
     }
+    // A dot after a lead byte is a dot: Windows reads a lead byte before a byte that
+    // cannot trail as a character of its own.
+    EXPECT_FALSE(ExtensionPolicy().Allows(SafeFilename("x\x95.asp", kDbcs), kDbcs));
+    EXPECT_FALSE(ExtensionPolicy::Allowing("jpg").Allows(SafeFilename("x.\x95\x5Cjpg", kDbcs), kDbcs));
     // Every entry of the documented list, as a page's client may spell it.
     EXPECT_GT(RefusedExtensions().size(), 80u);
     for (const std::string_view extension : RefusedExtensions()) {
