@@ -2,11 +2,7 @@
 
 namespace kestrune {
 
-namespace {
-
-// The length of the well-formed sequence at the start of text, or 0 when its first
-// byte starts none; *subpart receives how many bytes belong to the maximal subpart then.
-std::size_t SequenceLength(std::string_view text, std::size_t* subpart) {
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t* subpart) {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     const unsigned char first = byte(0);
     *subpart = 1;
@@ -36,15 +32,13 @@ std::size_t SequenceLength(std::string_view text, std::size_t* subpart) {
     return length;
 }
 
-}  // namespace
-
 std::string WellFormedUtf8(std::string_view text) {
     std::string result;
     result.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
         std::size_t subpart = 1;
-        const std::size_t length = SequenceLength(text.substr(i), &subpart);
+        const std::size_t length = Utf8SequenceLength(text.substr(i), &subpart);
         if (length > 0) {
             result.append(text.substr(i, length));
             i += length;

@@ -16,6 +16,11 @@ inline constexpr std::string_view kUtf8Replacement = "\xEF\xBF\xBD";
 // Unicode Standard (section 3.9) and browsers decode. Well-formed text comes back as it is.
 std::string WellFormedUtf8(std::string_view text);
 
+// The length of the well-formed sequence at the start of text (not empty), or 0 when its
+// first byte starts none; *subpart receives how many bytes belong to the maximal
+// ill-formed subpart then (which, at the end of text, may be a character cut short).
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t* subpart);
+
 // Appends the UTF-8 form of a scalar value (not a surrogate, at most U+10FFFF).
 void AppendUtf8(std::string& text, char32_t scalar);
 

@@ -17,6 +17,8 @@
 #   concurrent  "uploads=16 intact=N peak_bytes=N seconds=S" for uploads at once through the
 #               page host
 #   large       "bytes=N intact=0|1 peak_bytes=N seconds=S" for one 1.5 GiB upload through it
+#   hash        "NATIVE_SECONDS OPENSSL_SECONDS": the SHA-256 of 100 MiB by the component's
+#               reads and hashing seam, and by openssl dgst -sha256 (bench/hash_figure.sh)
 # Each of the variables may instead hold the reason its figure is missing.
 # Each figure is the median of the repetitions, in CPU time of the benchmarking thread
 # (kernel time such as page faults included), so other load on the machine skews it
@@ -163,6 +165,14 @@ function concurrentRow(figure,    m, peak, ok) {
         m["uploads"], m["seconds"]), "-", "< 256 MiB, all intact", yes(ok))
 }
 
+# One run of each: the process's CPU seconds, against openssl's on the same bytes.
+function hashRow(figure,    parts, ratio) {
+    if (split(hash, parts, " ") != 2 || parts[1] !~ /^[0-9.]+$/ || parts[2] + 0 <= 0) { gap(figure, hash); return }
+    ratio = parts[1] / parts[2]
+    row(figure, sprintf("%.3f", parts[1]), "s", sprintf("%.3f s openssl dgst -sha256", parts[2]),
+        sprintf("%.2f", ratio), "ratio <= 1.1", yes(ratio <= 1.1))
+}
+
 function largeRow(figure,    m) {
     if (!keyValues(large, m)) { gap(figure, large); return }
     row(figure, sprintf("%.1f", m["seconds"]), "s", sprintf("%s, host peak %.0f MiB",
@@ -236,6 +246,7 @@ END {
     plainRow("FileSize of every file, 10 objects of 1k files", "enumerate_files/10x1000")
     linearRow("FileSize of every file, 10k files", "enumerate_files/10000", "enumerate_files/10x1000", 0, 1.5,
               "10 x 1k")
+    hashRow("SHA-256 of a 100 MiB file, body window and libcrypto")
     wineCreateRow("create object under Wine, 100 MiB, body file")
     memoryRow("peak memory natively, object for a 100 MiB upload in memory", memory)
     memoryRow("peak memory under Wine, object for a 100 MiB upload in memory", wineMemory)

@@ -6,8 +6,6 @@
 
 namespace kestrune {
 
-namespace {
-
 // Windows takes COM and LPT with a superscript 1, 2 or 3 for devices whatever the path's
 // encoding: in UTF-8 those digits are two bytes each. They are single bytes only in a
 // single-byte code page (their values in 1252; other single-byte pages are refused alike,
@@ -20,6 +18,8 @@ SuperscriptDigits SuperscriptsOf(const CodePage& codePage) {
     }
     return SuperscriptDigits::kSingleByte;
 }
+
+namespace {
 
 bool IsSlash(char c) { return c == '\\' || c == '/'; }
 

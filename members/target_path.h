@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "base/device_name.h"
 #include "host/code_page.h"
 
 namespace kestrune {
@@ -16,5 +17,8 @@ namespace kestrune {
 // anything but a drive or UNC\) and for a share that is a server's named pipes or
 // mailslots (pipe, mailslot, IPC$): those would open a device, not a file.
 bool IsAcceptableTarget(std::string_view path, const CodePage& codePage);
+
+// How texts in codePage spell the superscript digits that Windows takes as port numbers.
+SuperscriptDigits SuperscriptsOf(const CodePage& codePage);
 
 }  // namespace kestrune

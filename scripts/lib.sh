@@ -22,9 +22,10 @@ ensure_packages() {
   fi
 }
 
-# The native build tools and test libraries.
+# The native build tools and test libraries: libcrypto for the hashes, ImageMagick and
+# Python for the sample files the file-type tests are built from.
 ensure_native_tools() {
-  ensure_packages cmake make g++ libgtest-dev libgmock-dev clang-format
+  ensure_packages cmake make g++ libgtest-dev libgmock-dev clang-format libssl-dev imagemagick python3
 }
 
 # record_counts SUITE PASSED FAILED: leaves a suite's totals for scripts/commands/test.sh.

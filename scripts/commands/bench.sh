@@ -9,13 +9,15 @@ source "$KESTRUNE_ROOT/bench/page_server.sh"
 source "$KESTRUNE_ROOT/bench/end_to_end.sh"
 source "$KESTRUNE_ROOT/bench/wine_memory.sh"
 source "$KESTRUNE_ROOT/bench/page_host_uploads.sh"
+source "$KESTRUNE_ROOT/bench/hash_figure.sh"
 ensure_native_tools
-ensure_packages libbenchmark-dev cmake g++ gawk
+ensure_packages libbenchmark-dev cmake g++ gawk openssl
 cd "$KESTRUNE_ROOT"
 
 build=build/bench
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j 2 --target kestrune-bench kestrune-bench-memory kestrune-bench-floor >/dev/null
+cmake --build "$build" -j 2 --target kestrune-bench kestrune-bench-memory kestrune-bench-floor \
+    kestrune-bench-hash >/dev/null
 
 machine_line() {
     local cpu cores memory compiler
@@ -44,6 +46,9 @@ native_memory_figure() {
         echo "failed: see $log"
     fi
 }
+
+echo "bench: hashing 100 MiB natively and with openssl..." >&2
+hash=$(hash_figure)
 
 echo "bench: measuring peak memory..." >&2
 memory=$(native_memory_figure 100MiB 100 --memory-road)
@@ -74,5 +79,5 @@ large=$(large_upload_figure) || large="failed: see build/bench/uploads/"
 
 gawk -v machine="$(machine_line)" -v memory="$memory" -v wineMemory="$wine_memory" \
     -v bigMemory="$big_memory" -v wineBigMemory="$wine_big_memory" -v wineCreate="$wine_create" \
-    -v e2e="$e2e" -v concurrent="$concurrent" -v large="$large" -v shapes="$shapes" \
+    -v e2e="$e2e" -v concurrent="$concurrent" -v large="$large" -v shapes="$shapes" -v hash="$hash" \
     -f bench/format_table.awk "$build/results.json"

@@ -26,6 +26,48 @@ def body(*parts, eol=b"\r\n", boundary=B, closing=True):
     return b"".join(parts) + (boundary + b"--" + eol if closing else b"")
 
 
+def zip_bytes(entries):
+    """A small archive made by zipfile, entries (name, text, stored?) in order."""
+    import io
+    import zipfile
+    out = io.BytesIO()
+    with zipfile.ZipFile(out, "w") as archive:
+        for name, text, stored in entries:
+            info = zipfile.ZipInfo(name, date_time=(2024, 1, 1, 0, 0, 0))
+            archive.writestr(info, text, compress_type=zipfile.ZIP_STORED if stored else zipfile.ZIP_DEFLATED)
+    return out.getvalue()
+
+
+def file_fact_seeds():
+    """Bodies whose files start as the types and images DetectFileType and ReadImageSize read."""
+    import struct
+    png = b"\x89PNG\r\n\x1a\n" + struct.pack(">I", 13) + b"IHDR" + struct.pack(">II", 37, 23) + b"\x08\x02\0\0\0"
+    gif = b"GIF89a" + struct.pack("<HH", 37, 23) + b"\xf0\0\0"
+    jpeg = b"\xff\xd8\xff\xe0\0\x10JFIF\0\x01\x01\0\0\x01\0\x01\0\0\xff\xff\xc0\0\x11\x08\0\x17\0\x25\x03" + b"\x01\x22\0" * 3
+    bmp = b"BM" + b"\0" * 12 + struct.pack("<Iii", 40, 37, -23) + b"\x01\0\x18\0"
+    os2 = b"BM" + b"\0" * 12 + struct.pack("<IHH", 12, 37, 23)
+    vp8 = b"RIFF\x24\0\0\0WEBPVP8 \x18\0\0\0\x50\x03\0\x9d\x01\x2a" + struct.pack("<HH", 37, 23)
+    vp8l = b"RIFF\x1c\0\0\0WEBPVP8L\x0f\0\0\0\x2f" + struct.pack("<I", 36 | (22 << 14))
+    vp8x = b"RIFF\x24\0\0\0WEBPVP8X\x0a\0\0\0\x10\0\0\0" + struct.pack("<I", 36)[:3] + struct.pack("<I", 22)[:3]
+    docx = zip_bytes([("[Content_Types].xml", b"<Types/>", False), ("word/document.xml", b"<w/>", False)])
+    odt = zip_bytes([("mimetype", b"application/vnd.oasis.opendocument.text", True), ("content.xml", b"<c/>", False)])
+    frame = b"\xff\xfb\x90\x64" + b"\x55" * 413
+    ogg = b"OggS\0\x02" + b"\0" * 20 + b"\x01\x08OpusHead"
+    webm = b"\x1a\x45\xdf\xa3\x8b\x42\x86\x81\x01\x42\x82\x84webm"
+    ftyp = b"\0\0\0\x18ftypmif1\0\0\0\0mif1heic"
+    pe = b"MZ" + b"\0" * 0x3A + b"\x40\0\0\0PE\0\0" + b"\0" * 18 + b"\x02\x21"
+    f = lambda name, content: file(b"f", name, content)
+    return {
+        "file-images": body(f(b"a.png", png), f(b"a.gif", gif), f(b"a.jpg", jpeg), f(b"a.bmp", bmp)),
+        "file-webp": body(f(b"b.bmp", os2), f(b"a.webp", vp8), f(b"b.webp", vp8l), f(b"c.webp", vp8x)),
+        "file-packages": body(f(b"a.docx", docx), f(b"a.odt", odt)),
+        "file-archives": body(f(b"a.gz", b"\x1f\x8b\x08\0"), f(b"a.7z", b"7z\xbc\xaf\x27\x1c"), f(b"a.rar", b"Rar!\x1a\x07\x01\0")),
+        "file-mp3": body(f(b"a.mp3", frame + frame[:8])),
+        "file-media": body(f(b"a.ogg", ogg), f(b"a.flac", b"fLaC\0\0\0\x22"), f(b"a.webm", webm), f(b"a.heic", ftyp), f(b"a.wav", b"RIFF\x24\0\0\0WAVEfmt ")),
+        "file-programs": body(f(b"con.txt.exe", pe), f(b"x.asp;.jpg", b"\x7fELF\x02\x01"), f(b" run.sh.", b"#!/usr/bin/env python3\n"), f(b"a\xc3\xa9.txt", b"caf\xc3\xa9\n")),
+    }
+
+
 def parse_seeds():
     lf = b"\n"
     png = bytes(range(256)) * 3
@@ -69,6 +111,7 @@ def parse_seeds():
         "crlf-only-lines": B + b"\r\n" + b"\r\r\r\n" * 50 + B + b"--",
         "extensions": body(file(b"f", b".htaccess", b"1"), file(b"f", b"readme.", b"2"), file(b"f", b"noext", b"3"), file(b"f", b"D:report.txt", b"4"), file(b"f", b"photos/cat.jpg", b"5")),
     }
+    seeds.update(file_fact_seeds())
     return seeds
 
 

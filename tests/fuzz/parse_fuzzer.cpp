@@ -5,7 +5,9 @@
 // code page is picked too: the double-byte one when the body holds a lead byte and the
 // hash says so, else the single-byte one (without a lead byte both read a body alike).
 // Whole and once more cut short, and with lines and names held to a few characters where
-// the input says so, the body must give exactly what the reference parser makes of it.
+// the input says so, the body must give exactly what the reference parser makes of it,
+// and each file it lists the same type, image size and safe name through the parse's
+// window as alone.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +17,10 @@
 
 #include "fakes/dbcs_code_page.h"
 #include "fuzz_check.h"
+#include "members/file_type.h"
+#include "members/image_size.h"
+#include "members/safe_name.h"
+#include "members/target_path.h"
 #include "multipart/body_text.h"
 #include "support/parse_outcome.h"
 #include "support/reference_parser.h"
@@ -26,6 +32,30 @@ namespace {
 using namespace kestrune;
 using namespace kestrune::fuzz;
 using kestrune::testing::Upload;
+
+// What the file members tell of a listed file: the same through the parse's window as
+// from a copy of exactly the file's bytes (so nothing outside the file counts, and a read
+// past it is caught), an image size with both sides or neither; and a safe name that is
+// a name SaveFile takes, and safe already.
+void CheckFileFacts(BodyWindow& window, const TFileRecord& file, const CodePage& codePage) {
+    const auto offset = static_cast<std::size_t>(file.DataStart);
+    const auto size = static_cast<std::size_t>(file.DataSize);
+    const std::unique_ptr<char[]> copy(new char[size]);
+    window.CopyOut(offset, size, copy.get());
+    BodyWindow alone(std::string_view(copy.get(), size));
+    const DetectedFileType type = DetectFileType(window, offset, size);
+    const DetectedFileType aloneType = DetectFileType(alone, 0, size);
+    FUZZ_CHECK(type.Type == aloneType.Type && type.Extension == aloneType.Extension,
+               "the type differs with the bytes around the file");
+    const ImageSize image = ReadImageSize(window, offset, size);
+    const ImageSize aloneImage = ReadImageSize(alone, 0, size);
+    FUZZ_CHECK(image.Width == aloneImage.Width && image.Height == aloneImage.Height,
+               "the image size differs with the bytes around the file");
+    FUZZ_CHECK((image.Width > 0) == (image.Height > 0), "an image size with one side");
+    const std::string safe = SafeFilename(file.FileNameText, codePage);
+    FUZZ_CHECK(safe.empty() || IsAcceptableTarget(safe, codePage), "a safe name is no target SaveFile takes");
+    FUZZ_CHECK(SafeFilename(safe, codePage) == safe, "a safe name is made safe once more");
+}
 
 // Intake of the fixture's body (body), and what must hold of the object afterwards.
 void CheckBody(Upload& fixture, std::string_view body) {
@@ -64,6 +94,7 @@ void CheckParse(BodyWindow& window, std::string_view body, const CodePage& codeP
                        listed.FileExtText == expected.ext && listed.BaseNameText == expected.base &&
                        listed.ContentTypeText == expected.type,
                    "the parse lists another file");
+        CheckFileFacts(window, listed, codePage);
     }
 }
 

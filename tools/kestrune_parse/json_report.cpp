@@ -4,7 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "kestrune_parse/sha256.h"
+#include "host/posix/posix_hashing.h"
+#include "members/file_hash.h"
 
 namespace kestrune::tools {
 
@@ -31,6 +32,14 @@ std::string Object(const std::vector<std::pair<std::string, std::string>>& membe
                (i + 1 < members.size() ? ",\n" : "\n");
     }
     return out + indent + "}";
+}
+
+// The first file's SHA-256, read from the body wherever it is, as a page's Hash would.
+std::string FileSha256(const TTessock& upload) {
+    const TFileRecord file = upload.FileRecord();
+    BodyWindow body = upload.OpenBody(BodyWindow::kPieceCapacity);
+    return HashHex(PosixHashing(), HashAlgorithm::Sha256, body, static_cast<std::size_t>(file.DataStart),
+                   static_cast<std::size_t>(file.DataSize));
 }
 
 }  // namespace
@@ -74,7 +83,7 @@ std::string JsonReport(const TTessock& upload) {
         {"base", JsonString(upload.FileNameNoExtension())},
         {"content_type", JsonString(upload.ContentType())},
         {"size", std::to_string(upload.FileSize())},
-        {"sha256", JsonString(Sha256Hex(upload.FileContent()))},
+        {"sha256", JsonString(FileSha256(upload))},
     };
     return Object({{"form_fields", Array(lines, "  ")},
                    {"file", Object(file, "  ")},

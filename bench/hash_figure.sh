@@ -1,0 +1,40 @@
+# The hashing figure: the SHA-256 of 100 MiB of random bytes in a file, computed by
+# kestrune-bench-hash (the component's reads through a body window, and the hashing
+# seam's libcrypto) and by openssl dgst -sha256, one run of each, each as the CPU time
+# (user and system) of its whole process, so other load on the machine skews it little.
+# The file has just been written, so both read it from the page cache. Sourced by
+# scripts/commands/bench.sh after lib.sh, once the benchmarks are built.
+#
+#   hash_figure: prints "NATIVE_SECONDS OPENSSL_SECONDS", or one line saying why there is
+#     no figure (the digests must agree).
+
+hash_dir=$KESTRUNE_ROOT/build/bench/hash
+hash_bytes=$((100 * 1024 * 1024))
+
+# hash_cpu_seconds COMMAND...: runs it with its output in $hash_dir/out; prints its user
+# plus system seconds, or fails with it.
+hash_cpu_seconds() {
+    local TIMEFORMAT='%3U %3S' times
+    times=$( { time "$@" > "$hash_dir/out" 2>/dev/null; } 2>&1) || return 1
+    awk '{ printf "%.3f", $1 + $2 }' <<<"$times"
+}
+
+hash_figure() {
+    ensure_packages openssl
+    mkdir -p "$hash_dir"
+    local file=$hash_dir/random.bin native openssl native_digest
+    if ! head -c "$hash_bytes" /dev/urandom > "$file"; then
+        echo "failed: cannot write $file"
+        return 0
+    fi
+    if ! native=$(hash_cpu_seconds "$build/bench/kestrune-bench-hash" "$file"); then
+        echo "failed: kestrune-bench-hash $file"
+    elif native_digest=$(cut -d' ' -f1 "$hash_dir/out") && ! openssl=$(hash_cpu_seconds openssl dgst -sha256 -r "$file"); then
+        echo "failed: openssl dgst -sha256 $file"
+    elif [ "$native_digest" != "$(cut -d' ' -f1 "$hash_dir/out")" ]; then
+        echo "failed: the digests differ ($native_digest, $(cut -d' ' -f1 "$hash_dir/out"))"
+    else
+        echo "$native $openssl"
+    fi
+    rm -f "$file"
+}
