@@ -7,42 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <memory>
 
+#include "host/posix/posix_body_file.h"
 #include "host/posix/posix_hashing.h"
 #include "members/file_hash.h"
-
-namespace {
-
-// An existing file as the body file it stands for.
-class ExistingFile final : public kestrune::BodyFile {
-public:
-    explicit ExistingFile(int descriptor) : descriptor_(descriptor) {}
-    ~ExistingFile() override { ::close(descriptor_); }
-    ExistingFile(const ExistingFile&) = delete;
-    ExistingFile& operator=(const ExistingFile&) = delete;
-
-    bool Append(const char*, std::size_t) override { return false; }
-
-    bool Read(std::int64_t offset, std::size_t size, char* dest) override {
-        while (size > 0) {
-            const ssize_t got = ::pread(descriptor_, dest, size, static_cast<off_t>(offset));
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) return false;
-            dest += got;
-            offset += got;
-            size -= static_cast<std::size_t>(got);
-        }
-        return true;
-    }
-
-private:
-    int descriptor_;
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     const int descriptor = argc == 2 ? ::open(argv[1], O_RDONLY | O_CLOEXEC) : -1;
@@ -51,10 +22,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: kestrune-bench-hash FILE (an existing, readable file)\n");
         return 2;
     }
-    ExistingFile file(descriptor);
+    const std::unique_ptr<kestrune::BodyFile> file = kestrune::PosixBodyFileOf(descriptor);
     try {
         const auto size = static_cast<std::int64_t>(facts.st_size);
-        kestrune::BodyWindow body(file, size, size, kestrune::BodyWindow::kPieceCapacity);
+        kestrune::BodyWindow body(*file, size, size, kestrune::BodyWindow::kPieceCapacity);
         const std::string hex = kestrune::HashHex(kestrune::PosixHashing(), kestrune::HashAlgorithm::Sha256,
                                                   body, 0, static_cast<std::size_t>(size));
         std::printf("%s *%s\n", hex.c_str(), argv[1]);

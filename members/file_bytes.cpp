@@ -1,20 +1,12 @@
 #include "members/file_bytes.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace kestrune {
 
 bool FileBytes::Read(std::size_t at, std::size_t count, unsigned char* dest) {
     if (at > size_ || count > size_ - at) return false;
-    while (count > 0) {
-        const std::string_view piece = body_.At(offset_ + at);
-        const std::size_t taken = std::min(piece.size(), count);
-        std::memcpy(dest, piece.data(), taken);
-        dest += taken;
-        at += taken;
-        count -= taken;
-    }
+    if (count > 0) body_.CopyOut(offset_ + at, count, reinterpret_cast<char*>(dest));
     return true;
 }
 

@@ -60,6 +60,10 @@ std::unique_ptr<BodyFile> CreatePosixBodyFile() {
     int descriptor = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
     if (descriptor < 0) descriptor = OpenUnlinked(folder);
     if (descriptor < 0) return nullptr;
+    return PosixBodyFileOf(descriptor);
+}
+
+std::unique_ptr<BodyFile> PosixBodyFileOf(int descriptor) {
     try {
         return std::make_unique<PosixBodyFile>(descriptor);
     } catch (...) {

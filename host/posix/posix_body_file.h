@@ -11,4 +11,8 @@ namespace kestrune {
 // Null when the temporary folder cannot take a file.
 std::unique_ptr<BodyFile> CreatePosixBodyFile();
 
+// The open file descriptor (which it then owns) as a body file, for tools that read an
+// existing file as a body.
+std::unique_ptr<BodyFile> PosixBodyFileOf(int descriptor);
+
 }  // namespace kestrune
