@@ -42,4 +42,17 @@ constexpr int HexValue(char c) {
     return -1;
 }
 
+// Each byte as two lower-case hexadecimal digits, high nibble first.
+inline std::string LowerHex(std::string_view bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        hex += kDigits[byte >> 4];
+        hex += kDigits[byte & 15];
+    }
+    return hex;
+}
+
 }  // namespace kestrune

@@ -23,6 +23,7 @@
 #include "host/posix/body_host.h"
 #include "bench/scan_baseline.h"
 #include "host/posix/posix_file_system.h"
+#include "host/posix/posix_hashing.h"
 #include "host/posix/single_byte_code_page.h"
 #include "multipart/multipart_parser.h"
 #include "upload/tessock.h"
@@ -67,13 +68,14 @@ void ReadFields(benchmark::State& state, int count, int copies, bool byName, boo
     const std::vector<std::string> bodies = FieldsBodies(count, copies);
     const SingleByteCodePage codePage;
     PosixFileSystem fileSystem;
+    const PosixHashing hashing;
     std::vector<std::unique_ptr<BodyHost>> hosts;
     std::vector<std::unique_ptr<TTessock>> uploads;
     std::vector<std::string> names;
     for (int i = 0; i < count; ++i) names.push_back(FieldName(i));
     for (const std::string& body : bodies) {
         hosts.push_back(std::make_unique<BodyHost>(body));
-        uploads.push_back(std::make_unique<TTessock>(*hosts.back(), codePage, fileSystem));
+        uploads.push_back(std::make_unique<TTessock>(*hosts.back(), codePage, fileSystem, hashing));
         uploads.back()->Initialize();
         if (unicode)
             uploads.back()->SetTextRules(TextRules(65001, std::make_shared<SingleByteCodePage>(), codePage));
@@ -126,11 +128,12 @@ void CreateFiles(benchmark::State& state, bool everyFile) {
     const std::string& body = CachedFilesBody();
     const SingleByteCodePage codePage;
     PosixFileSystem fileSystem;
+    const PosixHashing hashing;
     const std::function<bool()> connected = [] { return true; };
     for (auto _ : state) {
         if (everyFile) {
             BodyHost host(body);
-            TTessock upload(host, codePage, fileSystem);
+            TTessock upload(host, codePage, fileSystem, hashing);
             upload.Initialize();
             if (upload.FileCount() != kFileCount) state.SkipWithError("the object did not list every file");
             continue;
@@ -154,8 +157,9 @@ void LookUpFiles(benchmark::State& state, int count, bool byName) {
     const std::string body = SmallFilesBody(count, 16);
     const SingleByteCodePage codePage;
     PosixFileSystem fileSystem;
+    const PosixHashing hashing;
     BodyHost host(body);
-    TTessock upload(host, codePage, fileSystem);
+    TTessock upload(host, codePage, fileSystem, hashing);
     upload.Initialize();
     std::vector<std::string> names;
     char name[16];
@@ -183,11 +187,12 @@ void EnumerateFiles(benchmark::State& state, int count, int copies) {
     const std::string body = SmallFilesBody(count, kSmallFileSize);
     const SingleByteCodePage codePage;
     PosixFileSystem fileSystem;
+    const PosixHashing hashing;
     std::vector<std::unique_ptr<BodyHost>> hosts;
     std::vector<std::unique_ptr<TTessock>> uploads;
     for (int i = 0; i < copies; ++i) {
         hosts.push_back(std::make_unique<BodyHost>(body));
-        uploads.push_back(std::make_unique<TTessock>(*hosts.back(), codePage, fileSystem));
+        uploads.push_back(std::make_unique<TTessock>(*hosts.back(), codePage, fileSystem, hashing));
         uploads.back()->Initialize();
         if (uploads.back()->FileCount() != count) {
             state.SkipWithError("the object did not list every file");

@@ -20,6 +20,7 @@
 #include "bench/bench_bodies.h"
 #include "host/posix/body_host.h"
 #include "host/posix/posix_file_system.h"
+#include "host/posix/posix_hashing.h"
 #include "host/posix/single_byte_code_page.h"
 #include "upload/tessock.h"
 
@@ -69,10 +70,11 @@ int main(int argc, char** argv) {
                   });
     const SingleByteCodePage codePage;
     PosixFileSystem fileSystem;
+    const PosixHashing hashing;
 
     ResetPeak();
     const long baseline = StatusKiB("VmHWM");
-    TTessock upload(host, codePage, fileSystem);
+    TTessock upload(host, codePage, fileSystem, hashing);
     if (memoryRoad) upload.SetBodyFileThreshold(std::numeric_limits<std::int64_t>::max());
     upload.Initialize();
     const long peak = StatusKiB("VmHWM");

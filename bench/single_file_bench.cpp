@@ -19,6 +19,7 @@
 #include "host/posix/body_host.h"
 #include "bench/scan_baseline.h"
 #include "host/posix/posix_file_system.h"
+#include "host/posix/posix_hashing.h"
 #include "host/posix/single_byte_code_page.h"
 #include "multipart/multipart_parser.h"
 #include "upload/tessock.h"
@@ -101,9 +102,10 @@ void Create(benchmark::State& state, Content content, std::uint64_t size, std::i
     const std::string& body = CachedBody(content, size);
     const SingleByteCodePage codePage;
     PosixFileSystem fileSystem;
+    const PosixHashing hashing;
     for (auto _ : state) {
         BodyHost host(body);
-        TTessock upload(host, codePage, fileSystem);
+        TTessock upload(host, codePage, fileSystem, hashing);
         upload.SetBodyFileThreshold(threshold);
         upload.Initialize();
         if (static_cast<std::size_t>(upload.FileSize()) != SingleFileBody(content, size).ContentSize()) {

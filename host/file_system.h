@@ -53,6 +53,8 @@ public:
     virtual SystemError LastError() const = 0;
 };
 
+inline constexpr std::size_t kRandomNameDigits = 32;  // 128 bits
+
 enum class CreateOutcome { Created, AlreadyExists, Failed };
 
 class FileSystem {
@@ -85,8 +87,12 @@ public:
     // A new, empty body file in the temporary folder; null when none can be made.
     virtual std::unique_ptr<BodyFile> CreateBodyFile() = 0;
 
+    // A name for a file that nobody may guess: kRandomNameDigits lower-case hexadecimal
+    // digits from the system's cryptographic random generator. False when it fails.
+    virtual bool RandomName(std::string& name) = 0;
+
     // The reason for the last CreateNew or CreateTemporary that did not create (for
-    // AlreadyExists, kFileExists) or Replace that failed.
+    // AlreadyExists, kFileExists), Replace or RandomName that failed.
     virtual SystemError LastError() const = 0;
 };
 

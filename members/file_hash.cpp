@@ -33,13 +33,7 @@ std::string HashHex(const Hashing& hashing, HashAlgorithm algorithm, BodyWindow&
         offset += taken;
         size -= taken;
     }
-    static constexpr char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (const unsigned char byte : digest->Finish()) {
-        hex += kDigits[byte >> 4];
-        hex += kDigits[byte & 15];
-    }
-    return hex;
+    return LowerHex(digest->Finish());
 }
 
 }  // namespace kestrune

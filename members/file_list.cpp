@@ -57,7 +57,7 @@ void TTessock::SaveAt(std::int32_t Index, std::string_view Filename, bool exact,
     if (Saves.size() < Parts.Files.size()) Saves.resize(Parts.Files.size());
     FileSaves& saves = Saves[static_cast<std::size_t>(Index)];
     std::string saved = SavePart(Parts.Files[static_cast<std::size_t>(Index)], Filename, exact,
-                                 error ? *error : saves.lastError);
+                                 OverwriteModeValue, error ? *error : saves.lastError);
     if (!saved.empty()) saves.name = {std::move(saved), Unicode()};
 }
 
@@ -68,7 +68,7 @@ void TTessock::SaveFileAt(std::int32_t Index, std::string_view Filename, bool ex
 
 void TTessock::SaveFile(std::string_view Filename, bool exact) {
     if (Parts.Files.empty()) {
-        SavePart(TFilePart{}, Filename, exact, lastSaveError_);  // no file: its own error
+        SavePart(TFilePart{}, Filename, exact, OverwriteModeValue, lastSaveError_);  // no file: its own error
         return;
     }
     SaveAt(0, Filename, exact, &lastSaveError_);

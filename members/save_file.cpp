@@ -10,9 +10,12 @@
 #include <new>
 #include <string>
 
+#include "base/ascii.h"
+#include "base/exceptions.h"
+#include "members/extension_policy.h"
+#include "members/safe_name.h"
 #include "members/target_path.h"
 #include "multipart/path_names.h"
-#include "base/exceptions.h"
 #include "upload/tessock.h"
 
 namespace kestrune {
@@ -30,6 +33,19 @@ constexpr SystemError kNotEnoughMemory = 8;  // ERROR_NOT_ENOUGH_MEMORY
 struct SaveFailed {
     SystemError error;
 };
+
+// ASCII letters in lower case; the bytes of double-byte characters stay as they are.
+std::string LowerCaseLetters(std::string_view text, const CodePage& codePage) {
+    std::string lower(text);
+    for (std::size_t i = 0; i < lower.size(); ++i) {
+        if (codePage.IsLeadByte(static_cast<unsigned char>(lower[i]))) {
+            ++i;
+        } else {
+            lower[i] = AsciiLower(lower[i]);
+        }
+    }
+    return lower;
+}
 
 class FileSaver {
 public:
@@ -188,7 +204,7 @@ private:
 
 }  // namespace
 
-std::string TTessock::SavePart(const TFilePart& Part, std::string_view Filename, bool exact,
+std::string TTessock::SavePart(const TFilePart& Part, std::string_view Filename, bool exact, Overwrite mode,
                                SystemError& error) {
     error = kFileNotFound;  // no file to save: nothing was found to write
     if (Part.DataSize <= 0) throw EUploadError(kNoFileMessage);
@@ -197,13 +213,12 @@ std::string TTessock::SavePart(const TFilePart& Part, std::string_view Filename,
         // Nothing is written under a name other than the page's.
         bool markerExact = true;
         const std::string marker = InRules(OverwriteMarker, &markerExact);
-        if (!exact || (OverwriteModeValue == Overwrite::Number && !markerExact))
-            throw SaveFailed{kInvalidName};
+        if (!exact || (mode == Overwrite::Number && !markerExact)) throw SaveFailed{kInvalidName};
         const std::string target(Filename);
         BodyWindow body = OpenBody(BodyWindow::kParseCapacity);
         FileSaver saver(fileSystem_, rules_, body, static_cast<std::size_t>(Part.DataStart),
                         static_cast<std::size_t>(Part.DataSize));
-        switch (OverwriteModeValue) {
+        switch (mode) {
             case Overwrite::Keep:
                 saver.Keep(target);
                 return {};
@@ -224,6 +239,38 @@ std::string TTessock::SavePart(const TFilePart& Part, std::string_view Filename,
         error = kReadFault;
     }
     throw EUploadError(kSaveErrorMessage);
+}
+
+std::string TTessock::SaveToFolderAt(std::int32_t Index, std::string_view Folder, bool exact,
+                                     std::string_view AllowedExtensions, std::int32_t Naming) {
+    CheckFileIndex(Index);
+    if (Naming != 0 && Naming != 1) throw EUploadError(kNamingNotSupportedMessage);
+    if (Saves.size() < Parts.Files.size()) Saves.resize(Parts.Files.size());
+    FileSaves& saves = Saves[static_cast<std::size_t>(Index)];
+    const TFilePart& part = Parts.Files[static_cast<std::size_t>(Index)];
+    const CodePage& texts = rules_.Texts();
+    const std::string safeName = SafeFilenameAt(Index);
+    // Judged by the name the file would be stored under; a random name keeps its extension.
+    if (!ExtensionPolicy::Allowing(AllowedExtensions).Allows(safeName, texts)) {
+        saves.lastError = kAccessDenied;
+        throw EUploadError(kTypeNotAllowedMessage);
+    }
+    std::string name = safeName;
+    const bool random = Naming == 1 || safeName.empty();
+    if (Folder.empty() || (random && !fileSystem_.RandomName(name))) {
+        saves.lastError = Folder.empty() ? kPathNotFound : fileSystem_.LastError();
+        throw EUploadError(kSaveErrorMessage);
+    }
+    if (random) {
+        const std::string extension = SafeNameExtension(safeName, texts);
+        if (!extension.empty()) name += "." + LowerCaseLetters(extension, texts);
+    }
+    std::string target(Folder);
+    if (!PathFileName(target, texts).empty()) target += '\\';
+    target += name;
+    std::string saved = SavePart(part, target, exact, Overwrite::Number, saves.lastError);
+    saves.name = {saved, Unicode()};
+    return saved;
 }
 
 }  // namespace kestrune

@@ -30,6 +30,16 @@ public:
     HRESULT STDMETHODCALLTYPE get_FileSize(LONG* Value) override;
     HRESULT STDMETHODCALLTYPE get_NewName(BSTR* Value) override;
     HRESULT STDMETHODCALLTYPE get_LastSaveError(LONG* Value) override;
+    HRESULT STDMETHODCALLTYPE get_SafeFilename(BSTR* Value) override;
+    HRESULT STDMETHODCALLTYPE SaveToFolder(BSTR Folder, VARIANT AllowedExtensions, VARIANT Naming,
+                                           BSTR* Value) override;
+    HRESULT STDMETHODCALLTYPE get_DetectedType(BSTR* Value) override;
+    HRESULT STDMETHODCALLTYPE get_DetectedExtension(BSTR* Value) override;
+    HRESULT STDMETHODCALLTYPE Hash(VARIANT Algorithm, BSTR* Value) override;
+    HRESULT STDMETHODCALLTYPE ReadBytes(LONG Offset, LONG Count, VARIANT* Value) override;
+    HRESULT STDMETHODCALLTYPE CopyTo(VARIANT Target, LONG* Value) override;
+    HRESULT STDMETHODCALLTYPE get_ImageWidth(LONG* Value) override;
+    HRESULT STDMETHODCALLTYPE get_ImageHeight(LONG* Value) override;
 
     // ISupportErrorInfo
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <new>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -34,22 +35,27 @@ HRESULT GuardedNumber(const ErrorOrigin& origin, LONG* Value, Produce&& produce)
     return Guarded(origin, [&] { *Value = static_cast<LONG>(produce()); });
 }
 
-// A byte array of a file's bytes, with its lower bound at 1. produce gives the file's
-// record; upload copies its bytes straight into the array, wherever the body is.
+// A byte array of some of the body, with its lower bound at 1, as every byte array of the
+// component has it; upload copies the bytes straight into it, wherever the body is.
+// Throws EVariantError when the array cannot be made.
+inline UniqueSafeArray FileByteArray(const TTessock& upload, FileSpan span) {
+    UniqueSafeArray array = ByteArray(static_cast<std::size_t>(span.Size), 1);
+    if (!array) throw EVariantError("Error creating variant array");
+    if (span.Size > 0) {
+        const SafeArrayData lock(array.Get());
+        if (FAILED(lock.Result())) throw EVariantError("Error creating variant array");
+        upload.CopyFileBytes(span, static_cast<char*>(lock.Data()));
+    }
+    return array;
+}
+
+// The bytes of the span produce gives, as FileByteArray makes them.
 template <typename Produce>
 HRESULT GuardedBytes(const ErrorOrigin& origin, VARIANT* Value, const TTessock& upload, Produce&& produce) {
     if (Value == nullptr) return E_POINTER;
     VariantInit(Value);
     return Guarded(origin, [&] {
-        const TFileRecord& record = produce();
-        UniqueSafeArray array = ByteArray(static_cast<std::size_t>(record.DataSize), 1);
-        if (!array) throw EVariantError("Error creating variant array");
-        if (record.DataSize > 0) {
-            const SafeArrayData lock(array.Get());
-            if (FAILED(lock.Result())) throw EVariantError("Error creating variant array");
-            upload.CopyFileBytes(record, static_cast<char*>(lock.Data()));
-        }
-        V_ARRAY(Value) = array.Release();
+        V_ARRAY(Value) = FileByteArray(upload, produce()).Release();
         V_VT(Value) = VT_ARRAY | VT_UI1;
     });
 }
@@ -71,6 +77,31 @@ inline std::int32_t PositionOf(VARIANT& index) {
     if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
     if (FAILED(hr)) throw EArgumentMismatch();
     return static_cast<std::int32_t>(V_I4(&index));
+}
+
+// An optional argument the script may leave out: absent, Empty or Null give fallback;
+// anything else is converted to text (a type mismatch where it cannot be).
+inline std::wstring OptionalText(const VARIANT& argument, const wchar_t* fallback) {
+    UniqueVariant value;
+    if (V_VT(&argument) == VT_ERROR && V_ERROR(&argument) == DISP_E_PARAMNOTFOUND) return fallback;
+    TakeIndex(value, argument);
+    if (V_VT(value.Get()) == VT_EMPTY || V_VT(value.Get()) == VT_NULL) return fallback;
+    const HRESULT hr = VariantChangeType(value.Get(), value.Get(), 0, VT_BSTR);
+    if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
+    if (FAILED(hr)) throw EArgumentMismatch();
+    return {V_BSTR(value.Get()), SysStringLen(V_BSTR(value.Get()))};
+}
+
+// The same for a number; one out of the long range is a type mismatch too.
+inline std::int32_t OptionalNumber(const VARIANT& argument, std::int32_t fallback) {
+    UniqueVariant value;
+    if (V_VT(&argument) == VT_ERROR && V_ERROR(&argument) == DISP_E_PARAMNOTFOUND) return fallback;
+    TakeIndex(value, argument);
+    if (V_VT(value.Get()) == VT_EMPTY || V_VT(value.Get()) == VT_NULL) return fallback;
+    const HRESULT hr = VariantChangeType(value.Get(), value.Get(), 0, VT_I4);
+    if (hr == E_OUTOFMEMORY) throw std::bad_alloc();
+    if (FAILED(hr)) throw EArgumentMismatch();
+    return static_cast<std::int32_t>(V_I4(value.Get()));
 }
 
 }  // namespace kestrune

@@ -13,6 +13,7 @@
 #include "host/win32/asp_host_objects.h"
 #include "host/win32/win32_code_page.h"
 #include "host/win32/win32_file_system.h"
+#include "host/win32/win32_hashing.h"
 #include "kestrune.h"
 #include "server/server_object.h"
 #include "upload/tessock.h"
@@ -89,10 +90,11 @@ private:
     Win32HostContext host_;
     Win32CodePage codePage_;
     Win32FileSystem fileSystem_;
+    Win32Hashing hashing_;
     // The rules of the texts within on the Unicode road. Declared before the core, which
     // points to it, so that it outlives it.
     Win32CodePage utf8Page_{CP_UTF8};
-    TTessock tessock_{host_, codePage_, fileSystem_};
+    TTessock tessock_{host_, codePage_, fileSystem_, hashing_};
 };
 
 }  // namespace kestrune

@@ -77,11 +77,7 @@ HRESULT TTessockComObject::get_Version(BSTR* Value) {
 }
 
 HRESULT TTessockComObject::get_FileAsVariant(VARIANT* Value) {
-    TFileRecord record;
-    return GuardedBytes(factory_.Origin(), Value, tessock_, [&]() -> const TFileRecord& {
-        record = tessock_.FileRecord();
-        return record;
-    });
+    return GuardedBytes(factory_.Origin(), Value, tessock_, [&] { return SpanOf(tessock_.FileRecord()); });
 }
 
 HRESULT TTessockComObject::get_FileSize(LONG* Value) {

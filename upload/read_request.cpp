@@ -116,9 +116,9 @@ void TTessock::ReleaseUnreadBody() {
 
 BodyWindow TTessock::OpenBody(std::size_t capacity) const { return body_.Open(capacity); }
 
-void TTessock::CopyFileBytes(const TFileRecord& Record, char* Dest) const {
+void TTessock::CopyFileBytes(FileSpan Span, char* Dest) const {
     OpenBody(BodyWindow::kLineCapacity)
-        .CopyOut(static_cast<std::size_t>(Record.DataStart), static_cast<std::size_t>(Record.DataSize), Dest);
+        .CopyOut(static_cast<std::size_t>(Span.Start), static_cast<std::size_t>(Span.Size), Dest);
 }
 
 std::string TTessock::FileContent(const TFileRecord& Record) const {

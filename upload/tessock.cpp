@@ -7,8 +7,9 @@
 
 namespace kestrune {
 
-TTessock::TTessock(HostContext& host, const CodePage& codePage, FileSystem& fileSystem)
-    : host_(host), codePage_(codePage), fileSystem_(fileSystem) {
+TTessock::TTessock(HostContext& host, const CodePage& codePage, FileSystem& fileSystem,
+                   const Hashing& hashing)
+    : host_(host), codePage_(codePage), fileSystem_(fileSystem), hashing_(hashing) {
     FormFields.SetTextSource(&bodyText_);
 }
 

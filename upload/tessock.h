@@ -9,7 +9,9 @@
 // Where the members are defined: construction, Initialize, the overwrite settings and
 // Version in upload/tessock.cpp; ReadRequest (intake) and the reads of the body, wherever
 // it is, in upload/read_request.cpp; the form-field reads in members/form_fields.cpp;
-// SaveFile in members/save_file.cpp; the file list in members/file_list.cpp; the change
+// SaveFile and SaveToFolder in members/save_file.cpp; the file list in
+// members/file_list.cpp; what a file's bytes show (type, image size, hashes, slices) and
+// its safe name in members/file_facts.cpp; the change
 // of text rules in members/unicode_texts.cpp, and the Unicode road's field list in
 // members/unicode_fields.*.
 #pragma once
@@ -27,10 +29,13 @@
 #include "host/body_file.h"
 #include "host/code_page.h"
 #include "host/file_system.h"
+#include "host/hashing.h"
 #include "host/host_objects.h"
 #include "multipart/body_window.h"
 #include "multipart/multipart_parser.h"
 #include "upload/request_body.h"
+#include "members/file_type.h"
+#include "members/image_size.h"
 #include "upload/text_rules.h"
 
 namespace kestrune {
@@ -80,10 +85,20 @@ struct ReadStatus {
     bool BodyInFile = false;
 };
 
+inline constexpr const char* kTypeNotAllowedMessage = "File type not allowed.";
+inline constexpr const char* kNamingNotSupportedMessage = "Naming not supported.";
+
+// A stretch of the body: a file's bytes, or some of them.
+struct FileSpan {
+    std::int32_t Start = 0;
+    std::int32_t Size = 0;
+};
+inline FileSpan SpanOf(const TFileRecord& record) { return {record.DataStart, record.DataSize}; }
+
 class TTessock {
 public:
-    // The three platform services must outlive the object.
-    TTessock(HostContext& host, const CodePage& codePage, FileSystem& fileSystem);
+    // The four platform services must outlive the object.
+    TTessock(HostContext& host, const CodePage& codePage, FileSystem& fileSystem, const Hashing& hashing);
     ~TTessock();
     TTessock(const TTessock&) = delete;
     TTessock& operator=(const TTessock&) = delete;
@@ -120,9 +135,10 @@ public:
     std::int32_t FileCount() const { return static_cast<std::int32_t>(Parts.Files.size()); }
     // The file's texts are derived at each call, by the rules of the file above.
     TFileRecord FileAt(std::int32_t Index) const;
-    // Copies the bytes of Record (the file above, or one FileAt gave) into Dest, which has
-    // room for Record.DataSize bytes. Throws EUploadError when the body file fails.
-    void CopyFileBytes(const TFileRecord& Record, char* Dest) const;
+    // Copies the bytes of Span (a file's, or some of them) into Dest, which has room for
+    // Span.Size bytes. Throws EUploadError when the body file fails.
+    void CopyFileBytes(FileSpan Span, char* Dest) const;
+    void CopyFileBytes(const TFileRecord& Record, char* Dest) const { CopyFileBytes(SpanOf(Record), Dest); }
     std::int32_t FileSizeAt(std::int32_t Index) const;
     // Position of the file for FieldName by the rule FormVariable keeps on the road
     // (SystemFileNames, UnicodeFields); -1 when there is none.
@@ -132,8 +148,30 @@ public:
     // encoding changed it) fails as any refused target does, and nothing is written.
     void SaveFileAt(std::int32_t Index, std::string_view Filename, bool exact = true);
     std::string NewNameAt(std::int32_t Index) const;
-    // Why the last SaveFileAt of the file at Index failed; kNoError after one that worked.
+    // Why the last save of the file at Index failed; kNoError after one that worked.
     SystemError LastSaveErrorAt(std::int32_t Index) const;
+    // Saves the file at Index into Folder (exact as SaveFileAt's Filename) under its
+    // SafeFilename, or with Naming 1 (and whenever that name is empty) under a random
+    // name with its extension in lower case, never replacing a file: a taken name gets
+    // OverwriteChr and a number, as Overwrite::Number does. AllowedExtensions is an
+    // ExtensionPolicy list (members/extension_policy.h); empty, the default policy.
+    // Returns the name used, which NewNameAt gives from then on. A refused extension
+    // raises kTypeNotAllowedMessage and writes nothing; a Naming other than 0 or 1
+    // raises kNamingNotSupportedMessage.
+    std::string SaveToFolderAt(std::int32_t Index, std::string_view Folder, bool exact,
+                               std::string_view AllowedExtensions, std::int32_t Naming);
+
+    // What the bytes of the file at Index show, and its name made safe to store
+    // (members/safe_name.h), in the texts of the rules.
+    std::string SafeFilenameAt(std::int32_t Index) const;
+    DetectedFileType DetectedTypeAt(std::int32_t Index) const;
+    ImageSize ImageSizeAt(std::int32_t Index) const;
+    // The digest of the file's bytes for a page's name of the algorithm
+    // (members/file_hash.h), in lower-case hexadecimal; each computed once.
+    std::string HashAt(std::int32_t Index, std::string_view Algorithm) const;
+    // At most Count bytes from Offset of the file at Index: none from its end on. A
+    // negative Offset or Count raises kIndexOutOfRange.
+    FileSpan FileBytesAt(std::int32_t Index, std::int32_t Offset, std::int32_t Count) const;
 
     // Saving: SaveFile and NewName are those of the first file (FileAt(0)). LastSaveError
     // is that of this member's own saves, not of SaveFileAt(0)'s.
@@ -189,7 +227,8 @@ private:
     std::string InRules(const HeldText& held, bool* exact) const;
     // Saves the bytes of Part; returns the name the file went under in mode 2 (empty in
     // the others). error is the reason it failed, kNoError when it did not.
-    std::string SavePart(const TFilePart& Part, std::string_view Filename, bool exact, SystemError& error);
+    std::string SavePart(const TFilePart& Part, std::string_view Filename, bool exact, Overwrite mode,
+                         SystemError& error);
     // SavePart for the file at Index, keeping the name it went under; the reason for a
     // failure goes to error, or where null to the file's own.
     void SaveAt(std::int32_t Index, std::string_view Filename, bool exact, SystemError* error);
@@ -203,6 +242,7 @@ private:
     HostContext& host_;
     const CodePage& codePage_;
     FileSystem& fileSystem_;
+    const Hashing& hashing_;
 
     // What the saves of a file left: by position, grown by the first save.
     struct FileSaves {
@@ -212,6 +252,8 @@ private:
 
     TBodyParts Parts;
     std::vector<FileSaves> Saves;
+    // Each file's digests, by algorithm; empty until computed.
+    mutable std::vector<std::vector<std::string>> hashes_;
     SystemError lastSaveError_ = kNoError;
     ReadStatus read_;
     TStringList FormFields{codePage_};

@@ -2,10 +2,13 @@
 
 #include "host/posix/posix_body_file.h"
 
+#include "base/ascii.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -132,5 +135,19 @@ bool PosixFileSystem::Replace(const FilePath& from, const FilePath& to) {
 void PosixFileSystem::Remove(const FilePath& path) { ::unlink(path.text.c_str()); }
 
 std::unique_ptr<BodyFile> PosixFileSystem::CreateBodyFile() { return CreatePosixBodyFile(); }
+
+bool PosixFileSystem::RandomName(std::string& name) {
+    char bits[kRandomNameDigits / 2];
+    ssize_t got;
+    do {
+        got = ::getrandom(bits, sizeof bits, 0);
+    } while (got < 0 && errno == EINTR);
+    if (got != static_cast<ssize_t>(sizeof bits)) {
+        lastError_ = got < 0 ? FromErrno(errno) : kAccessDenied;
+        return false;
+    }
+    name = LowerHex({bits, sizeof bits});
+    return true;
+}
 
 }  // namespace kestrune

@@ -15,6 +15,7 @@ public:
     bool Replace(const FilePath& from, const FilePath& to) override;
     void Remove(const FilePath& path) override;
     std::unique_ptr<BodyFile> CreateBodyFile() override;
+    bool RandomName(std::string& name) override;
     SystemError LastError() const override { return lastError_; }
 
 private:

@@ -1,11 +1,13 @@
 #include "host/win32/win32_file_system.h"
 
 #include <windows.h>
+#include <ntsecapi.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "base/ascii.h"
 #include "host/win32/win32_body_file.h"
 
 namespace kestrune {
@@ -235,5 +237,12 @@ bool Win32FileSystem::Failed(SystemError error) {
 void Win32FileSystem::Remove(const FilePath& path) { DeleteFileW(LongForm(path).c_str()); }
 
 std::unique_ptr<BodyFile> Win32FileSystem::CreateBodyFile() { return CreateWin32BodyFile(); }
+
+bool Win32FileSystem::RandomName(std::string& name) {
+    char bits[kRandomNameDigits / 2];
+    if (!RtlGenRandom(bits, sizeof bits)) return Failed(GetLastError());
+    name = LowerHex({bits, sizeof bits});
+    return true;
+}
 
 }  // namespace kestrune

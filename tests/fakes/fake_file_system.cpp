@@ -151,4 +151,15 @@ void FakeFileSystem::Remove(const FilePath& filePath) {
     files_.erase(path);
 }
 
+bool FakeFileSystem::RandomName(std::string& name) {
+    calls_.push_back("RandomName()");
+    if (failRandomName_) {
+        lastError_ = kAccessDenied;
+        return false;
+    }
+    const std::string number = std::to_string(++randomNames_);
+    name = std::string(kRandomNameDigits - number.size(), '0') + number;
+    return true;
+}
+
 }  // namespace kestrune::testing

@@ -41,6 +41,9 @@ public:
     void FailBodyFileCreate(bool on = true) { failBodyFileCreate_ = on; }
     void FailBodyFileAppend(int k) { failAppendAt_ = k; }
     void FailBodyFileRead(int k) { failReadAt_ = k; }
+    // RandomName gives the numbers 1, 2, 3... as 32 hexadecimal digits, or fails with
+    // kAccessDenied.
+    void FailRandomName(bool on = true) { failRandomName_ = on; }
     // Body files made and not yet destroyed; Append calls so far.
     int BodyFilesOpen() const { return bodyFilesOpen_; }
     int BodyFileAppends() const { return appends_; }
@@ -54,6 +57,7 @@ public:
     bool Replace(const FilePath& from, const FilePath& to) override;
     void Remove(const FilePath& path) override;
     std::unique_ptr<BodyFile> CreateBodyFile() override;
+    bool RandomName(std::string& name) override;
     SystemError LastError() const override { return lastError_; }
 
     // Used by the files it hands out.
@@ -76,6 +80,8 @@ private:
     bool failClose_ = false;
     bool failReplace_ = false;
     bool failBodyFileCreate_ = false;
+    bool failRandomName_ = false;
+    unsigned randomNames_ = 0;
     int failAppendAt_ = 0;
     int failReadAt_ = 0;
     int appends_ = 0;

@@ -147,6 +147,12 @@ TEST(SaveFileFaults, LastSaveErrorOfRefusalsAndOfEachObject) {
     none.Receive();
     EXPECT_THROW_MSG(none.object.SaveFile("d/t.txt"), EUploadError, "Error. No file received.");
     EXPECT_EQ(kFileNotFound, none.object.LastSaveError());
+
+    // Without the system's random name, a random save writes nothing under another.
+    upload.files.FailRandomName();
+    EXPECT_THROW_MSG(upload.object.SaveToFolderAt(0, "d", true, "", 1), EUploadError, kSaveError);
+    EXPECT_EQ(kAccessDenied, upload.object.LastSaveErrorAt(0));
+    EXPECT_EQ((std::map<std::string, std::string>{{"d/t.txt", "new"}}), upload.files.Files());
 }
 
 TEST(SaveFileFaults, AFileAppearingBeforeTheCreateIsNeverReplaced) {

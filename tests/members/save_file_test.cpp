@@ -249,5 +249,76 @@ TEST_F(SaveFileOnDisk, NoFileReceived) {
     EXPECT_EQ((std::set<std::string>{"there.txt"}), Names());
 }
 
+// SaveToFolder's rules over a real folder: catches a file stored under the browser's
+// name rather than its safe one, an extension judged on the raw name, a replaced file,
+// a random name without the extension (or with its case), a refusal that writes
+// anyway, and a NewName or LastSaveError left from the save before.
+TEST_F(SaveFileOnDisk, SaveToFolderStoresUnderASafeOrRandomNameAndNeverReplaces) {
+    struct Case {
+        const char* label;
+        std::string fileName, allowed;
+        int naming;
+        std::string present;  // a file put there first
+        std::string saved;    // the name used, "" when refused; "?" for random digits
+        std::string suffix;   // what follows the random digits
+        std::string message;  // the error raised, "" for none
+        SystemError error;
+    };
+    const std::vector<Case> cases = {
+        {"safe name", "Photo.JPG", "", 0, "", "Photo.JPG", "", "", kNoError},
+        {"taken name numbered", "Photo.JPG", "", 0, "Photo.JPG", "Photo~1.JPG", "", "", kNoError},
+        {"IIS trick made harmless", "x.asp;.jpg", "jpg;png", 0, "", "x.asp_.jpg", "", "", kNoError},
+        {"trailing dot dropped before judging", "page.asp.", "", 0, "", "", "", "File type not allowed.",
+         kAccessDenied},
+        {"refused by default", "shell.ASPX", "", 0, "", "", "", "File type not allowed.", kAccessDenied},
+        {"not on the allow list", "photo.gif", " .JPG , png ", 0, "", "", "", "File type not allowed.",
+         kAccessDenied},
+        {"allow list without case", "photo.PNG", "jpg;png", 0, "", "photo.PNG", "", "", kNoError},
+        {"no extension with a list", "README", "txt", 0, "", "", "", "File type not allowed.", kAccessDenied},
+        {"random keeps the extension in lower case", "Photo.JPG", "", 1, "", "?", ".jpg", "", kNoError},
+        {"nothing safe left: random, no extension", " ... ", "", 0, "", "?", "", "", kNoError},
+        {"unknown naming", "Photo.JPG", "", 2, "", "", "", "Naming not supported.", kNoError},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        fs::remove_all(dir_);
+        fs::create_directory(dir_);
+        if (!c.present.empty()) Put(c.present, "present");
+        Upload upload(FileBody(c.fileName, kContent), SingleByte(), &disk_);
+        TTessock& object = upload.Receive();
+        object.SetOverwriteMode(0);  // replacing is never SaveToFolder's way
+        std::string saved;
+        if (c.message.empty()) {
+            saved = object.SaveToFolderAt(0, dir_ + "/", true, c.allowed, c.naming);
+        } else {
+            EXPECT_THROW_MSG(object.SaveToFolderAt(0, dir_ + "/", true, c.allowed, c.naming), EUploadError,
+                             c.message);
+        }
+        EXPECT_EQ(c.error, object.LastSaveErrorAt(0));
+        EXPECT_EQ(saved, object.NewNameAt(0));
+        if (c.saved == "?") {
+            ASSERT_EQ(kRandomNameDigits + c.suffix.size(), saved.size());
+            EXPECT_EQ(std::string::npos,
+                      saved.substr(0, kRandomNameDigits).find_first_not_of("0123456789abcdef"));
+            EXPECT_EQ(c.suffix, saved.substr(kRandomNameDigits));
+        } else {
+            EXPECT_EQ(c.saved, saved);
+        }
+        std::set<std::string> names;
+        if (!c.present.empty()) names.insert(c.present);
+        if (!saved.empty()) names.insert(saved);
+        EXPECT_EQ(names, Names());
+        if (!saved.empty()) {
+            EXPECT_EQ(kContent, Read(saved));
+        }
+        if (!c.present.empty()) {
+            EXPECT_EQ("present", Read(c.present));
+        }
+    }
+    // No folder fails as a missing one does in SaveFile.
+    EXPECT_THROW_MSG(upload_.object.SaveToFolderAt(0, "", true, "", 0), EUploadError, kSaveError);
+    EXPECT_EQ(kPathNotFound, upload_.object.LastSaveErrorAt(0));
+}
+
 }  // namespace
 }  // namespace kestrune::testing

@@ -10,6 +10,7 @@
 
 #include "fakes/fake_file_system.h"
 #include "fakes/scripted_host.h"
+#include "host/posix/posix_hashing.h"
 #include "host/posix/single_byte_code_page.h"
 #include "upload/tessock.h"
 
@@ -20,12 +21,17 @@ inline const CodePage& SingleByte() {
     return codePage;
 }
 
+inline const Hashing& PlatformHashing() {
+    static const PosixHashing hashing;
+    return hashing;
+}
+
 struct Upload {
     explicit Upload(std::string body, const CodePage& codePage = SingleByte(),
                     FileSystem* fileSystem = nullptr)
         : codePage(codePage),
           host(std::move(body)),
-          object(host, codePage, fileSystem ? *fileSystem : files) {}
+          object(host, codePage, fileSystem ? *fileSystem : files, PlatformHashing()) {}
 
     // Intake, as the creation of the object on a page runs it.
     TTessock& Receive() {

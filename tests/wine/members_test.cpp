@@ -1,6 +1,8 @@
 // The members' own results through the vtable: saving, the byte array of FileAsVariant,
-// and the conversions at the boundary.
+// CopyTo's calls of its targets, and the conversions at the boundary.
 #include <gtest/gtest.h>
+
+#include <objbase.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -100,6 +102,108 @@ TEST(FileAsVariant, IsAByteArrayFromOne) {
             SafeArrayUnaccessData(V_ARRAY(second.Get()));
         }
     }
+}
+
+std::string ArrayBytes(VARIANT* value);
+
+// A Write method of a target of CopyTo: keeps what each call brought, and fails the call
+// numbered failAt (from 1) as a component raising an error does.
+class WriteSink final : public IDispatch {
+public:
+    explicit WriteSink(int failAt) : failAt_(failAt) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = iid == IID_IUnknown || iid == IID_IDispatch ? this : nullptr;
+        return *out != nullptr ? S_OK : E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
+        if (_wcsicmp(names[0], L"Write") != 0) return DISP_E_UNKNOWNNAME;
+        ids[0] = 7;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*,
+                                     EXCEPINFO* exception, UINT*) override {
+        if (id != 7 || flags != DISPATCH_METHOD || params->cArgs != 1) return DISP_E_MEMBERNOTFOUND;
+        if (++calls_ == failAt_) {
+            exception->scode = 0x800A0BB8;
+            exception->bstrSource = SysAllocString(L"Sink.Store");
+            exception->bstrDescription = SysAllocString(L"The sink is full.");
+            return DISP_E_EXCEPTION;
+        }
+        received += ArrayBytes(&params->rgvarg[0]);
+        chunks.push_back(received.size());
+        return S_OK;
+    }
+
+    std::string received;
+    std::vector<std::size_t> chunks;  // the bytes received after each call
+
+private:
+    int failAt_;
+    int calls_ = 0;
+};
+
+// Catches chunks of the wrong size or order, a count that is not the bytes written, a
+// stream road that loses bytes, and a target's failure that comes back as the
+// component's own error rather than the target's.
+TEST(CopyTo, WritesInChunksIntoAWriteMethodOrAStreamAndHandsOnTheirFailure) {
+    std::string content(2621440, '\0');  // two and a half chunks
+    for (std::size_t i = 0; i < content.size(); ++i) content[i] = static_cast<char>(i * 7 % 251);
+    ComPtr<ITessock> tessock = CreateTessockOver(
+        BodyBuilder().File("f", "big.bin", "application/octet-stream", content).Close().Build());
+    ASSERT_TRUE(tessock);
+    ComPtr<ITessock2> upload;
+    ASSERT_EQ(S_OK, tessock.As(upload));
+    ComPtr<ITessockFiles> files;
+    ASSERT_EQ(S_OK, upload->get_Files(files.Out()));
+    UniqueVariant name;
+    V_VT(name.Get()) = VT_BSTR;
+    V_BSTR(name.Get()) = SysAllocString(L"f");
+    ComPtr<ITessockFile> file;
+    ASSERT_EQ(S_OK, files->get_Item(*name.Get(), file.Out()));
+
+    WriteSink sink(0);
+    UniqueVariant target;
+    V_VT(target.Get()) = VT_DISPATCH;
+    V_DISPATCH(target.Get()) = &sink;
+    LONG written = 0;
+    ASSERT_EQ(S_OK, file->CopyTo(*target.Get(), &written));
+    EXPECT_EQ(static_cast<LONG>(content.size()), written);
+    EXPECT_EQ((std::vector<std::size_t>{1u << 20, 2u << 20, content.size()}), sink.chunks);
+    EXPECT_TRUE(sink.received == content) << "the bytes arrive whole and in order";
+
+    WriteSink failing(2);
+    V_DISPATCH(target.Get()) = &failing;
+    EXPECT_EQ(static_cast<HRESULT>(0x800A0BB8), file->CopyTo(*target.Get(), &written));
+    ComPtr<IErrorInfo> error = TakeErrorInfo();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(L"Sink.Store", Source(error.Get()));
+    EXPECT_EQ(L"The sink is full.", Description(error.Get()));
+    EXPECT_EQ(1u, failing.chunks.size()) << "nothing written after the failing call";
+    V_VT(target.Get()) = VT_EMPTY;
+
+    ComPtr<IStream> stream;
+    ASSERT_EQ(S_OK, CreateStreamOnHGlobal(nullptr, TRUE, stream.Out()));
+    V_VT(target.Get()) = VT_UNKNOWN;
+    V_UNKNOWN(target.Get()) = stream.Get();
+    stream.Get()->AddRef();
+    ASSERT_EQ(S_OK, file->CopyTo(*target.Get(), &written));
+    EXPECT_EQ(static_cast<LONG>(content.size()), written);
+    HGLOBAL memory = nullptr;
+    ASSERT_EQ(S_OK, GetHGlobalFromStream(stream.Get(), &memory));
+    STATSTG status{};
+    stream->Stat(&status, STATFLAG_NONAME);
+    ASSERT_EQ(content.size(), status.cbSize.QuadPart);
+    const void* data = GlobalLock(memory);
+    EXPECT_EQ(0, std::memcmp(data, content.data(), content.size()));
+    GlobalUnlock(memory);
 }
 
 // Sets an environment variable for the scope's lifetime, then puts back what was there.

@@ -11,6 +11,9 @@
 #   NAME.status  the expected exit code (else 0)
 #   NAME.stderr  the exact expected stderr (else stderr is not compared)
 #   NAME.env     VAR=value lines set for the run (LC_ALL picks Wine's ANSI code page)
+#   NAME.sha256, NAME.md5
+#                the digests of files the page saved, as sha256sum and md5sum list them,
+#                checked with their -c against the page's folder after the run
 # Every scenario gets a fresh empty folder whose Windows path is in %SCENARIO_OUT%.
 # With KESTRUNE_PARSE (the native kestrune-parse) set and no NAME given, the bodies of
 # the shared corpus are compared too (compare_corpus.py); a missing corpus is a failure.
@@ -92,6 +95,13 @@ run_scenario() {
   if [ -f "$scenarios/$name.stderr" ] && ! cmp -s "$out/stderr" "$scenarios/$name.stderr"; then
     problems+=("stderr differs")
   fi
+  local digest
+  for digest in sha256 md5; do
+    if [ -f "$scenarios/$name.$digest" ] &&
+      ! (cd "$out/files" && "${digest}sum" --quiet -c "$scenarios/$name.$digest" > /dev/null 2>&1); then
+      problems+=("saved files differ from $name.$digest")
+    fi
+  done
   report "$name" "${problems[@]}"
   if [ ${#problems[@]} -gt 0 ]; then
     diff -u "$scenarios/$name.expected" "$out/stdout" | head -n 30 | sed 's/^/    /'

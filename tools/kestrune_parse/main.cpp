@@ -14,6 +14,7 @@
 #include <string>
 
 #include "host/posix/posix_file_system.h"
+#include "host/posix/posix_hashing.h"
 #include "host/posix/single_byte_code_page.h"
 #include "host/posix/body_host.h"
 #include "kestrune_parse/json_report.h"
@@ -81,8 +82,9 @@ std::optional<std::string> ReadBody(const char* path) {
 int Report(const std::string& body) {
     kestrune::SingleByteCodePage codePage;
     kestrune::PosixFileSystem fileSystem;
+    const kestrune::PosixHashing hashing;
     kestrune::BodyHost host(body);
-    TTessock upload(host, codePage, fileSystem);
+    TTessock upload(host, codePage, fileSystem, hashing);
     upload.Initialize();
     if (!host.Output().empty()) std::fprintf(stderr, "%s\n", host.Output().c_str());
     const std::string json = kestrune::tools::JsonReport(upload);
@@ -93,10 +95,11 @@ int Report(const std::string& body) {
 int Repeat(const std::string& body, long count) {
     kestrune::SingleByteCodePage codePage;
     kestrune::PosixFileSystem fileSystem;
+    const kestrune::PosixHashing hashing;
     const auto start = std::chrono::steady_clock::now();
     for (long i = 0; i < count; ++i) {
         kestrune::BodyHost host(body);
-        TTessock upload(host, codePage, fileSystem);
+        TTessock upload(host, codePage, fileSystem, hashing);
         upload.Initialize();
     }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;

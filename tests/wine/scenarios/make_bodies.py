@@ -2,6 +2,8 @@
 """Writes the scenarios' request bodies (*.body) into this folder. Run it after changing
 one; the bodies are committed so that the scenarios need no build step of their own."""
 import os
+import struct
+import zlib
 
 BOUNDARY = b"----KestruneScenarioBoundary7d3f"
 CRLF = b"\r\n"
@@ -32,6 +34,16 @@ def padded_to(total, make):
 
 def filler(n):
     return bytes((i * 7 + 3) % 251 for i in range(n))
+
+
+def png(width, height):
+    """A true-colour PNG of width x height black pixels."""
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+    rows = b"".join(b"\x00" + b"\x00\x00\x00" * width for _ in range(height))
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+            + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
 
 
 BODIES = {
@@ -86,6 +98,14 @@ BODIES = {
     "cut_body": body(field(b"title", b"Hello"),
                      file_part(b"upload", b"cut.txt", b"text/plain", b"all of it"))[:-40],
     "not_multipart": b"title=Hello&note=url-encoded",
+    # What the file members read and keep: an image, names that must be made safe or
+    # refused, every byte value, and a file of several CopyTo chunks.
+    "file_facts": body(file_part(b"avatar", b"Avatar.PNG", b"image/png", png(3, 2)),
+                       file_part(b"trick", b"x.asp;.jpg", b"image/jpeg", b"<% Response.Write 1 %>"),
+                       file_part(b"page", b"C:\\site\\page.asp.", b"text/plain", b"<%@ Language=VBScript %>"),
+                       file_part(b"bytes", b"every byte.bin", b"application/octet-stream",
+                                 bytes(range(256)) * 2 + bytes(range(88))),
+                       file_part(b"big", b"big.bin", b"application/octet-stream", filler(2500000))),
 }
 
 if __name__ == "__main__":
