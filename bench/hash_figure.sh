@@ -38,3 +38,40 @@ hash_figure() {
     fi
     rm -f "$file"
 }
+
+# wine_hash_figure MIB: the same digest by the Windows build under Wine, for a single-file
+# body of MIB MiB in a body file: the seconds the script measures around Hash (Wine's own
+# CNG, so a figure to show, not a target), and openssl's CPU seconds on the file's bytes.
+# Prints "WINE_SECONDS OPENSSL_SECONDS", or why there is none. Uses bench/wine_memory.sh.
+wine_hash_figure() {
+    local mebibytes=$1 size=$(($1 * 1024 * 1024)) header openssl digest
+    wine_memory_prepare "$mebibytes" || return 0
+    printf '%s\r\n' 'Dim upload, f, started, seconds, digest' \
+        'Set upload = Server.CreateObject("Kestrune.Tessock")' \
+        'For Each f In upload.Files' 'started = Timer' 'digest = f.Hash' 'seconds = Timer - started' 'Next' \
+        'If seconds < 0 Then seconds = seconds + 86400' \
+        'Response.Write upload.FileSize & " " & Replace(CStr(seconds), ",", ".") & " " & digest' \
+        > "$wine_memory_dir/hash.vbs"
+    if ! wine_memory_run hash hash.vbs --; then
+        wine_memory_clean
+        echo "failed: the host did not hash the file (build/bench/wine-memory/)"
+        return 0
+    fi
+    # The file's bytes follow the part's header lines and the blank line after them.
+    header=$(wine_memory_header | wc -c)
+    mkdir -p "$hash_dir"
+    tail -c +$((header + 1)) "$wine_memory_dir/body.bin" | head -c "$size" > "$hash_dir/wine.bin"
+    wine_memory_clean
+    openssl=$(hash_cpu_seconds openssl dgst -sha256 -r "$hash_dir/wine.bin") || {
+        rm -f "$hash_dir/wine.bin"
+        echo "failed: openssl dgst -sha256"
+        return 0
+    }
+    rm -f "$hash_dir/wine.bin"
+    digest=$(cut -d ' ' -f 1 "$hash_dir/out")
+    if [ "$(cut -d ' ' -f 3 "$wine_memory_dir/out.hash" | tr -d '\r\n')" != "$digest" ]; then
+        echo "failed: the digests differ (build/bench/wine-memory/out.hash, openssl $digest)"
+    else
+        echo "$(cut -d ' ' -f 2 "$wine_memory_dir/out.hash") $openssl"
+    fi
+}

@@ -11,6 +11,8 @@
 #   wine_shape_figure SHAPE MIB: the same for a body of MIB MiB whose bulk is one long
 #     text where SHAPE says (as kestrune-bench-memory --shape: first-line, header-line,
 #     short-lines, one-line, file-name, field-name); the script reads FormVariableCount.
+#   wine_read_bytes_figure MIB: the same peaks for a script that reads the whole file of a
+#     MIB MiB body (in a body file) through ReadBytes, 1 MiB at a time.
 #   wine_creation_figure MIB: the time the script measures around creating the object, for
 #     a body of MIB MiB, as shipped and held to the in-memory road, five runs of each taken
 #     in turns (wall-clock time, so other work on the machine shows). Prints
@@ -19,6 +21,13 @@
 
 wine_memory_dir=$KESTRUNE_ROOT/build/bench/wine-memory
 wine_memory_boundary=----WebKitFormBoundary7MA4YWxkTrZu0gW
+
+# The single file part's lines before its bytes.
+wine_memory_header() {
+    printf -- '--%s\r\n' "$wine_memory_boundary"
+    printf 'Content-Disposition: form-data; name="upload"; filename="random.bin"\r\n'
+    printf 'Content-Type: application/octet-stream\r\n\r\n'
+}
 
 wine_memory_write_inputs() {
     local mebibytes=$1 body=$wine_memory_dir/body.bin
@@ -34,9 +43,7 @@ wine_memory_write_inputs() {
     [ -f "$body" ] && [ "$(stat -c %s "$body")" -gt $((mebibytes * 1024 * 1024)) ] &&
         [ "$(stat -c %s "$body")" -lt $((mebibytes * 1024 * 1024 + 4096)) ] && return 0
     {
-        printf -- '--%s\r\n' "$wine_memory_boundary"
-        printf 'Content-Disposition: form-data; name="upload"; filename="random.bin"\r\n'
-        printf 'Content-Type: application/octet-stream\r\n\r\n'
+        wine_memory_header
         head -c $((mebibytes * 1024 * 1024)) /dev/urandom
         printf -- '\r\n--%s--\r\n' "$wine_memory_boundary"
     } > "$body.part" && mv "$body.part" "$body"
@@ -130,6 +137,16 @@ wine_memory_peaks() {
     done
     wine_memory_clean
     printf '%s\n' "${runs[@]}" | sort -n | sed -n '2s/^[^ ]* //p'
+}
+
+wine_read_bytes_figure() {
+    local mebibytes=$1
+    wine_memory_prepare "$mebibytes" || return 0
+    printf '%s\r\n' 'Dim upload, f, offset, chunk' 'Set upload = Server.CreateObject("Kestrune.Tessock")' \
+        'Response.Write upload.FileSize' 'For Each f In upload.Files' \
+        'For offset = 0 To f.FileSize - 1 Step 1048576' 'chunk = f.ReadBytes(offset, 1048576)' 'Next' 'Next' \
+        > "$wine_memory_dir/read_bytes.vbs"
+    wine_memory_peaks read_bytes.vbs
 }
 
 wine_creation_figure() {

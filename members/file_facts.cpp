@@ -26,14 +26,16 @@ DetectedFileType TTessock::DetectedTypeAt(std::int32_t Index) const {
     CheckFileIndex(Index);
     const TFilePart& part = Parts.Files[static_cast<std::size_t>(Index)];
     BodyWindow body = OpenBody(BodyWindow::kPieceCapacity);
-    return DetectFileType(body, static_cast<std::size_t>(part.DataStart), static_cast<std::size_t>(part.DataSize));
+    return DetectFileType(body, static_cast<std::size_t>(part.DataStart),
+                          static_cast<std::size_t>(part.DataSize));
 }
 
 ImageSize TTessock::ImageSizeAt(std::int32_t Index) const {
     CheckFileIndex(Index);
     const TFilePart& part = Parts.Files[static_cast<std::size_t>(Index)];
     BodyWindow body = OpenBody(BodyWindow::kPieceCapacity);
-    return ReadImageSize(body, static_cast<std::size_t>(part.DataStart), static_cast<std::size_t>(part.DataSize));
+    return ReadImageSize(body, static_cast<std::size_t>(part.DataStart),
+                         static_cast<std::size_t>(part.DataSize));
 }
 
 std::string TTessock::HashAt(std::int32_t Index, std::string_view Algorithm) const {

@@ -69,6 +69,8 @@ wine_memory=$(wine_memory_figure 100 "KESTRUNE_TEST_BODY_FILE_THRESHOLD=$bench_m
     wine_memory="failed: see build/bench/wine-memory/"
 wine_big_memory=$(wine_memory_figure 1024) || wine_big_memory="failed: see build/bench/wine-memory/"
 wine_create=$(wine_creation_figure 100) || wine_create="failed: see build/bench/wine-memory/"
+wine_read_bytes=$(wine_read_bytes_figure 1024) || wine_read_bytes="failed: see build/bench/wine-memory/"
+wine_hash=$(wine_hash_figure 100) || wine_hash="failed: see build/bench/wine-memory/"
 
 echo "bench: measuring the end-to-end upload..." >&2
 e2e=$(end_to_end_figure) || e2e="failed: see build/bench/e2e/"
@@ -80,4 +82,5 @@ large=$(large_upload_figure) || large="failed: see build/bench/uploads/"
 gawk -v machine="$(machine_line)" -v memory="$memory" -v wineMemory="$wine_memory" \
     -v bigMemory="$big_memory" -v wineBigMemory="$wine_big_memory" -v wineCreate="$wine_create" \
     -v e2e="$e2e" -v concurrent="$concurrent" -v large="$large" -v shapes="$shapes" -v hash="$hash" \
+    -v wineHash="$wine_hash" -v wineReadBytes="$wine_read_bytes" \
     -f bench/format_table.awk "$build/results.json"
