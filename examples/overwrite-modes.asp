@@ -27,9 +27,16 @@ Else
   Set upload = Server.CreateObject("Kestrune.Tessock")
   upload.CodePage = 65001  ' texts as the UTF-8 page sends them, names on disk in Unicode
   folder = Server.MapPath("uploads")
-  ' A kind of file that is not on the allow list is stored without an extension.
+  ' The extension is the one the file's first bytes show, not the one the browser's name
+  ' claims, and only when the uploads folder takes that kind (the allow list in
+  ' includes/functions.asp); any other file is stored without an extension.
   extension = ""
-  If IsAllowedExtension(upload.FileExtension) Then extension = "." & LCase(upload.FileExtension)
+  If upload.Files.Count > 0 Then extension = upload.Files(0).DetectedExtension
+  If extension <> "" And InStr(";" & ALLOWED_EXTENSIONS & ";", ";" & extension & ";") > 0 Then
+    extension = "." & extension
+  Else
+    extension = ""
+  End If
   ' A fixed name, so the steps below meet the file that the earlier steps wrote.
   target = folder & "\overwrite-demo" & extension
 

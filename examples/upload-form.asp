@@ -6,6 +6,9 @@ Dim pageTitle
 pageTitle = "Upload files"
 %>
 <!-- #include file="includes/header.asp" -->
+<p id="allowed-kinds">The uploads folder takes these kinds of file only, by the extension of
+their names: <%= H(Replace(ALLOWED_EXTENSIONS, ";", ", ")) %>. Files of other kinds are
+described but not stored.</p>
 <%
 ' Without script the form posts as it is; with script it posts through XMLHttpRequest
 ' so the page can show the upload's progress.

@@ -17,7 +17,7 @@ Dim upload
 Set upload = Server.CreateObject("Kestrune.Tessock")
 ' This page and the form are UTF-8 (the directive on the first line, and the meta tag in
 ' the header), so the browser sends every text in UTF-8: read it as such. Names the
-' server's ANSI code page lacks come through whole, and SaveFile writes them as they are.
+' server's ANSI code page lacks come through whole, and SaveToFolder writes them as they are.
 upload.CodePage = 65001
 %>
 <!-- #include file="includes/header.asp" -->
@@ -66,7 +66,7 @@ Next
 <%
 ' Every file with at least one byte, in the order the browser sent them. The first one
 ' is also the one that upload.Filename, upload.FileSize and the others describe.
-Dim files, k, f, n, safeName
+Dim files, k, f, n, storedAs, saveError, saveReason, saveDetails
 Set files = upload.Files
 If files.Count = 0 Then
   ' An empty file counts as no file: there is nothing to save.
@@ -75,9 +75,6 @@ If files.Count = 0 Then
 <a href="upload-form.asp">try again</a>.</p>
 <%
 End If
-' Mode 2 never replaces a file: an existing name gets a number, as in report~1.pdf. Each
-' file reads the mode from the upload object when it is saved.
-upload.OverwriteMode = 2
 For k = 0 To files.Count - 1
   Set f = files(k)
   ' The first file's elements keep plain ids; the others' end in their position.
@@ -89,30 +86,45 @@ For k = 0 To files.Count - 1
   <dt>Name</dt><dd id="filename<%= n %>"><%= H(f.Filename) %></dd>
   <dt>Extension</dt><dd id="extension<%= n %>"><%= H(f.FileExtension) %></dd>
   <dt>Name without extension</dt><dd id="basename<%= n %>"><%= H(f.FileNameNoExtension) %></dd>
-  <dt>MIME type</dt><dd id="content-type<%= n %>"><%= H(f.ContentType) %></dd>
+  <dt>MIME type, as the browser declared it</dt><dd id="content-type<%= n %>"><%= H(f.ContentType) %></dd>
+  <dt>MIME type, as the first bytes show it</dt><dd id="detected-type<%= n %>"><%= H(f.DetectedType) %></dd>
+<%
+  ' Only images whose headers the component reads have a size; every other file has 0.
+  If f.ImageWidth > 0 Then
+%>
+  <dt>Image size in pixels</dt><dd id="image-size<%= n %>"><%= f.ImageWidth %> x <%= f.ImageHeight %></dd>
+<%
+  End If
+%>
   <dt>Size in bytes</dt><dd id="size<%= n %>"><%= f.FileSize %></dd>
+  <dt>SHA-256</dt><dd id="sha256<%= n %>"><%= H(f.Hash("SHA256")) %></dd>
 </dl>
 <%
-  safeName = SafeFileName(f.Filename)
-  If safeName = "" Or Not IsAllowedExtension(f.FileExtension) Then
+  ' SaveToFolder stores the file under its SafeFilename (the browser's name with what
+  ' Windows or IIS would misread replaced), and only when that name's extension is on the
+  ' allow list. It never replaces a file: an existing name gets a number, as in
+  ' report~1.pdf, whatever OverwriteMode says.
+  On Error Resume Next
+  storedAs = f.SaveToFolder(Server.MapPath("uploads"), ALLOWED_EXTENSIONS)
+  saveError = Err.Number
+  saveReason = Err.Description
+  saveDetails = DescribeError()
+  On Error GoTo 0
+  If saveError = 0 Then
 %>
-<p id="not-saved<%= n %>" class="error">This file was not saved: the uploads folder takes only the
-kinds of file on the list in includes/functions.asp.</p>
+<p id="saved<%= n %>">Saved in the uploads folder as <strong id="newname<%= n %>"><%= H(storedAs) %></strong>.</p>
+<%
+  ElseIf saveReason = "File type not allowed." Then
+    ' A refusal, not a failure: nothing was written, and the reason is the component's.
+%>
+<p id="not-saved<%= n %>" class="error">This file was not saved (<span id="not-saved-reason<%= n %>"><%= H(saveReason) %></span>):
+the uploads folder takes only the kinds of file on the list in includes/functions.asp.</p>
 <%
   Else
-    On Error Resume Next
-    f.SaveFile Server.MapPath("uploads") & "\" & safeName
-    If Err.Number <> 0 Then
 %>
 <p id="save-error<%= n %>" class="error">The file could not be saved (Windows error <%= f.LastSaveError %>,
-see docs/troubleshooting.md): <%= H(DescribeError()) %></p>
+see docs/troubleshooting.md): <%= H(saveDetails) %></p>
 <%
-    Else
-%>
-<p id="saved<%= n %>">Saved in the uploads folder as <strong id="newname<%= n %>"><%= H(f.NewName) %></strong>.</p>
-<%
-    End If
-    On Error GoTo 0
   End If
 Next
 %>

@@ -44,7 +44,9 @@ describe('curl uploads', () => {
       assert.equal(elementText(result.body, 'field-title'), upload.name);
       assert.equal(Number(elementText(result.body, 'size')), upload.size);
       const stored = path.join(server.uploadsDir(), elementText(result.body, 'newname'));
-      assert.equal(listFiles(server.uploadsDir()).find((f) => f.file === stored)?.sha, upload.sha);
+      const storedSha = listFiles(server.uploadsDir()).find((f) => f.file === stored)?.sha;
+      assert.equal(storedSha, upload.sha);
+      assert.equal(elementText(result.body, 'sha256'), storedSha, 'the page shows the stored file\'s SHA-256');
     }
   });
 
