@@ -46,6 +46,8 @@ std::string_view ReadErrorText(ReadError error) {
             return "The request body ended before its closing delimiter.";
         case ReadError::NotHeld:
             return "The request body could not be held in memory or in a body file.";
+        case ReadError::TooLarge:
+            return "The request body is larger than MaxBodyBytes allows.";
     }
     return {};
 }

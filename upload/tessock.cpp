@@ -18,6 +18,7 @@ TTessock::~TTessock() = default;
 void TTessock::Initialize() {
     OverwriteModeValue = Overwrite::Replace;
     OverwriteMarker = {"~"};
+    received_ = true;
     ReadRequest();
 }
 

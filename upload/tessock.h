@@ -70,6 +70,7 @@ enum class ReadError : std::int32_t {
     NotMultipart = 3,  // no body, or one whose first line is no boundary line
     Unfinished = 4,    // the body ended before its closing delimiter
     NotHeld = 5,       // neither memory nor the body file could hold the body
+    TooLarge = 6,      // TotalBytes above the page's MaxBodyBytes: nothing was read
 };
 
 // A short English text for the cause; empty for None.
@@ -84,6 +85,43 @@ struct ReadStatus {
     // memory).
     bool BodyInFile = false;
 };
+
+// What the page of an Upload object lets intake keep, each 0 (or empty) for no limit. A
+// file part is one that the file list would hold (a Content-Type line and a byte or
+// more); a text field is a part without a Content-Type line. Any other part is kept.
+struct IntakeLimits {
+    std::int32_t MaxBodyBytes = 0;   // TotalBytes above it: nothing is read at all
+    std::int32_t MaxFileBytes = 0;   // a file of more bytes is not kept
+    std::int32_t MaxFiles = 0;       // files past this many kept ones are not kept
+    std::int32_t MaxFields = 0;      // text fields past this many kept ones are not kept
+    std::int32_t MaxFieldBytes = 0;  // a text field whose value has more bytes is not kept
+    // An ExtensionPolicy list (members/extension_policy.h), judged on each file's
+    // SafeFilename: a file whose extension is not on it is not kept. Empty: any file.
+    std::string AllowedExtensions;
+};
+
+// Why a part was not kept, as a page reads it in Rejected's Reason. A number, once given,
+// keeps its meaning and is never given to another cause.
+enum class RejectReason : std::int32_t {
+    FileTooLarge = 1,
+    TooManyFiles = 2,
+    TooManyFields = 3,
+    FieldTooLong = 4,
+    ExtensionNotAllowed = 5,
+};
+
+// A short English text for the reason.
+std::string_view RejectReasonText(RejectReason reason);
+
+// A part intake did not keep, with its texts in the rules' encoding.
+struct RejectedPart {
+    std::string FieldName;
+    std::string Filename;   // as FileAt gives a file's; empty for a text field
+    std::int32_t Size = 0;  // its content's bytes in the body
+    RejectReason Reason = RejectReason::FileTooLarge;
+};
+
+inline constexpr const char* kLimitsAfterReadMessage = "Limits must be set before the request is read.";
 
 inline constexpr const char* kTypeNotAllowedMessage = "File type not allowed.";
 inline constexpr const char* kNamingNotSupportedMessage = "Naming not supported.";
@@ -110,6 +148,19 @@ public:
     // The initialisation hook: defaults, then ReadRequest. Errors before the guarded
     // stretch of intake (the first fetch and TotalBytes) propagate: creation fails.
     void Initialize();
+
+    // The Upload class's intake, which waits for the page: the limits (and the text rules
+    // and settings) it sets first, then Receive reads and parses the body once, keeping
+    // only the parts within the limits. It never writes to the page: its failures are
+    // in Read() alone. Receive after a read (Initialize's too) does nothing.
+    const IntakeLimits& Limits() const { return limits_; }
+    // Throws EUploadError with kLimitsAfterReadMessage once the body has been read.
+    void SetLimits(IntakeLimits limits);
+    void Receive();
+    bool Received() const { return received_; }
+    // The parts Receive did not keep, in body order; positions fail as FileAt's do.
+    std::int32_t RejectedCount() const;
+    RejectedPart RejectedAt(std::int32_t Index) const;
 
     // Form fields.
     std::string FormVariable(std::string_view VariableName) const;
@@ -256,6 +307,8 @@ private:
     mutable std::vector<std::vector<std::string>> hashes_;
     SystemError lastSaveError_ = kNoError;
     ReadStatus read_;
+    IntakeLimits limits_;
+    bool received_ = false;
     TStringList FormFields{codePage_};
     RequestBody body_;
     RequestBodyText bodyText_{body_};  // what the list's long lines read
