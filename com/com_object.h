@@ -135,6 +135,10 @@ protected:
     // object's); *object is null on entry. Store the interface with Hand.
     virtual HRESULT QueryOther(REFIID, void**) { return E_NOINTERFACE; }
 
+    // True for an interface of the table that this object does not answer (one that only
+    // some objects of the class carry).
+    virtual bool Withholds(REFIID) const { return false; }
+
     // Stores face in *object with a reference for the caller.
     static HRESULT Hand(IUnknown* face, void** object) noexcept {
         face->AddRef();
@@ -163,6 +167,7 @@ private:
         if (object == nullptr) return E_POINTER;
         *object = nullptr;
         if (IsEqualIID(iid, IID_IUnknown)) return Hand(&own_, object);
+        if (Withholds(iid)) return E_NOINTERFACE;
         if (IUnknown* face = Find(iid)) return Hand(face, object);
         return QueryOther(iid, object);
     }

@@ -11,14 +11,6 @@ namespace kestrune {
 
 namespace {
 
-constexpr const char* kImplementationClass = "TTessock";
-
-[[noreturn]] void RaiseClassError(const char* format) {
-    char message[128];
-    wsprintfA(message, format, kImplementationClass);
-    throw EOleError(message);
-}
-
 // Type attributes released on every exit path.
 class TypeAttr {
 public:
@@ -52,21 +44,29 @@ ComPtr<ITypeInfo> DefaultInterface(ITypeInfo* classInfo) {
 
 }  // namespace
 
-TAutoObjectFactory::TAutoObjectFactory(TComServer& server, TComClassManager& registry)
-    : server_(server), registry_(registry), origin_{IID_IUnknown, {}} {}
+TAutoObjectFactory::TAutoObjectFactory(TComServer& server, TComClassManager& registry, REFCLSID classId)
+    : server_(server), registry_(registry), classId_(classId), origin_{IID_IUnknown, {}} {}
+
+bool TAutoObjectFactory::ReadsAtCreation() const { return IsEqualCLSID(classId_, CLSID_Tessock); }
+
+void TAutoObjectFactory::RaiseClassError(const char* format) const {
+    char message[128];
+    wsprintfA(message, format, ReadsAtCreation() ? "TTessock" : "TUpload");
+    throw EOleError(message);
+}
 
 TAutoObjectFactory::~TAutoObjectFactory() { registry_.Remove(this); }
 
-std::unique_ptr<TAutoObjectFactory> TAutoObjectFactory::Create(TComServer& server,
-                                                               TComClassManager& registry) {
-    std::unique_ptr<TAutoObjectFactory> factory(new TAutoObjectFactory(server, registry));
+std::unique_ptr<TAutoObjectFactory> TAutoObjectFactory::Create(TComServer& server, TComClassManager& registry,
+                                                               REFCLSID classId) {
+    std::unique_ptr<TAutoObjectFactory> factory(new TAutoObjectFactory(server, registry, classId));
     factory->ReadTypeInformation();
     return factory;
 }
 
 void TAutoObjectFactory::ReadTypeInformation() {
     ITypeLib* typeLib = server_.TypeLib();
-    if (FAILED(typeLib->GetTypeInfoOfGuid(CLSID_Tessock, classInfo_.Out())) || !classInfo_) {
+    if (FAILED(typeLib->GetTypeInfoOfGuid(classId_, classInfo_.Out())) || !classInfo_) {
         RaiseClassError("Type information missing for class %s");
     }
     UniqueBstr name;
@@ -85,16 +85,17 @@ void TAutoObjectFactory::ReadTypeInformation() {
         dispatchIid = attr->guid;
     }
     if (!TTessockComObject::Answers(dispatchIid)) RaiseClassError("Dispatch interface missing from class %s");
-    // Errors go on naming the interface they always named, whichever interface is the default.
-    origin_.guid = IID_ITessock;
+    // Tessock's errors go on naming the interface they always named, whichever interface
+    // is the default.
+    origin_.guid = ReadsAtCreation() ? IID_ITessock : IID_IUpload;
     origin_.source = WideFromNarrow(ProgId());
     CheckPlatformResult(TypeInfoOf(typeLib, IID_ITessockFiles, filesInfo_));
     CheckPlatformResult(TypeInfoOf(typeLib, IID_ITessockFile, fileInfo_));
     CheckPlatformResult(TypeInfoOf(typeLib, IID_ITessockForm, formInfo_));
     CheckPlatformResult(TypeInfoOf(typeLib, IID_ITessockField, fieldInfo_));
+    CheckPlatformResult(TypeInfoOf(typeLib, IID_IRejectedParts, rejectedPartsInfo_));
+    CheckPlatformResult(TypeInfoOf(typeLib, IID_IRejectedPart, rejectedPartInfo_));
 }
-
-REFCLSID TAutoObjectFactory::ClassId() const { return CLSID_Tessock; }
 
 std::string TAutoObjectFactory::ProgId() const {
     return className_.empty() ? std::string() : server_.ServerName() + "." + className_;

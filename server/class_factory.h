@@ -1,6 +1,7 @@
-// TAutoObjectFactory: the one class factory, for the coclass Tessock. It is built from
-// the module's type library at load and lives until the module unloads; references to it
-// only move the server's factory count (a Resident object).
+// TAutoObjectFactory: the class factory of one coclass, Tessock or Upload, whose objects
+// are both TTessockComObject. It is built from the module's type library at load and
+// lives until the module unloads; references to it only move the server's factory count
+// (a Resident object).
 #pragma once
 
 #include <windows.h>
@@ -18,18 +19,23 @@ namespace kestrune {
 
 class TAutoObjectFactory final : public Resident<ServerFactoryCount, IClassFactory> {
 public:
-    // Reads the class's names and dispatch interface from the type library and enters the
-    // factory in the registry. Throws EOleError ("Type information missing for class
-    // TTessock", "Incorrect type information for class TTessock", "Dispatch interface
-    // missing from class TTessock") or the type library's load failure.
-    static std::unique_ptr<TAutoObjectFactory> Create(TComServer& server, TComClassManager& registry);
+    // Reads the names and dispatch interface of the coclass classId (CLSID_Tessock or
+    // CLSID_Upload) from the type library and enters the factory in the registry. Throws
+    // EOleError ("Type information missing for class TTessock", "Incorrect type
+    // information for class TTessock", "Dispatch interface missing from class TTessock",
+    // TUpload for the other) or the type library's load failure.
+    static std::unique_ptr<TAutoObjectFactory> Create(TComServer& server, TComClassManager& registry,
+                                                      REFCLSID classId);
 
     TAutoObjectFactory(const TAutoObjectFactory&) = delete;
     TAutoObjectFactory& operator=(const TAutoObjectFactory&) = delete;
     ~TAutoObjectFactory() override;
 
     TComServer& Server() const { return server_; }
-    REFCLSID ClassId() const;
+    REFCLSID ClassId() const { return classId_; }
+    // True for Tessock, whose objects read the request at creation; an Upload object
+    // waits for its page.
+    bool ReadsAtCreation() const;
     const std::string& ClassName() const { return className_; }
     const std::string& Description() const { return description_; }
     // Server name "." class name; empty when the class has no name.
@@ -46,17 +52,22 @@ public:
     ITypeInfo* FileInfo() const { return fileInfo_.Get(); }
     ITypeInfo* FormInfo() const { return formInfo_.Get(); }
     ITypeInfo* FieldInfo() const { return fieldInfo_.Get(); }
+    // Those of an Upload object's Rejected collection and of one part in it.
+    ITypeInfo* RejectedPartsInfo() const { return rejectedPartsInfo_.Get(); }
+    ITypeInfo* RejectedPartInfo() const { return rejectedPartInfo_.Get(); }
 
     // IClassFactory
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** object) override;
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override;
 
 private:
-    TAutoObjectFactory(TComServer& server, TComClassManager& registry);
+    TAutoObjectFactory(TComServer& server, TComClassManager& registry, REFCLSID classId);
+    [[noreturn]] void RaiseClassError(const char* format) const;
     void ReadTypeInformation();
 
     TComServer& server_;
     TComClassManager& registry_;
+    CLSID classId_;
     std::string className_;
     std::string description_;
     ErrorOrigin origin_;
@@ -66,6 +77,8 @@ private:
     ComPtr<ITypeInfo> fileInfo_;
     ComPtr<ITypeInfo> formInfo_;
     ComPtr<ITypeInfo> fieldInfo_;
+    ComPtr<ITypeInfo> rejectedPartsInfo_;
+    ComPtr<ITypeInfo> rejectedPartInfo_;
 };
 
 }  // namespace kestrune

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <olectl.h>
 
+#include <vector>
+
 #include "server/class_factory.h"
 #include "server/class_registry.h"
 #include "server/module.h"
@@ -10,13 +12,17 @@
 
 namespace {
 
-// Registration errors surface as E_FAIL only; no error object is wanted here.
+// Registration errors surface as E_FAIL only; no error object is wanted here. Both
+// classes go together: a module that lacks one registers neither.
 template <typename Body>
 HRESULT RunRegistration(Body&& body) {
-    kestrune::TAutoObjectFactory* factory = kestrune::TessockFactory();
-    if (factory == nullptr) return E_FAIL;
+    const std::vector<kestrune::TAutoObjectFactory*> factories = kestrune::ClassFactories();
+    if (factories.empty()) return E_FAIL;
+    for (kestrune::TAutoObjectFactory* factory : factories) {
+        if (factory == nullptr) return E_FAIL;
+    }
     try {
-        body(*factory);
+        for (kestrune::TAutoObjectFactory* factory : factories) body(*factory);
         return S_OK;
     } catch (...) {
         return E_FAIL;

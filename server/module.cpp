@@ -1,13 +1,15 @@
 // Module load and unload. Load builds, in order, the class registry, the server object
-// (which keeps OLEAUT32 loaded) and the one class factory; unload frees them in reverse.
-// A factory that cannot be built leaves a module without a class: DllGetClassObject
-// then answers CLASS_E_CLASSNOTAVAILABLE. No message box is ever shown: the host is a
+// (which keeps OLEAUT32 loaded) and the class factories, Tessock's and Upload's; unload
+// frees them in reverse. A factory that cannot be built leaves a module without that
+// class: DllGetClassObject then answers CLASS_E_CLASSNOTAVAILABLE for it. No message box is ever shown: the host is a
 // server process with nobody to click it away.
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "base/exceptions.h"
+#include "kestrune.h"
 #include "server/class_factory.h"
 #include "server/class_registry.h"
 #include "server/module.h"
@@ -20,14 +22,16 @@ namespace {
 struct ModuleState {
     std::unique_ptr<TComClassManager> registry;
     std::unique_ptr<TComServer> server;
-    std::unique_ptr<TAutoObjectFactory> factory;
+    std::unique_ptr<TAutoObjectFactory> tessock;
+    std::unique_ptr<TAutoObjectFactory> upload;
 };
 
 ModuleState* g_state = nullptr;
 
-std::unique_ptr<TAutoObjectFactory> CreateFactory(TComServer& server, TComClassManager& registry) {
+std::unique_ptr<TAutoObjectFactory> CreateFactory(TComServer& server, TComClassManager& registry,
+                                                  REFCLSID classId) {
     try {
-        return TAutoObjectFactory::Create(server, registry);
+        return TAutoObjectFactory::Create(server, registry, classId);
     } catch (const Exception& error) {
         OutputDebugStringA(error.Message().c_str());
     } catch (...) {
@@ -43,7 +47,8 @@ bool Load(HINSTANCE instance) {
         SetComClassManager(state->registry.get());
         state->server = std::make_unique<TComServer>(instance);
         SetComServer(state->server.get());
-        state->factory = CreateFactory(*state->server, *state->registry);
+        state->tessock = CreateFactory(*state->server, *state->registry, CLSID_Tessock);
+        state->upload = CreateFactory(*state->server, *state->registry, CLSID_Upload);
         g_state = state.release();
         return true;
     } catch (...) {
@@ -57,7 +62,8 @@ void Unload() {
     std::unique_ptr<ModuleState> state(g_state);
     g_state = nullptr;
     if (!state) return;
-    state->factory.reset();
+    state->upload.reset();
+    state->tessock.reset();
     SetComServer(nullptr);
     state->server.reset();
     SetComClassManager(nullptr);
@@ -66,7 +72,10 @@ void Unload() {
 
 }  // namespace
 
-TAutoObjectFactory* TessockFactory() { return g_state ? g_state->factory.get() : nullptr; }
+std::vector<TAutoObjectFactory*> ClassFactories() {
+    if (g_state == nullptr) return {};
+    return {g_state->tessock.get(), g_state->upload.get()};
+}
 
 }  // namespace kestrune
 

@@ -36,7 +36,11 @@ TTessockComObject::TTessockComObject(TAutoObjectFactory& factory)
 
 void TTessockComObject::Initialize() {
     ApplyTestBodyFileThreshold(tessock_);
-    tessock_.Initialize();
+    if (factory_.ReadsAtCreation()) tessock_.Initialize();
+}
+
+bool TTessockComObject::Withholds(REFIID iid) const {
+    return IsEqualIID(iid, IID_IUpload) && factory_.ReadsAtCreation();
 }
 
 HRESULT TTessockComObject::GetClassInfo(ITypeInfo** info) {

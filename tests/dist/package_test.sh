@@ -13,11 +13,12 @@ version=1.0.1.0
 name=Kestrune-$version
 package=dist/$name
 here=tests/dist
-uuid_before() {  # uuid_before KEYWORD: the uuid attribute just before KEYWORD in the IDL
-  awk -v keyword="$1" '/uuid\(/ { match($0, /uuid\([^)]*\)/); id = substr($0, RSTART + 5, RLENGTH - 6) }
-    $1 == keyword { print toupper(id); exit }' typelib/kestrune.idl
+uuid_before() {  # uuid_before KEYWORD [NAME]: the uuid attribute just before KEYWORD (NAME) in the IDL
+  awk -v keyword="$1" -v name="${2:-}" '/uuid\(/ { match($0, /uuid\([^)]*\)/); id = substr($0, RSTART + 5, RLENGTH - 6) }
+    $1 == keyword && (name == "" || $2 == name) { print toupper(id); exit }' typelib/kestrune.idl
 }
-clsid=$(uuid_before coclass)
+clsid=$(uuid_before coclass Tessock)
+upload_clsid=$(uuid_before coclass Upload)
 libid=$(uuid_before library)
 
 passed=0

@@ -44,9 +44,14 @@ inproc_unix_path() {  # inproc_unix_path VIEW: the registered DLL as a Unix path
 }
 key_absent() { ! wine reg query "$1" "/reg:$2" >/dev/null 2>&1; }
 nothing_registered() {
-  key_absent "HKLM\\Software\\Classes\\CLSID\\{$clsid}" 64 &&
-    key_absent "HKLM\\Software\\Classes\\CLSID\\{$clsid}" 32 &&
-    key_absent 'HKCR\Kestrune.Tessock' 64 && key_absent 'HKCR\Kestrune.Tessock' 32
+  local id progid
+  for id in "$clsid" "$upload_clsid"; do
+    key_absent "HKLM\\Software\\Classes\\CLSID\\{$id}" 64 && key_absent "HKLM\\Software\\Classes\\CLSID\\{$id}" 32 ||
+      return 1
+  done
+  for progid in Kestrune.Tessock Kestrune.Upload; do
+    key_absent "HKCR\\$progid" 64 && key_absent "HKCR\\$progid" 32 || return 1
+  done
 }
 all_gone() { nothing_registered && key_absent "HKLM\\Software\\Classes\\TypeLib\\{$libid}" 64; }
 missing_reported() { same 2 "$status" && contains "$out" "$1"; }
@@ -89,6 +94,8 @@ check "install.cmd: ThreadingModel Both" same Both \
   "$(reg_data "HKLM\\Software\\Classes\\CLSID\\{$clsid}\\InprocServer32" ThreadingModel 64)"
 check "install.cmd: the ProgID names the class" same "{$clsid}" \
   "$(reg_data 'HKCR\Kestrune.Tessock\Clsid' "" 64)"
+check "install.cmd: the second class's ProgID names it" same "{$upload_clsid}" \
+  "$(reg_data 'HKCR\Kestrune.Upload\Clsid' "" 64)"
 if wine_runs_32bit; then
   check "install.cmd: the 32-bit view's InprocServer32 is x86\\Kestrune.dll" \
     same "$folder/x86/Kestrune.dll" "$(inproc_unix_path 32)"
@@ -116,23 +123,34 @@ regsvr32_of() {  # regsvr32_of ARCH [/u]: that build of the package, by the regs
   "$(loader_of "$1")" regsvr32 /s ${2:-} "$win_moved\\$(folder_of "$1")\\Kestrune.dll" </dev/null >/dev/null 2>&1
 }
 view_of() { if [ "$1" = win32 ]; then echo 32; else echo 64; fi; }
-progid_names_class() { same "{$clsid}" "$(reg_data 'HKCR\Kestrune.Tessock\Clsid' "" "$(view_of "$1")")"; }
-page_creates_by_progid() {  # page_creates_by_progid ARCH: examples/hello.vbs in that build's page host
+progid_names_class() {
+  same "{$clsid}" "$(reg_data 'HKCR\Kestrune.Tessock\Clsid' "" "$(view_of "$1")")" &&
+    same "{$upload_clsid}" "$(reg_data 'HKCR\Kestrune.Upload\Clsid' "" "$(view_of "$1")")"
+}
+page_creates_by_progid() {  # page_creates_by_progid ARCH: examples/hello.vbs and an Upload page in that build's page host
   local host
   host=$(build_windows "$1" kestrune-host mtxex 2>"$scratch/host-build.log")/pagehost/kestrune-host.exe ||
     { cat "$scratch/host-build.log" >&2; return 1; }
+  # And a page of the second class, which reads the body only when asked.
+  printf '%s\r\n' 'Set upload = Server.CreateObject("Kestrune.Upload")' \
+    'Response.Write "Upload received " & upload.Received & ", then " & upload.FormVariableCount & " fields"' \
+    > "$scratch/upload.vbs"
+  local page_status=0
   "$(loader_of "$1")" "$host" "$(winepath -w "$moved/examples/hello.vbs")" \
     --body "$(winepath -w "$moved/examples/bodies/hello.body")" \
-    </dev/null >"$scratch/page.out" 2>&1
-  local page_status=$?
-  [ "$page_status" -eq 0 ] && grep -q '^Kestrune version ' "$scratch/page.out" && return 0
+    </dev/null >"$scratch/page.out" 2>&1 &&
+    "$(loader_of "$1")" "$host" "$(winepath -w "$scratch/upload.vbs")" \
+      --body "$(winepath -w "$moved/examples/bodies/hello.body")" \
+      </dev/null >>"$scratch/page.out" 2>&1 || page_status=$?
+  [ "$page_status" -eq 0 ] && grep -q '^Kestrune version ' "$scratch/page.out" &&
+    grep -q '^Upload received False, then [1-9]' "$scratch/page.out" && return 0
   echo "    page exit code $page_status: $(head -c 300 "$scratch/page.out")" >&2
   return 1
 }
 unregister_one() {  # unregister_one GONE STAYS: regsvr32 /u of GONE, with STAYS registered
   regsvr32_of "$1" /u
   check "regsvr32 /u of $1 with $2 registered: $2's ProgID key stays" progid_names_class "$1"
-  check "regsvr32 /u of $1 with $2 registered: a $2 page creates Kestrune.Tessock by ProgID" \
+  check "regsvr32 /u of $1 with $2 registered: a $2 page creates both classes by ProgID" \
     page_creates_by_progid "$2"
   regsvr32_of "$1"
 }
@@ -151,7 +169,7 @@ else
   check "regsvr32 /u of win64: its own class key is gone" same "" "$(inproc_unix_path 64)"
   wine reg delete "HKLM\\Software\\Classes\\CLSID\\{$clsid}" /reg:32 /f >/dev/null 2>&1
   regsvr32_of win64
-  check "registered again: a win64 page creates Kestrune.Tessock by ProgID" page_creates_by_progid win64
+  check "registered again: a win64 page creates both classes by ProgID" page_creates_by_progid win64
 fi
 
 # Without administrator rights (a failing fltmc in the folder, which cmd finds first)

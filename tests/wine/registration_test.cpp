@@ -1,5 +1,5 @@
-// Self-registration: the eight class entries, idempotence, removal, and the short path
-// that a module in a folder with a space registers.
+// Self-registration: the eight entries of each class, idempotence, removal, and the short
+// path that a module in a folder with a space registers.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +11,7 @@ namespace kestrune::test {
 namespace {
 
 const std::string kClassKey = "CLSID\\{3DF4F605-7BAB-491F-AEF8-E338D04C58ED}";
+const std::string kUploadKey = "CLSID\\{4D36F536-D167-4D3D-AE4A-E2D7D0055EE4}";
 const std::string kLibId = "{A7C60453-98F5-4102-95F3-B721F03B4330}";
 
 struct Entry {
@@ -29,6 +30,14 @@ std::vector<Entry> ExpectedEntries(const std::string& serverPath) {
         {kClassKey + "\\ProgID", nullptr, "Kestrune.Tessock"},
         {kClassKey + "\\Version", nullptr, "1.1"},
         {kClassKey + "\\TypeLib", nullptr, kLibId},
+        {kUploadKey, nullptr, "Upload Object"},
+        {kUploadKey + "\\InprocServer32", nullptr, serverPath},
+        {kUploadKey + "\\InprocServer32", "ThreadingModel", "Both"},
+        {"Kestrune.Upload", nullptr, "Upload Object"},
+        {"Kestrune.Upload\\Clsid", nullptr, "{4D36F536-D167-4D3D-AE4A-E2D7D0055EE4}"},
+        {kUploadKey + "\\ProgID", nullptr, "Kestrune.Upload"},
+        {kUploadKey + "\\Version", nullptr, "1.1"},
+        {kUploadKey + "\\TypeLib", nullptr, kLibId},
     };
 }
 

@@ -83,7 +83,8 @@ TEST_F(TypeLibraryTest, DescribesTheLibrary) {
     EXPECT_EQ(0u, context);
 
     const wchar_t* const types[] = {L"ITessock",     L"ITessockFile", L"ITessockFiles", L"ITessockField",
-                                    L"ITessockForm", L"ITessock2",    L"Tessock"};
+                                    L"ITessockForm", L"ITessock2",    L"IRejectedPart", L"IRejectedParts",
+                                    L"IUpload",      L"Tessock",      L"Upload"};
     ASSERT_EQ(std::size(types), library->GetTypeInfoCount());
     for (UINT index = 0; index < std::size(types); ++index)
         EXPECT_EQ(types[index], Name(Info(index).Get(), MEMBERID_NIL));
@@ -200,35 +201,49 @@ TEST_F(TypeLibraryTest, ListsTheMembersInTableOrder) {
     }
 }
 
-TEST_F(TypeLibraryTest, DescribesTheCoclass) {
-    ComPtr<ITypeInfo> coclass;
-    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(CLSID_Tessock, coclass.Out()));
-    {
-        const HeldTypeAttr attr = Attr(coclass.Get());
-        EXPECT_EQ(TKIND_COCLASS, attr->typekind);
-        EXPECT_TRUE(IsEqualGUID(CLSID_Tessock, attr->guid));
-        EXPECT_EQ(TYPEFLAG_FCANCREATE, attr->wTypeFlags);
-        EXPECT_EQ(1, attr->wMajorVerNum);
-        EXPECT_EQ(1, attr->wMinorVerNum);
-        EXPECT_EQ(2, attr->cImplTypes);
-    }
-    std::wstring doc;
-    Name(coclass.Get(), MEMBERID_NIL, &doc);
-    EXPECT_EQ(L"Tessock Object", doc);
-    const struct {
+// Both coclasses: Tessock with ITessock2 as its default, Upload with IUpload.
+TEST_F(TypeLibraryTest, DescribesTheCoclasses) {
+    struct Implemented {
         const wchar_t* name;
         INT flags;
-    } implemented[] = {{L"ITessock2", IMPLTYPEFLAG_FDEFAULT}, {L"ITessock", 0}};
-    for (UINT index = 0; index < 2; ++index) {
-        SCOPED_TRACE(index);
-        INT flags = -1;
-        EXPECT_EQ(S_OK, coclass->GetImplTypeFlags(index, &flags));
-        EXPECT_EQ(implemented[index].flags, flags) << "default, and not a source interface";
-        HREFTYPE reference = 0;
-        ComPtr<ITypeInfo> info;
-        ASSERT_EQ(S_OK, coclass->GetRefTypeOfImplType(index, &reference));
-        ASSERT_EQ(S_OK, coclass->GetRefTypeInfo(reference, info.Out()));
-        EXPECT_EQ(implemented[index].name, Name(info.Get(), MEMBERID_NIL));
+    };
+    const struct {
+        const CLSID* id;
+        const wchar_t* doc;
+        std::vector<Implemented> implemented;
+    } classes[] = {
+        {&CLSID_Tessock, L"Tessock Object", {{L"ITessock2", IMPLTYPEFLAG_FDEFAULT}, {L"ITessock", 0}}},
+        {&CLSID_Upload,
+         L"Upload Object",
+         {{L"IUpload", IMPLTYPEFLAG_FDEFAULT}, {L"ITessock2", 0}, {L"ITessock", 0}}},
+    };
+    for (const auto& c : classes) {
+        SCOPED_TRACE(std::string(c.doc, c.doc + wcslen(c.doc)));
+        ComPtr<ITypeInfo> coclass;
+        ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(*c.id, coclass.Out()));
+        {
+            const HeldTypeAttr attr = Attr(coclass.Get());
+            EXPECT_EQ(TKIND_COCLASS, attr->typekind);
+            EXPECT_TRUE(IsEqualGUID(*c.id, attr->guid));
+            EXPECT_EQ(TYPEFLAG_FCANCREATE, attr->wTypeFlags);
+            EXPECT_EQ(1, attr->wMajorVerNum);
+            EXPECT_EQ(1, attr->wMinorVerNum);
+            EXPECT_EQ(c.implemented.size(), static_cast<std::size_t>(attr->cImplTypes));
+        }
+        std::wstring doc;
+        Name(coclass.Get(), MEMBERID_NIL, &doc);
+        EXPECT_EQ(c.doc, doc);
+        for (UINT index = 0; index < c.implemented.size(); ++index) {
+            SCOPED_TRACE(index);
+            INT flags = -1;
+            EXPECT_EQ(S_OK, coclass->GetImplTypeFlags(index, &flags));
+            EXPECT_EQ(c.implemented[index].flags, flags) << "default, and not a source interface";
+            HREFTYPE reference = 0;
+            ComPtr<ITypeInfo> info;
+            ASSERT_EQ(S_OK, coclass->GetRefTypeOfImplType(index, &reference));
+            ASSERT_EQ(S_OK, coclass->GetRefTypeInfo(reference, info.Out()));
+            EXPECT_EQ(c.implemented[index].name, Name(info.Get(), MEMBERID_NIL));
+        }
     }
 }
 
@@ -292,6 +307,25 @@ TEST_F(TypeLibraryTest, DescribesTheDerivedAndFileInterfaces) {
         {&IID_ITessockField, L"Count", 1},
         {&IID_ITessockField, L"Key", 2},
         {&IID_ITessockField, L"_NewEnum", DISPID_NEWENUM},
+        {&IID_IUpload, L"MaxBodyBytes", 40},
+        {&IID_IUpload, L"MaxFileBytes", 41},
+        {&IID_IUpload, L"MaxFiles", 42},
+        {&IID_IUpload, L"MaxFields", 43},
+        {&IID_IUpload, L"MaxFieldBytes", 44},
+        {&IID_IUpload, L"AllowedExtensions", 45},
+        {&IID_IUpload, L"Receive", 46},
+        {&IID_IUpload, L"Received", 47},
+        {&IID_IUpload, L"Rejected", 48},
+        {&IID_IUpload, L"FormVariable", 1},
+        {&IID_IUpload, L"Files", 16},
+        {&IID_IRejectedParts, L"Count", 1},
+        {&IID_IRejectedParts, L"Item", DISPID_VALUE},
+        {&IID_IRejectedParts, L"_NewEnum", DISPID_NEWENUM},
+        {&IID_IRejectedPart, L"FieldName", 1},
+        {&IID_IRejectedPart, L"Filename", 2},
+        {&IID_IRejectedPart, L"Size", 3},
+        {&IID_IRejectedPart, L"Reason", 4},
+        {&IID_IRejectedPart, L"ReasonText", 5},
     };
     for (const auto& member : members) {
         SCOPED_TRACE(std::string(member.name, member.name + wcslen(member.name)));
