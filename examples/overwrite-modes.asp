@@ -67,14 +67,21 @@ Else
   upload.OverwriteMode = 5
   Report "OverwriteMode = 5 reads back as " & upload.OverwriteMode & " (unknown values mean 0)"
 
+  ' The last two steps ask for what cannot be done, on purpose: they show what a refusal
+  ' looks like in Err.
   upload.SaveFile folder & "\no-such-folder\file.txt"
-  Report "SaveFile into a folder that does not exist"
+  ExpectRefusal "SaveFile into a folder that does not exist"
 
   Dim value
   value = upload.FormVariableByIndex(upload.FormVariableCount)
-  Report "FormVariableByIndex past the last field"
+  ExpectRefusal "FormVariableByIndex past the last field"
 %>
 </ol>
+<p class="note">The steps marked <span class="expected">refused, as intended</span> ask for
+something that cannot work, to show how the component's errors reach a page that traps
+them with <code>On Error Resume Next</code>: <code>Err.Number</code>, <code>Err.Source</code>
+and <code>Err.Description</code>. They are the expected outcome, not a fault. A step in
+<span class="error">red</span> is one that went wrong.</p>
 <%
   On Error GoTo 0
 End If
@@ -85,6 +92,16 @@ Sub Report(what)
     Response.Write "<li class=""ok"">" & H(what) & ": no error.</li>" & vbCrLf
   Else
     Response.Write "<li class=""error"">" & H(what) & ": " & H(DescribeError()) & "</li>" & vbCrLf
+  End If
+End Sub
+
+' Writes one list item for a step that should fail: the error it raised, marked as
+' expected, or a warning when it did not fail.
+Sub ExpectRefusal(what)
+  If Err.Number = 0 Then
+    Response.Write "<li class=""error"">" & H(what) & ": no error, though this should have been refused.</li>" & vbCrLf
+  Else
+    Response.Write "<li class=""expected"">" & H(what) & ": refused, as intended. " & H(DescribeError()) & "</li>" & vbCrLf
   End If
 End Sub
 %>

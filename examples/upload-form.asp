@@ -6,9 +6,22 @@ Dim pageTitle
 pageTitle = "Upload files"
 %>
 <!-- #include file="includes/header.asp" -->
+<%
+' Everything this page says about what it takes comes from the constants in
+' includes/functions.asp, the ones the result page gives the component.
+%>
 <p id="allowed-kinds">The uploads folder takes these kinds of file only, by the extension of
-their names: <%= H(Replace(ALLOWED_EXTENSIONS, ";", ", ")) %>. Files of other kinds are
-described but not stored.</p>
+their names: <span id="allowed-extensions"><%= H(Replace(ALLOWED_EXTENSIONS, ";", ", ")) %></span>.
+A file of another kind is listed as not kept, and nothing of it is stored.</p>
+<ul id="limits">
+  <li>Each file up to <span id="limit-file-bytes"><%= SizeText(MAX_FILE_BYTES) %></span>,
+      and at most <span id="limit-files"><%= MAX_FILES %></span> files.</li>
+  <li>The whole upload, files and fields together, up to
+      <span id="limit-body-bytes"><%= SizeText(MAX_BODY_BYTES) %></span>; a larger one is
+      refused before any of it is read.</li>
+  <li>Each text field up to <span id="limit-field-bytes"><%= SizeText(MAX_FIELD_BYTES) %></span>
+      (in UTF-8, where an accented letter takes two bytes).</li>
+</ul>
 <%
 ' Without script the form posts as it is; with script it posts through XMLHttpRequest
 ' so the page can show the upload's progress.
@@ -23,8 +36,8 @@ described but not stored.</p>
       <option value="other">Other</option>
     </select>
   </label>
-  <label>Files <input type="file" name="file" id="file" multiple></label>
-  <label>One more file <input type="file" name="attachment" id="attachment"></label>
+  <label>Files <input type="file" name="file" id="file" multiple accept="<%= H(AcceptList()) %>"></label>
+  <label>One more file <input type="file" name="attachment" id="attachment" accept="<%= H(AcceptList()) %>"></label>
   <button type="submit" id="send">Upload</button>
 </form>
 <div id="progress-box" hidden>
@@ -64,3 +77,10 @@ described but not stored.</p>
 })();
 </script>
 <!-- #include file="includes/footer.asp" -->
+<%
+' The allow list as a file input's accept attribute, ".txt,.csv,...": it only steers the
+' browser's file picker; the result page judges every file again.
+Function AcceptList()
+  AcceptList = "." & Replace(ALLOWED_EXTENSIONS, ";", ",.")
+End Function
+%>

@@ -1,4 +1,5 @@
 </main>
-<footer>Kestrune.Tessock receives every file and form field of a request.</footer>
+<footer>Kestrune receives the files and form fields of a request: Kestrune.Upload within the
+page's limits, Kestrune.Tessock as they come.</footer>
 </body>
 </html>

@@ -5,7 +5,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const path = require('node:path');
 const { after, before, describe, test } = require('node:test');
-const { Server } = require('./lib/server');
+const { Server, exampleLimits } = require('./lib/server');
 const { launchBrowser } = require('./lib/browser');
 const { everyByte, elementText, listFiles, makeFile, pseudoRandomFile, sha256, sha256File } = require('./lib/files');
 
@@ -44,8 +44,9 @@ const progressProbe = `
     };
   })();`;
 
-// Fills and submits the form; resolves with the result page's HTML and the progress seen.
-async function uploadWithForm(context, upload, fields) {
+// Fills and submits the form, with upload in the multiple input and attachment, if
+// given, in the second one; resolves with the result page's HTML and the progress seen.
+async function uploadWithForm(context, upload, fields, attachment = null) {
   const page = await context.newPage();
   const progress = [];
   page.on('console', (message) => {
@@ -59,6 +60,7 @@ async function uploadWithForm(context, upload, fields) {
     await page.fill('#description', fields.description);
     await page.selectOption('#category', fields.category);
     await page.setInputFiles('#file', upload.file);
+    if (attachment) await page.setInputFiles('#attachment', attachment.file);
     await page.click('#send');
     await page.waitForSelector('#saved, #no-file, #save-error, #not-saved', { timeout: 240000 });
     return { html: await page.content(), progress };
@@ -173,6 +175,31 @@ describe('browser upload through the example form', () => {
     });
   });
 
+  // The example's own MaxFileBytes, one byte over, beside a small allowed file in the
+  // other input: the large file is listed as not kept with its reason and reaches no
+  // folder, and refusing it neither loses nor shifts the file after it.
+  test('a file over MaxFileBytes is listed as not kept and not saved; the file beside it is saved intact',
+    { timeout: 300000 }, async () => {
+      requireBrowser();
+      const limit = exampleLimits().MAX_FILE_BYTES;
+      const big = pseudoRandomFile(`over-limit-${process.pid}.dat`, limit + 1, 'over the limit');
+      const small = makeFile(`beside-${process.pid}.txt`, Buffer.from('kept beside a file over the limit\n'));
+      const before = listFiles(server.uploadsDir()).map((f) => f.name);
+      const { html } = await uploadWithForm(browser.context, big, fields, small);
+      checkFields(html);
+      assert.equal(elementText(html, 'rejected-filename-0'), big.name);
+      assert.equal(elementText(html, 'rejected-field-0'), 'file');
+      assert.equal(Number(elementText(html, 'rejected-size-0')), big.size);
+      assert.equal(elementText(html, 'rejected-reason-0'), '1');
+      assert.equal(elementText(html, 'rejected-reason-text-0'), 'The file is larger than MaxFileBytes allows.');
+      assert.doesNotMatch(html, /id="rejected-1"/, 'only the large file is not kept');
+      assert.equal(elementText(html, 'filename'), small.name, 'the kept file is the first listed');
+      assert.doesNotMatch(html, /id="filename-1"/, 'the large file is not among the files');
+      assert.equal(sha256File(savedFile(html)), small.sha, 'the file beside it is saved intact');
+      const added = listFiles(server.uploadsDir()).map((f) => f.name).filter((name) => !before.includes(name));
+      assert.deepEqual(added, [elementText(html, 'newname')], 'nothing of the large file is stored');
+    });
+
   test('the form works without JavaScript', async () => {
     requireBrowser();
     const plain = await launchBrowser({ javaScriptEnabled: false });
@@ -193,6 +220,8 @@ describe('browser upload through the example form', () => {
       const response = await page.goto(server.url);
       assert.equal(response.status(), 200);
       assert.equal(await page.locator('a[href="upload-form.asp"]').count() > 0, true);
+      assert.equal(await page.locator('a[href="upload-result.asp"]').count(), 0,
+        'no link to the result page, which only redirects a visit to the form');
       const css = await page.request.get(`${server.url}style.css`);
       assert.match(css.headers()['content-type'], /^text\/css/);
     } finally {

@@ -1,13 +1,15 @@
-// curl uploads: many files, a 200 MB body, a client that leaves halfway, 32 at once.
+// curl uploads: many files, a 200 MB body, a body over the example's limit, a client that
+// leaves halfway, 32 at once.
 'use strict';
 
 const assert = require('node:assert/strict');
 const path = require('node:path');
 const { setTimeout: sleep } = require('node:timers/promises');
 const { after, before, describe, test } = require('node:test');
-const { Server, testPages } = require('./lib/server');
+const { Server, exampleLimits, testPages } = require('./lib/server');
 const { curl, postForm, spawn } = require('./lib/curl');
 const { elementText, everyByte, listFiles, makeFile, pseudoRandomFile } = require('./lib/files');
+const { exchange, parseResponses } = require('./lib/raw');
 
 const server = new Server();
 
@@ -50,7 +52,9 @@ describe('curl uploads', () => {
     }
   });
 
-  test('the example stores only the kinds of file on its allow list', async () => {
+  // The allow list is the page's AllowedExtensions: such a file is not kept at all, and
+  // the page lists it with the component's reason.
+  test('the example keeps only the kinds of file on its allow list', async () => {
     server.requireServing();
     const refused = ['four', 'page.asp', 'shell.ASPX', 'web.config', 'photo.jpg.asp'];
     for (const name of refused) {
@@ -58,7 +62,10 @@ describe('curl uploads', () => {
       const upload = makeFile(`refused-${refused.indexOf(name)}.bin`, Buffer.from('<% Response.Write 1 %>'));
       const result = await postForm(resultUrl(), {}, [['file', upload.file, name]]);
       assert.equal(result.status, 200, result.stderr);
-      assert.match(result.body, /id="not-saved"/, `${name} was refused`);
+      assert.equal(elementText(result.body, 'rejected-filename-0'), name);
+      assert.equal(elementText(result.body, 'rejected-reason-0'), '5', `${name} was refused for its extension`);
+      assert.equal(elementText(result.body, 'rejected-reason-text-0'), 'The file\'s extension is not in AllowedExtensions.');
+      assert.match(result.body, /id="no-file"/, `${name}: no file kept`);
       assert.deepEqual(listFiles(server.uploadsDir()).map((f) => f.name).sort(), before, `${name}: nothing saved`);
     }
   });
@@ -74,17 +81,37 @@ describe('curl uploads', () => {
     assert.equal(elementText(result.body, 'newname'), 'first-of-two.txt');
   });
 
+  // Exactly the example's MaxFileBytes: a file at the limit is kept (browser.test.js sends
+  // one a byte over).
   test('200 MB file', { timeout: 600000 }, async (t) => {
     server.requireServing();
     const upload = pseudoRandomFile('big-200mb.dat', 200 * 1024 * 1024, 'curl');
+    assert.equal(upload.size, exampleLimits().MAX_FILE_BYTES, 'the file is exactly the example\'s MaxFileBytes');
     const started = Date.now();
     const result = await postForm(resultUrl(), { title: 'big' }, [['file', upload.file]]);
     const seconds = (Date.now() - started) / 1000;
     t.diagnostic(`200 MB upload end to end: ${seconds.toFixed(1)} s`);
     assert.equal(result.status, 200, result.stderr);
     assert.equal(Number(elementText(result.body, 'size')), upload.size);
+    assert.doesNotMatch(result.body, /id="rejected"/, 'nothing is left out');
     const stored = path.join(server.uploadsDir(), elementText(result.body, 'newname'));
     assert.equal(listFiles(server.uploadsDir()).find((f) => f.file === stored)?.sha, upload.sha);
+  });
+
+  // Refused on TotalBytes alone: the page answers 413 itself, and the host, which answers
+  // Expect: 100-continue at a page's first BinaryRead, sends none, so no byte was asked for.
+  test('a body over the example\'s MaxBodyBytes gets the page\'s 413 and is not read', async () => {
+    server.requireServing();
+    const before = listFiles(server.uploadsDir()).map((f) => f.name).sort();
+    const head = 'POST /upload-result.asp HTTP/1.1\r\nHost: x\r\n' +
+      'Content-Type: multipart/form-data; boundary=----x\r\n' +
+      `Content-Length: ${exampleLimits().MAX_BODY_BYTES + 1}\r\nExpect: 100-continue\r\n\r\n`;
+    const responses = parseResponses(await exchange(server.port, [{ send: head }]));
+    assert.deepEqual(responses.map((r) => r.status), [413], 'a 413 and no 100 Continue');
+    assert.match(responses[0].body, /id="too-large"/);
+    assert.match(responses[0].body, /Nothing of it was read or stored/);
+    assert.deepEqual(listFiles(server.uploadsDir()).map((f) => f.name).sort(), before, 'nothing saved');
+    await expectServing();
   });
 
   test('200 MB body read and dropped by a page, without the component', { timeout: 600000 }, async (t) => {

@@ -51,7 +51,7 @@ function pseudoRandomFile(name, size, seed) {
       const block = crypto.createHash('sha512').update(`${seed}:${counter++}`).digest();
       const chunk = Buffer.alloc(Math.min(1 << 20, size - written));
       for (let i = 0; i < chunk.length; i += block.length) block.copy(chunk, i, 0, Math.min(block.length, chunk.length - i));
-      chunk.writeUInt32LE(counter, 0);
+      if (chunk.length >= 4) chunk.writeUInt32LE(counter, 0);
       fs.writeSync(fd, chunk);
       hash.update(chunk);
       written += chunk.length;

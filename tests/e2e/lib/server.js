@@ -44,6 +44,17 @@ function makeSite(extraFiles = {}) {
   return root;
 }
 
+// The example's limits as includes/functions.asp sets them, { MAX_FILE_BYTES: 209715200, ... }:
+// the tests size their uploads from the page's own constants.
+function exampleLimits() {
+  const text = fs.readFileSync(path.join(repoRoot, 'examples', 'includes', 'functions.asp'), 'utf8');
+  const limits = Object.fromEntries([...text.matchAll(/^Const (MAX_\w+) = (\d+)/gm)].map(([, name, value]) => [name, Number(value)]));
+  for (const name of ['MAX_BODY_BYTES', 'MAX_FILE_BYTES', 'MAX_FILES', 'MAX_FIELDS', 'MAX_FIELD_BYTES']) {
+    if (!(limits[name] > 0)) throw new Error(`examples/includes/functions.asp sets no ${name}`);
+  }
+  return limits;
+}
+
 class Server {
   constructor() {
     this.ok = false;
@@ -125,4 +136,4 @@ class Server {
   }
 }
 
-module.exports = { Server, repoRoot, testPages };
+module.exports = { Server, exampleLimits, repoRoot, testPages };
