@@ -64,7 +64,8 @@ If Not upload.Complete Then
 End If
 %>
 <h2>Form fields</h2>
-<p>Every text field the browser sent, by name in the order sent, each value on its own.</p>
+<p>Every text field the browser sent within the form's limits, by name in the order sent,
+each value on its own.</p>
 <table id="fields">
   <tr><th>Name</th><th>Values</th></tr>
 <%
