@@ -8,7 +8,8 @@
 //
 // Where the members are defined: construction, Initialize, the overwrite settings and
 // Version in upload/tessock.cpp; ReadRequest (intake) and the reads of the body, wherever
-// it is, in upload/read_request.cpp; the form-field reads in members/form_fields.cpp;
+// it is, in upload/read_request.cpp; the limits, Receive and the parts it did not keep in
+// upload/receive.cpp; the form-field reads in members/form_fields.cpp;
 // SaveFile and SaveToFolder in members/save_file.cpp; the file list in
 // members/file_list.cpp; what a file's bytes show (type, image size, hashes, slices) and
 // its safe name in members/file_facts.cpp; the change
@@ -18,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -97,6 +99,8 @@ struct IntakeLimits {
     std::int32_t MaxFieldBytes = 0;  // a text field whose value has more bytes is not kept
     // An ExtensionPolicy list (members/extension_policy.h), judged on each file's
     // SafeFilename: a file whose extension is not on it is not kept. Empty: any file.
+    // Held in the encoding of the text rules at SetLimits; a page that changes CodePage
+    // between SetLimits and the read has the list judged in the new rules as it stands.
     std::string AllowedExtensions;
 };
 
@@ -262,9 +266,14 @@ public:
 private:
     static constexpr const char* kIndexOutOfRange = "Index out of range.";
 
-    void ReadRequest();
+    // Intake; report: a failure in the guarded stretch is written to the page as well.
+    void ReadRequest(bool report);
     bool ReadPasses(std::int32_t total);
+    // ParseMultipart into the lists, keeping only the parts within the limits.
+    void ParseWithinLimits(BodyWindow& body, const std::function<bool()>& isClientConnected);
     void CheckFileIndex(std::int32_t Index) const;
+    // The record of a file part, read through body by the current rules; no saved name.
+    TFileRecord DescribeFile(BodyWindow& body, const TFilePart& part) const;
     // The record of the listed file at Index (checked), read through body; no saved name.
     TFileRecord DescribeFileAt(BodyWindow& body, std::int32_t Index) const;
     // A text as the page gave it, in the encoding of the rules it came under.
@@ -301,7 +310,17 @@ private:
         SystemError lastError = kNoError;
     };
 
+    // A part Receive did not keep: a file part as the file list would hold it, or a text
+    // field's first header line with its value's size as DataSize.
+    struct Rejection {
+        TFilePart part;
+        bool isFile = false;
+        RejectReason reason = RejectReason::FileTooLarge;
+    };
+    class LimitsFilter;  // the PartFilter of the limits, in upload/receive.cpp
+
     TBodyParts Parts;
+    std::vector<Rejection> rejected_;
     std::vector<FileSaves> Saves;
     // Each file's digests, by algorithm; empty until computed.
     mutable std::vector<std::vector<std::string>> hashes_;
