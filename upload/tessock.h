@@ -92,15 +92,19 @@ struct ReadStatus {
 // file part is one that the file list would hold (a Content-Type line and a byte or
 // more); a text field is a part without a Content-Type line. Any other part is kept.
 struct IntakeLimits {
-    std::int32_t MaxBodyBytes = 0;   // TotalBytes above it: nothing is read at all
-    std::int32_t MaxFileBytes = 0;   // a file of more bytes is not kept
-    std::int32_t MaxFiles = 0;       // files past this many kept ones are not kept
-    std::int32_t MaxFields = 0;      // text fields past this many kept ones are not kept
-    std::int32_t MaxFieldBytes = 0;  // a text field whose value has more bytes is not kept
+    std::int32_t MaxBodyBytes = 0;  // TotalBytes above it: nothing is read at all
+    std::int32_t MaxFileBytes = 0;  // a file of more bytes is not kept
+    std::int32_t MaxFiles = 0;      // files past this many kept ones are not kept
+    std::int32_t MaxFields = 0;     // text fields past this many kept ones are not kept
+    // A text field whose value is longer is not kept: its size as FormVariable reads it,
+    // each line break two bytes (TFieldPart::ValueSize).
+    std::int32_t MaxFieldBytes = 0;
     // An ExtensionPolicy list (members/extension_policy.h), judged on each file's
-    // SafeFilename: a file whose extension is not on it is not kept. Empty: any file.
-    // Held in the encoding of the text rules at SetLimits; a page that changes CodePage
-    // between SetLimits and the read has the list judged in the new rules as it stands.
+    // SafeFilename: a file whose extension is not on it is not kept. Empty: any file; a
+    // list with no entry (blanks and separators alone) is the default policy, which
+    // refuses what runs, as ExtensionPolicy takes it. Held in the encoding of the text
+    // rules at SetLimits (no conversion follows): a page that changes CodePage between
+    // SetLimits and the read has the list's bytes judged by the new rules.
     std::string AllowedExtensions;
 };
 
@@ -121,7 +125,7 @@ std::string_view RejectReasonText(RejectReason reason);
 struct RejectedPart {
     std::string FieldName;
     std::string Filename;   // as FileAt gives a file's; empty for a text field
-    std::int32_t Size = 0;  // its content's bytes in the body
+    std::int32_t Size = 0;  // a file's bytes; a text field's value's, as MaxFieldBytes counts them
     RejectReason Reason = RejectReason::FileTooLarge;
 };
 
@@ -156,7 +160,10 @@ public:
     // The Upload class's intake, which waits for the page: the limits (and the text rules
     // and settings) it sets first, then Receive reads and parses the body once, keeping
     // only the parts within the limits. It never writes to the page: its failures are
-    // in Read() alone. Receive after a read (Initialize's too) does nothing.
+    // in Read() alone, but for those before the guarded stretch (the first fetch and
+    // TotalBytes), which propagate as they do from Initialize; the read counts as made
+    // all the same. Unlike Initialize it leaves OverwriteMode and OverwriteChr as the
+    // page set them. Receive after a read (Initialize's too) does nothing.
     const IntakeLimits& Limits() const { return limits_; }
     // Throws EUploadError with kLimitsAfterReadMessage once the body has been read.
     void SetLimits(IntakeLimits limits);

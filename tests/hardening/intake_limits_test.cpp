@@ -409,6 +409,10 @@ TEST(IntakeLimits, ReceiveReadsOnceAndQuietly) {
         upload.host.FailAt(HostCall::TotalBytes, 1, static_cast<HResult>(0x80070005u), "Access is denied");
         EXPECT_THROW_MSG(upload.object.Receive(), EOleException, "Access is denied");
         EXPECT_EQ("", upload.host.Output());
+        // The read counts as made: it is not tried again.
+        EXPECT_TRUE(upload.object.Received());
+        EXPECT_NO_THROW(upload.object.Receive());
+        EXPECT_EQ(2u, upload.host.Calls().size());
     }
 }
 
