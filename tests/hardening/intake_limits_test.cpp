@@ -301,8 +301,10 @@ TEST(IntakeLimits, ReceiveKeepsOnlyThePartsWithinTheLimits) {
     }
 }
 
-// Rejected's texts, as FileAt's, follow the rules in force when they are read.
-TEST(IntakeLimits, RejectedTextsFollowTheCurrentRules) {
+// Rejected's texts, as FileAt's, follow the rules in force when they are read; the
+// extensions are judged by those in force at the read, on the Unicode road on the names
+// decoded (a page's list is in UTF-8 there).
+TEST(IntakeLimits, TextsFollowTheRules) {
     Upload upload(BodyBuilder().Field("\xE9", "long").File("\xE0", "\xE8.bin", "t/t", "big").Close().Build());
     upload.object.SetLimits(Limits(1, 0, 0, 1));
     upload.object.Receive();
@@ -313,6 +315,17 @@ TEST(IntakeLimits, RejectedTextsFollowTheCurrentRules) {
     EXPECT_EQ(Text(RejectedPart{"\xC3\xA9", "", 4, kFieldTooLong}), Text(upload.object.RejectedAt(0)));
     EXPECT_EQ(Text(RejectedPart{"\xC3\xA0", "\xC3\xA8.bin", 3, kFileTooLarge}),
               Text(upload.object.RejectedAt(1)));
+
+    Upload decoded(
+        BodyBuilder().File("f", "a.\xE9", "t/t", "x").File("g", "b.\xC3\xA9", "t/t", "x").Close().Build());
+    decoded.object.SetTextRules(UnicodeRules());
+    decoded.object.SetLimits(Limits(0, 0, 0, 0, "\xC3\xA9"));
+    decoded.object.Receive();
+    ASSERT_EQ(1, decoded.object.FileCount());
+    EXPECT_EQ("a.\xC3\xA9", decoded.object.FileAt(0).FileNameText);
+    ASSERT_EQ(1, decoded.object.RejectedCount());
+    EXPECT_EQ(Text(RejectedPart{"g", "b.\xC3\x83\xC2\xA9", 1, kExtension}),
+              Text(decoded.object.RejectedAt(0)));
 }
 
 // MaxBodyBytes is judged on TotalBytes before anything else: above it, no pass, no
