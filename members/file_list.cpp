@@ -12,11 +12,14 @@ void TTessock::CheckFileIndex(std::int32_t Index) const {
     if (Index < 0) TStringList::RaiseBoundsError(Index);
 }
 
-TFileRecord TTessock::DescribeFileAt(BodyWindow& body, std::int32_t Index) const {
-    const TFilePart& part = Parts.Files[static_cast<std::size_t>(Index)];
+TFileRecord TTessock::DescribeFile(BodyWindow& body, const TFilePart& part) const {
     // On the Unicode road the texts are decoded to UTF-8 first and split by its rules.
     return Unicode() ? DescribeFilePart(body, part, rules_.Texts(), &rules_.Body())
                      : DescribeFilePart(body, part, codePage_);
+}
+
+TFileRecord TTessock::DescribeFileAt(BodyWindow& body, std::int32_t Index) const {
+    return DescribeFile(body, Parts.Files[static_cast<std::size_t>(Index)]);
 }
 
 TFileRecord TTessock::FileAt(std::int32_t Index) const {

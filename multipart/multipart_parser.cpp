@@ -2,7 +2,8 @@
 // first line (the boundary line) starts a part: three header lines follow, then either
 // file content, found by scanning for the boundary line, or an ordinary value, read as
 // lines until one equals the boundary line or reaches the end of the body. Every part
-// with its three header lines complete leaves a line in the form-field list.
+// with its three header lines complete leaves a line in the form-field list, unless a
+// PartFilter refuses it.
 #include "multipart/multipart_parser.h"
 
 #include <algorithm>
@@ -105,12 +106,13 @@ LongNames FindLongNames(BodyWindow& body, const HeaderLine& line) {
 
 class Parser {
 public:
-    Parser(BodyWindow& body, TStringList& formFields, TBodyParts& found, std::size_t held)
+    Parser(BodyWindow& body, TStringList& formFields, TBodyParts& found, std::size_t held, PartFilter* filter)
         : body_(body),
           size_(static_cast<std::int32_t>(body.Size())),
           formFields_(formFields),
           found_(found),
-          held_(held) {}
+          held_(held),
+          filter_(filter) {}
 
     void Run(const std::function<bool()>& isClientConnected);
 
@@ -141,7 +143,14 @@ private:
     }
 
     void ReadPart(const HeaderLine& first, const HeaderLine& second, const HeaderLine& third);
-    void ReadFileContent(const HeaderLine& third, TFieldPart& part);
+    // The file part with content, if the part has any (DataSize 0 where not).
+    TFilePart ReadFileContent(const HeaderLine& third, TFieldPart& part);
+    // True when there is no filter, or it keeps the part.
+    bool Kept(const TFieldPart& part, const TFilePart* file) {
+        if (filter_ == nullptr || filter_->Keep(part, file)) return true;
+        refused_ = true;
+        return false;
+    }
     TFieldText ReadFieldValue(const HeaderLine& third, TFieldPart& part);
     void Record(const TFieldText& fieldName, const TFieldText& fileName, TFieldText value,
                 const TFieldPart& part);
@@ -151,6 +160,7 @@ private:
     TStringList& formFields_;
     TBodyParts& found_;
     std::size_t held_;             // the longest line the parser holds whole
+    PartFilter* filter_;           // null: every part is recorded
     std::int32_t firstLine_ = 0;   // where the current part's first header line starts
     std::int32_t secondLine_ = 0;  // and its second
     std::string boundary_;         // whole, or its first held_ characters
@@ -158,6 +168,7 @@ private:
     std::int32_t offset_ = 0;
     bool done_ = false;
     bool closed_ = false;
+    bool refused_ = false;  // the filter refused a part
 };
 
 void Parser::Run(const std::function<bool()>& isClientConnected) {
@@ -182,7 +193,8 @@ void Parser::Run(const std::function<bool()>& isClientConnected) {
         }
         ReadPart(first, second, third);
     }
-    const bool empty = found_.Fields.empty() && found_.Files.empty();
+    // A body whose parts were all refused still had parts: a filter changes no outcome.
+    const bool empty = found_.Fields.empty() && found_.Files.empty() && !refused_;
     const bool closedAlone = boundaryLength_ == boundary_.size() && boundaryLength_ > 4 &&
                              boundary_.compare(boundaryLength_ - 2, 2, "--") == 0;
     found_.Closed = closed_ || (empty && closedAlone);
@@ -233,16 +245,21 @@ void Parser::ReadPart(const HeaderLine& first, const HeaderLine& second, const H
                                       : IsFilePartHeader(second.text);
     TFieldPart part{firstLine_, 0, 0, 0, true, names.hasFileName};
     if (isFile) {
-        ReadFileContent(third, part);
+        const TFilePart file = ReadFileContent(third, part);
+        if (file.DataSize > 0) {
+            if (!Kept(part, &file)) return;
+            found_.Files.push_back(file);
+        }
         Record(names.fieldName, names.fileName, TFieldText(), part);
     } else {
         part.IsFile = false;
         TFieldText value = ReadFieldValue(third, part);
+        if (!Kept(part, nullptr)) return;
         Record(names.fieldName, names.fileName, std::move(value), part);
     }
 }
 
-void Parser::ReadFileContent(const HeaderLine& third, TFieldPart& part) {
+TFilePart Parser::ReadFileContent(const HeaderLine& third, TFieldPart& part) {
     // Any number of further header lines may follow the second; the content starts
     // after the first empty line.
     if (third.length != 0) {
@@ -257,17 +274,17 @@ void Parser::ReadFileContent(const HeaderLine& third, TFieldPart& part) {
     const std::size_t found = boundaryLength_ == boundary_.size()
                                   ? ScanForDelimiter(body_, from, boundary_)
                                   : ScanForLongDelimiter(body_, from, boundary_, boundaryLength_);
-    if (found == std::string_view::npos) return;  // the content is read on as lines
+    if (found == std::string_view::npos) return {};  // the content is read on as lines
     // The two bytes ahead of the delimiter line (CR LF when well formed) are not content;
     // the next cycle resumes at the LF and reads the delimiter line after it.
     const auto delimiterStart = static_cast<std::int32_t>(found);
     offset_ = delimiterStart - 1;
     const std::int32_t size = delimiterStart - 2 - dataStart;
-    if (size < 1) return;
-    found_.Files.push_back(TFilePart{dataStart, size, firstLine_, secondLine_});
+    if (size < 1) return {};
     part.ValueStart = dataStart;
     part.ValueEnd = dataStart + size;
     part.ValueSize = size;
+    return TFilePart{dataStart, size, firstLine_, secondLine_};
 }
 
 TFieldText Parser::ReadFieldValue(const HeaderLine& third, TFieldPart& part) {
@@ -339,7 +356,13 @@ void Parser::Record(const TFieldText& fieldName, const TFieldText& fileName, TFi
 
 void ParseMultipart(BodyWindow& body, const std::function<bool()>& isClientConnected, TStringList& FormFields,
                     TBodyParts& Found, std::size_t held) {
-    Parser parser(body, FormFields, Found, held);
+    Parser parser(body, FormFields, Found, held, nullptr);
+    parser.Run(isClientConnected);
+}
+
+void ParseMultipart(BodyWindow& body, const std::function<bool()>& isClientConnected, TStringList& FormFields,
+                    TBodyParts& Found, PartFilter& filter, std::size_t held) {
+    Parser parser(body, FormFields, Found, held, &filter);
     parser.Run(isClientConnected);
 }
 

@@ -68,6 +68,26 @@ inline constexpr std::size_t kHeldLine = 64 * 1024;
 void ParseMultipart(BodyWindow& body, const std::function<bool()>& isClientConnected, TStringList& FormFields,
                     TBodyParts& Found, std::size_t held = kHeldLine);
 
+// Decides, for ParseMultipart, which parts it records. It is asked about each text field
+// (a part without a Content-Type line: file null) and each file part with content (file
+// its entry of Found.Files) once the part is read whole, in body order, and never about
+// any other part, which is always recorded. A part it refuses leaves nothing in
+// FormFields or Found, so it merges into no other; the parse goes on as it would have,
+// and Delimited and Closed come out the same. A filter that reads the body does so
+// through a window of its own (BodyWindow::Another), never through the parser's.
+class PartFilter {
+public:
+    virtual bool Keep(const TFieldPart& part, const TFilePart* file) = 0;
+
+protected:
+    ~PartFilter() = default;
+};
+
+// ParseMultipart recording only the parts filter keeps; whatever filter throws propagates
+// as a failure to read the body does.
+void ParseMultipart(BodyWindow& body, const std::function<bool()>& isClientConnected, TStringList& FormFields,
+                    TBodyParts& Found, PartFilter& filter, std::size_t held = kHeldLine);
+
 // The field name and the file name of the part whose first header line starts at
 // firstHeaderLine, as the parser read them (empty where missing); a file name too long to
 // hold stays in the body, for a WindowText over it to read.

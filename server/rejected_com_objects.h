@@ -37,7 +37,8 @@ private:
     std::int32_t index_;
 };
 
-class TRejectedPartsObject final : public DispatchObject<ServerObjectCount, IRejectedParts, ISupportErrorInfo> {
+class TRejectedPartsObject final
+    : public DispatchObject<ServerObjectCount, IRejectedParts, ISupportErrorInfo> {
 public:
     explicit TRejectedPartsObject(ComPtr<TTessockComObject> upload);
 

@@ -84,10 +84,15 @@ void TTessock::Conclude(std::int32_t total, bool clientGone) {
         read_.Error = read_.Complete ? ReadError::None : ReadError::Unfinished;
 }
 
-void TTessock::ReadRequest() {
+void TTessock::ReadRequest(bool report) {
     read_ = ReadStatus();
     const std::int32_t total = host_.FetchHostRequest()->TotalBytes();
     if (total < 1) return;
+    if (limits_.MaxBodyBytes > 0 && total > limits_.MaxBodyBytes) {
+        // Refused on the client's word alone: no byte of it is read or given room.
+        read_.Error = ReadError::TooLarge;
+        return;
+    }
     try {
         bool clientGone = !ReadPasses(total);
         if (!clientGone) {
@@ -96,7 +101,7 @@ void TTessock::ReadRequest() {
                 clientGone = !ClientConnected(host_);
                 return !clientGone;
             };
-            ParseMultipart(body, connected, FormFields, Parts);
+            ParseWithinLimits(body, connected);
         }
         Conclude(total, clientGone);
         ReleaseUnreadBody();
@@ -105,15 +110,17 @@ void TTessock::ReadRequest() {
         read_.Error = CauseOfFailure();
         ReleaseUnreadBody();
         // Every failure of reading or parsing ends here, whatever its type; a failure to
-        // report it leaves intake and fails the creation of the object.
-        host_.FetchHostResponse()->Write(kReadErrorMessage);
+        // report it leaves intake and fails the creation of the object. The Upload class
+        // writes nothing to the page: its failure is in Read() alone.
+        if (report) host_.FetchHostResponse()->Write(kReadErrorMessage);
     }
 }
 
 void TTessock::ReleaseUnreadBody() {
     // Without a part, no member reads the body again: a body file is not kept open (and
-    // on disk) for as long as the page keeps the object.
-    if (Parts.Fields.empty() && Parts.Files.empty()) body_.Release();
+    // on disk) for as long as the page keeps the object. A part not kept is a part too,
+    // whose names Rejected reads there.
+    if (Parts.Fields.empty() && Parts.Files.empty() && rejected_.empty()) body_.Release();
 }
 
 BodyWindow TTessock::OpenBody(std::size_t capacity) const { return body_.Open(capacity); }

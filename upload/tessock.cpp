@@ -19,7 +19,7 @@ void TTessock::Initialize() {
     OverwriteModeValue = Overwrite::Replace;
     OverwriteMarker = {"~"};
     received_ = true;
-    ReadRequest();
+    ReadRequest(true);
 }
 
 void TTessock::SetOverwriteMode(std::int32_t mode) {

@@ -8,7 +8,8 @@
 //
 // Where the members are defined: construction, Initialize, the overwrite settings and
 // Version in upload/tessock.cpp; ReadRequest (intake) and the reads of the body, wherever
-// it is, in upload/read_request.cpp; the form-field reads in members/form_fields.cpp;
+// it is, in upload/read_request.cpp; the limits, Receive and the parts it did not keep in
+// upload/receive.cpp; the form-field reads in members/form_fields.cpp;
 // SaveFile and SaveToFolder in members/save_file.cpp; the file list in
 // members/file_list.cpp; what a file's bytes show (type, image size, hashes, slices) and
 // its safe name in members/file_facts.cpp; the change
@@ -18,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -90,13 +92,19 @@ struct ReadStatus {
 // file part is one that the file list would hold (a Content-Type line and a byte or
 // more); a text field is a part without a Content-Type line. Any other part is kept.
 struct IntakeLimits {
-    std::int32_t MaxBodyBytes = 0;   // TotalBytes above it: nothing is read at all
-    std::int32_t MaxFileBytes = 0;   // a file of more bytes is not kept
-    std::int32_t MaxFiles = 0;       // files past this many kept ones are not kept
-    std::int32_t MaxFields = 0;      // text fields past this many kept ones are not kept
-    std::int32_t MaxFieldBytes = 0;  // a text field whose value has more bytes is not kept
+    std::int32_t MaxBodyBytes = 0;  // TotalBytes above it: nothing is read at all
+    std::int32_t MaxFileBytes = 0;  // a file of more bytes is not kept
+    std::int32_t MaxFiles = 0;      // files past this many kept ones are not kept
+    std::int32_t MaxFields = 0;     // text fields past this many kept ones are not kept
+    // A text field whose value is longer is not kept: its size as FormVariable reads it,
+    // each line break two bytes (TFieldPart::ValueSize).
+    std::int32_t MaxFieldBytes = 0;
     // An ExtensionPolicy list (members/extension_policy.h), judged on each file's
-    // SafeFilename: a file whose extension is not on it is not kept. Empty: any file.
+    // SafeFilename: a file whose extension is not on it is not kept. Empty: any file; a
+    // list with no entry (blanks and separators alone) is the default policy, which
+    // refuses what runs, as ExtensionPolicy takes it. Held in the encoding of the text
+    // rules at SetLimits (no conversion follows): a page that changes CodePage between
+    // SetLimits and the read has the list's bytes judged by the new rules.
     std::string AllowedExtensions;
 };
 
@@ -117,7 +125,7 @@ std::string_view RejectReasonText(RejectReason reason);
 struct RejectedPart {
     std::string FieldName;
     std::string Filename;   // as FileAt gives a file's; empty for a text field
-    std::int32_t Size = 0;  // its content's bytes in the body
+    std::int32_t Size = 0;  // a file's bytes; a text field's value's, as MaxFieldBytes counts them
     RejectReason Reason = RejectReason::FileTooLarge;
 };
 
@@ -152,7 +160,10 @@ public:
     // The Upload class's intake, which waits for the page: the limits (and the text rules
     // and settings) it sets first, then Receive reads and parses the body once, keeping
     // only the parts within the limits. It never writes to the page: its failures are
-    // in Read() alone. Receive after a read (Initialize's too) does nothing.
+    // in Read() alone, but for those before the guarded stretch (the first fetch and
+    // TotalBytes), which propagate as they do from Initialize; the read counts as made
+    // all the same. Unlike Initialize it leaves OverwriteMode and OverwriteChr as the
+    // page set them. Receive after a read (Initialize's too) does nothing.
     const IntakeLimits& Limits() const { return limits_; }
     // Throws EUploadError with kLimitsAfterReadMessage once the body has been read.
     void SetLimits(IntakeLimits limits);
@@ -262,9 +273,14 @@ public:
 private:
     static constexpr const char* kIndexOutOfRange = "Index out of range.";
 
-    void ReadRequest();
+    // Intake; report: a failure in the guarded stretch is written to the page as well.
+    void ReadRequest(bool report);
     bool ReadPasses(std::int32_t total);
+    // ParseMultipart into the lists, keeping only the parts within the limits.
+    void ParseWithinLimits(BodyWindow& body, const std::function<bool()>& isClientConnected);
     void CheckFileIndex(std::int32_t Index) const;
+    // The record of a file part, read through body by the current rules; no saved name.
+    TFileRecord DescribeFile(BodyWindow& body, const TFilePart& part) const;
     // The record of the listed file at Index (checked), read through body; no saved name.
     TFileRecord DescribeFileAt(BodyWindow& body, std::int32_t Index) const;
     // A text as the page gave it, in the encoding of the rules it came under.
@@ -301,7 +317,17 @@ private:
         SystemError lastError = kNoError;
     };
 
+    // A part Receive did not keep: a file part as the file list would hold it, or a text
+    // field's first header line with its value's size as DataSize.
+    struct Rejection {
+        TFilePart part;
+        bool isFile = false;
+        RejectReason reason = RejectReason::FileTooLarge;
+    };
+    class LimitsFilter;  // the PartFilter of the limits, in upload/receive.cpp
+
     TBodyParts Parts;
+    std::vector<Rejection> rejected_;
     std::vector<FileSaves> Saves;
     // Each file's digests, by algorithm; empty until computed.
     mutable std::vector<std::vector<std::string>> hashes_;

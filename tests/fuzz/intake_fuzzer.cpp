@@ -9,10 +9,13 @@
 //   4     IsClientConnected answers false from this call on (0: never)
 //   5, 6  the host call that fails: byte 5 plus the low 4 bits of byte 6 times 256
 //         (0: none); bit 4 of byte 6: every call after it fails as well; bit 5 of
-//         byte 6: the body goes to a body file (else it stays in memory)
+//         byte 6: the body goes to a body file (else it stays in memory); bit 6 of
+//         byte 6: the Upload class's intake, Receive, with the limits of the
+//         kLimitBytes bytes after the plan (limits_checks.h), which the body follows
 //   7     save: mode (value % 3), bit 6 the double-byte code page, bit 7 a failing write
 // Intake may fail only where it must (the first fetch, TotalBytes, the message itself);
-// the message is written at most once; and the object answers every read afterwards.
+// the message is written at most once, and never by Receive; and the object answers
+// every read afterwards.
 // Either road of the body is held to the same rules and the same reference, so that one
 // run of a plan checks one road.
 #include <algorithm>
@@ -25,6 +28,7 @@
 #include "base/exceptions.h"
 #include "fakes/dbcs_code_page.h"
 #include "fuzz_check.h"
+#include "limits_checks.h"
 #include "support/reference_parser.h"
 #include "support/upload_fixture.h"
 #include "upload_checks.h"
@@ -99,10 +103,14 @@ void CheckBuffer(const std::string& body, const ScriptedHost& host, std::int32_t
 }
 
 // The one message: written once exactly when something in the guarded stretch failed,
-// and only a failure to write it may escape.
-void CheckMessage(const ScriptedHost& host, bool threw, int firstFailure) {
+// and only a failure to write it may escape. Receive writes none, so nothing escapes it.
+void CheckMessage(const ScriptedHost& host, bool threw, int firstFailure, bool quiet) {
     const auto& calls = host.Records();
     const int writeCalls = host.Count(HostCall::Write);
+    if (quiet) {
+        FUZZ_CHECK(!threw && writeCalls == 0, "Receive wrote to the page, or failed after TotalBytes");
+        return;
+    }
     FUZZ_CHECK(writeCalls <= 1, "the message was written more than once");
     if (firstFailure < 0) {
         FUZZ_CHECK(!threw && writeCalls == 0, "a message without a failure");
@@ -119,13 +127,18 @@ void CheckMessage(const ScriptedHost& host, bool threw, int firstFailure) {
 
 // What was parsed: nothing when the client left before the last pass, everything when
 // nothing went wrong, and a part of everything when parsing was cut short.
+// With limits, the parts are held to them instead of to the reference.
 void CheckParsed(const TTessock& upload, const std::string& body, const ScriptedHost& host, int firstFailure,
-                 int expectedPasses, const CodePage& codePage) {
+                 int expectedPasses, const CodePage& codePage, const IntakeLimits* limits) {
     const int readsBeforeDisconnect = host.ReadsBeforeDisconnect();
     if (readsBeforeDisconnect >= 0 && readsBeforeDisconnect < expectedPasses && firstFailure < 0) {
         FUZZ_CHECK(host.Count(HostCall::BinaryRead) == readsBeforeDisconnect, "a pass after the client left");
-        FUZZ_CHECK(upload.FormVariableCount() == 0 && upload.FileSize() == 0,
+        FUZZ_CHECK(upload.FormVariableCount() == 0 && upload.FileSize() == 0 && upload.RejectedCount() == 0,
                    "a body whose client left was parsed");
+        return;
+    }
+    if (limits != nullptr) {
+        CheckLimits(upload, *limits, codePage, firstFailure < 0 && readsBeforeDisconnect < 0);
         return;
     }
     const ParseOutcome reference = ReferenceParse(body, codePage);
@@ -138,8 +151,21 @@ void CheckParsed(const TTessock& upload, const std::string& body, const Scripted
     CheckFileAgainstReference(upload, reference);
 }
 
+// A body over MaxBodyBytes: refused on TotalBytes, with nothing read.
+void CheckRefusedBody(const TTessock& upload, const ScriptedHost& host) {
+    const ReadStatus& read = upload.Read();
+    FUZZ_CHECK(host.Records().size() == 2, "a body over MaxBodyBytes was read");
+    FUZZ_CHECK(
+        read.Error == ReadError::TooLarge && read.BytesReceived == 0 && !read.Complete && !read.BodyInFile,
+        "a body over MaxBodyBytes is not reported as such");
+    FUZZ_CHECK(upload.OpenBody(BodyWindow::kLineCapacity).Size() == 0 && upload.FieldList().Count() == 0 &&
+                   upload.FileCount() == 0 && upload.RejectedCount() == 0,
+               "a body over MaxBodyBytes left parts");
+}
+
+// limits: those of the Upload class's intake (Receive); null for Initialize's.
 void CheckIntake(const TTessock& upload, const ScriptedHost& host, std::int32_t total, bool threw,
-                 const CodePage& codePage) {
+                 const CodePage& codePage, const IntakeLimits* limits) {
     const auto& calls = host.Records();
     const int firstFailure = FirstFailure(host);
     FUZZ_CHECK(!calls.empty() && calls[0].kind == HostCall::FetchRequest, "intake starts elsewhere");
@@ -156,6 +182,11 @@ void CheckIntake(const TTessock& upload, const ScriptedHost& host, std::int32_t 
         FUZZ_CHECK(!threw && calls.size() == 2, "an empty request went on past TotalBytes");
         return;
     }
+    if (limits != nullptr && limits->MaxBodyBytes > 0 && total > limits->MaxBodyBytes) {
+        FUZZ_CHECK(!threw, "a body over MaxBodyBytes failed the read");
+        CheckRefusedBody(upload, host);
+        return;
+    }
     // A body file that holds no part is closed when intake ends, and reads as empty.
     const std::string body = BodyOf(upload);
     const bool givenUp = body.empty() && upload.FieldList().Count() == 0 && upload.FileCount() == 0;
@@ -164,8 +195,8 @@ void CheckIntake(const TTessock& upload, const ScriptedHost& host, std::int32_t 
     const int expectedPasses =
         static_cast<int>((std::int64_t{total} + ScriptedHost::kPassSize - 1) / ScriptedHost::kPassSize);
     FUZZ_CHECK(host.Count(HostCall::BinaryRead) <= expectedPasses, "more passes than TotalBytes calls for");
-    CheckMessage(host, threw, firstFailure);
-    CheckParsed(upload, body, host, firstFailure, expectedPasses, codePage);
+    CheckMessage(host, threw, firstFailure, limits != nullptr);
+    CheckParsed(upload, body, host, firstFailure, expectedPasses, codePage, limits);
 }
 
 void ExpectSaveError(TTessock& upload, std::string_view path, std::string_view message) {
@@ -211,20 +242,31 @@ void CheckSaves(TTessock& upload, FakeFileSystem& files, unsigned char how) {
     }
 }
 
-// One run of the plan, with the body in memory or in a body file.
-void CheckPlan(const unsigned char* plan, std::string_view body, const CodePage& codePage, bool bodyFile) {
+// One run of the plan, with the body in memory or in a body file; limits for Receive,
+// null for Initialize.
+void CheckPlan(const unsigned char* plan, const IntakeLimits* limits, std::string_view body,
+               const CodePage& codePage, bool bodyFile) {
     // A file left open is reported when the fixture goes, as a broken invariant.
     Upload fixture{std::string(body), codePage};
     fixture.object.SetBodyFileThreshold(bodyFile ? 0 : INT64_MAX);
     const std::int32_t total = Script(fixture.host, plan, body.size());
+    if (limits != nullptr) fixture.object.SetLimits(*limits);
     bool threw = false;
     try {
-        fixture.Receive();
+        if (limits != nullptr)
+            fixture.object.Receive();
+        else
+            fixture.Receive();
     } catch (const EOleException& error) {
         FUZZ_CHECK(error.Source() == "ScriptedHost", "intake failed with an error of its own");
         threw = true;
     }
-    CheckIntake(fixture.object, fixture.host, total, threw, codePage);
+    CheckIntake(fixture.object, fixture.host, total, threw, codePage, limits);
+    if (limits != nullptr) {
+        const std::size_t calls = fixture.host.Records().size();
+        fixture.object.Receive();
+        FUZZ_CHECK(fixture.host.Records().size() == calls, "a second Receive called the host");
+    }
     CheckObject(fixture.object, codePage, true);
     CheckSaves(fixture.object, fixture.files, plan[7]);
 }
@@ -234,11 +276,16 @@ void CheckPlan(const unsigned char* plan, std::string_view body, const CodePage&
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const CodePage& singleByte = kestrune::testing::SingleByte();
     static const DbcsCodePage doubleByte;
-    unsigned char plan[kPlanBytes] = {};
-    const std::size_t planSize = size < kPlanBytes ? size : kPlanBytes;
+    unsigned char plan[kPlanBytes + kLimitBytes] = {};
+    const bool upload = size > 6 && (data[6] & 0x40) != 0;
+    const std::size_t planBytes = upload ? kPlanBytes + kLimitBytes : kPlanBytes;
+    const std::size_t planSize = size < planBytes ? size : planBytes;
     for (std::size_t i = 0; i < planSize; ++i) plan[i] = data[i];
     const std::string_view body(reinterpret_cast<const char*>(data) + planSize, size - planSize);
     const CodePage& codePage = (plan[7] & 0x40) != 0 ? static_cast<const CodePage&>(doubleByte) : singleByte;
-    OnRoads((plan[6] & 0x20) != 0, [&](bool bodyFile) { CheckPlan(plan, body, codePage, bodyFile); });
+    const IntakeLimits limits = LimitsFrom(plan + kPlanBytes);
+    const IntakeLimits* receive = upload ? &limits : nullptr;
+    OnRoads((plan[6] & 0x20) != 0,
+            [&](bool bodyFile) { CheckPlan(plan, receive, body, codePage, bodyFile); });
     return 0;
 }

@@ -144,6 +144,21 @@ def intake_seeds(bodies):
     for call in range(1, 12):
         seeds["fail-call-%d" % call] = plan(fail=call) + basic
         seeds["fail-sticky-%d" % call] = plan(fail=call, fail_high=0x10) + basic
+    # Receive with limits (bit 6 of byte 6; the limit bytes as limits_checks.h reads them).
+    upload = lambda body, *limit, fail=0, disconnect=0: plan(disconnect=disconnect, fail=fail, fail_high=0x40) + bytes(limit) + body
+    seeds.update({
+        "limits-none": upload(basic, 0, 0, 0, 0, 0),
+        "limits-files": upload(files, 0, 1, 1, 0, 0),
+        "limits-fields": upload(bodies["repeated-names"], 0, 0, 2 << 3, 1, 0),
+        "limits-extensions": upload(bodies["traversal-names"], 0, 0, 0, 0, 1),
+        "limits-extensions-asp": upload(bodies["traversal-names"], 0, 0, 3, 0, 3),
+        "limits-separators": upload(bodies["extensions"], 0, 0, 0, 0, 4),
+        "limits-body": upload(basic, 1, 0, 0, 0, 0),
+        "limits-failing-pass": upload(basic, 0, 1, 1, 1, 1, fail=4),
+        "limits-disconnect-in-parse": upload(bodies["repeated-names"], 0, 1, 1, 1, 1, disconnect=4),
+        "limits-extension-first": upload(basic, 0, 1, 0, 0, 1),
+        "limits-closing-boundary": upload(field(b"a", b"long", boundary=b"--XyZ--") + b"--XyZ--\r\n", 0, 0, 0, 1, 0),
+    })
     # Each plan once more with the body in a body file (bit 5 of byte 6).
     for name, data in list(seeds.items()):
         seeds[name + "-body-file"] = data[:6] + bytes([data[6] | 0x20]) + data[7:]

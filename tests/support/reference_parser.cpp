@@ -87,8 +87,8 @@ struct Part {
 
 class Parser {
 public:
-    Parser(std::string_view body, const CodePage& codePage, int connectedChecks)
-        : body_(body), codePage_(codePage), connectedChecks_(connectedChecks) {}
+    Parser(std::string_view body, const CodePage& codePage, int connectedChecks, const ReferenceKeep* keep)
+        : body_(body), codePage_(codePage), connectedChecks_(connectedChecks), keep_(keep) {}
 
     ParseOutcome Run() {
         boundary_ = ReadLineAt(body_, 0).text;
@@ -113,6 +113,7 @@ private:
         if (offset_ >= body_.size()) done_ = true;
         if (!delimiter) return;
         Part part;
+        kept_ = keep_ == nullptr || (*keep_)(offset_);
         part.header1 = Next();
         part.header2 = Next();
         part.header3 = Next();
@@ -126,7 +127,7 @@ private:
         } else {
             OrdinaryField(part);
         }
-        Record(part);
+        if (kept_) Record(part);
     }
 
     static void TakeNames(Part& part) {
@@ -159,7 +160,7 @@ private:
         if (found < 0) return;
         const auto start = static_cast<std::size_t>(found);
         offset_ = start - 1;
-        if (start >= dataStart + 3) Store(part, dataStart, start - 2 - dataStart);
+        if (start >= dataStart + 3 && kept_) Store(part, dataStart, start - 2 - dataStart);
     }
 
     void Store(const Part& part, std::size_t start, std::size_t size) {
@@ -211,6 +212,8 @@ private:
     std::string_view body_;
     const CodePage& codePage_;
     const int connectedChecks_;
+    const ReferenceKeep* keep_;
+    bool kept_ = true;  // the current part is recorded
     std::string boundary_;
     std::size_t offset_ = 0;
     bool done_ = false;
@@ -222,7 +225,11 @@ private:
 }  // namespace
 
 ParseOutcome ReferenceParse(std::string_view body, const CodePage& codePage, int connectedChecks) {
-    return Parser(body, codePage, connectedChecks).Run();
+    return Parser(body, codePage, connectedChecks, nullptr).Run();
+}
+
+ParseOutcome ReferenceParse(std::string_view body, const CodePage& codePage, const ReferenceKeep& keep) {
+    return Parser(body, codePage, kAlwaysConnected, &keep).Run();
 }
 
 long ReferenceScan(std::string_view body, long start, std::string_view boundaryLine) {

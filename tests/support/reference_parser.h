@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -23,6 +24,13 @@ namespace kestrune {
 
 ParseOutcome ReferenceParse(std::string_view body, const CodePage& codePage,
                             int connectedChecks = kAlwaysConnected);
+
+// Whether to record the part whose first header line starts at an offset of the body.
+using ReferenceKeep = std::function<bool(std::size_t firstHeaderLine)>;
+
+// ReferenceParse recording only the parts keep accepts, as a PartFilter would keep them:
+// the others add no line, merge into none and list no file.
+ParseOutcome ReferenceParse(std::string_view body, const CodePage& codePage, const ReferenceKeep& keep);
 
 // The delimiter automaton alone: offset of the first byte of the first complete match at
 // or after start, or -1.

@@ -1,6 +1,9 @@
 // The in-process server: class objects, unload counts, creation, aggregation.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <string>
+
 #include "com_test_support.h"
 #include "tests/support/body_builder.h"
 
@@ -15,7 +18,7 @@ ComPtr<IClassFactory> Factory() {
     return factory;
 }
 
-TEST(DllGetClassObject, AnswersOnlyTheTessockClass) {
+TEST(DllGetClassObject, AnswersOnlyTheComponentsTwoClasses) {
     struct Case {
         const char* label;
         const CLSID* classId;
@@ -25,6 +28,7 @@ TEST(DllGetClassObject, AnswersOnlyTheTessockClass) {
     const Case cases[] = {
         {"factory", &CLSID_Tessock, &IID_IClassFactory, S_OK},
         {"factory as IUnknown", &CLSID_Tessock, &IID_IUnknown, S_OK},
+        {"the second class's factory", &CLSID_Upload, &IID_IClassFactory, S_OK},
         {"interface the factory lacks", &CLSID_Tessock, &IID_ITessock, E_NOINTERFACE},
         {"other class", &kOtherClass, &IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
         {"interface id as class", &IID_ITessock, &IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE},
@@ -225,14 +229,38 @@ TEST(CreateInstance, WorksOnManyThreadsAtOnce) {
     EXPECT_EQ(S_OK, TheComponent().canUnloadNow());
 }
 
-TEST(CoCreateInstance, CreatesByProgIdThroughTheRegistry) {
-    const HostScope host(ThreeFieldsAndFile());
-    CLSID classId;
-    ASSERT_EQ(S_OK, CLSIDFromProgID(L"Kestrune.Tessock", &classId));
-    EXPECT_TRUE(IsEqualCLSID(CLSID_Tessock, classId));
-    ComPtr<IDispatch> dispatch;
-    ASSERT_EQ(S_OK,
-              CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, dispatch.OutVoid()));
+// Catches a ProgID that names the other class, an Upload object that read the request
+// at creation, and a Tessock object that answers the second class's interface.
+TEST(CoCreateInstance, CreatesEachClassByProgIdThroughTheRegistry) {
+    const struct {
+        const wchar_t* progId;
+        const CLSID* classId;
+        HRESULT upload;  // QueryInterface for IUpload
+    } classes[] = {
+        {L"Kestrune.Tessock", &CLSID_Tessock, E_NOINTERFACE},
+        {L"Kestrune.Upload", &CLSID_Upload, S_OK},
+    };
+    for (const auto& c : classes) {
+        SCOPED_TRACE(std::string(c.progId, c.progId + wcslen(c.progId)));
+        const HostScope host(ThreeFieldsAndFile());
+        CLSID classId;
+        ASSERT_EQ(S_OK, CLSIDFromProgID(c.progId, &classId));
+        EXPECT_TRUE(IsEqualCLSID(*c.classId, classId));
+        ComPtr<IDispatch> dispatch;
+        ASSERT_EQ(S_OK, CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                         dispatch.OutVoid()));
+        ComPtr<IUpload> upload;
+        EXPECT_EQ(c.upload, dispatch.As(IID_IUpload, upload));
+        if (!upload) continue;
+        VARIANT_BOOL received = VARIANT_TRUE;
+        EXPECT_EQ(S_OK, upload->get_Received(&received));
+        EXPECT_EQ(VARIANT_FALSE, received) << "nothing read at creation";
+        LONG count = 0;
+        EXPECT_EQ(S_OK, upload->get_FormVariableCount(&count));
+        EXPECT_EQ(4, count) << "read at the first member that needs the body";
+        EXPECT_EQ(S_OK, upload->get_Received(&received));
+        EXPECT_EQ(VARIANT_TRUE, received);
+    }
 }
 
 }  // namespace

@@ -98,6 +98,17 @@ BODIES = {
     "cut_body": body(field(b"title", b"Hello"),
                      file_part(b"upload", b"cut.txt", b"text/plain", b"all of it"))[:-40],
     "not_multipart": b"title=Hello&note=url-encoded",
+    # Parts on both sides of each limit of upload_limits: text fields of 5, 21 and 20
+    # bytes, then one over the count; files of 100 and 1000 bytes kept, one of 1001 too
+    # large, one whose extension is not allowed, one over the count.
+    "upload_limits": body(field(b"title", b"Hello"), field(b"note", b"twenty-one bytes long"),
+                          field(b"extra", b"exactly twenty bytes"), field(b"more", b"1"),
+                          file_part(b"photo", b"C:\\pictures\\A.JPG", b"image/jpeg", filler(100)),
+                          file_part(b"tool", b"setup.exe", b"application/octet-stream", b"MZ" + filler(8)),
+                          file_part(b"big", b"b.png", b"image/png", filler(1001)),
+                          file_part(b"edge", b"d.Png", b"image/png", filler(1000)),
+                          file_part(b"late", b"e.gif", b"image/gif", filler(20)),
+                          field(b"title", b"again")),
     # What the file members read and keep: an image, names that must be made safe or
     # refused, every byte value, and a file of several CopyTo chunks.
     "file_facts": body(file_part(b"avatar", b"Avatar.PNG", b"image/png", png(3, 2)),
