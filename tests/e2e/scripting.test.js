@@ -61,23 +61,6 @@ describe('JScript pages', () => {
     assert.equal(result.body, '\ntitle=Holiday "pictures";file=notes.txt;\n');
   });
 
-  test('Kestrune.Upload: limits set, Receive called and Rejected walked from JScript', async () => {
-    server.requireServing();
-    const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'kestrune-js-'));
-    const file = (name, text) => {
-      fs.writeFileSync(path.join(dir, name), text);
-      return path.join(dir, name);
-    };
-    const result = await postForm(`${server.url}jscript-limits.asp`, { a: '1', b: '2' }, [
-      ['file1', file('small.txt', 'small')],
-      ['file2', file('big.txt', 'twenty bytes of text')],
-      ['file3', file('x.exe', 'MZ!')],
-    ]);
-    assert.equal(result.status, 200);
-    // Response.Write converts a Boolean as ASP does, to "True".
-    assert.equal(result.body, '\nkept=1:1;rejected=b//1/3,file2/big.txt/20/1,file3/x.exe/3/5;complete=True\n');
-  });
-
   test('a runtime error names the page line and the engine\'s message', async () => {
     server.requireServing();
     const result = await curl([`${server.url}jscript-error.asp`]);
