@@ -1,7 +1,8 @@
 # usage: dist                       build both DLLs and the release package in dist/
 # Builds the 32-bit and 64-bit Kestrune.dll and lays out dist/Kestrune-VERSION/ and
 # dist/Kestrune-VERSION.zip: the DLLs, install.cmd and uninstall.cmd, the example pages
-# and the documentation for administrators. The same DLLs and sources give the same zip,
+# and the documentation for administrators, with a SHA256SUMS in the package and one for
+# the zip beside it. The same DLLs and sources give the same zip,
 # byte for byte: files go in sorted order, with the last commit's time (SOURCE_DATE_EPOCH)
 # as every date, fixed permissions, and no owner or extra time fields.
 set -euo pipefail
@@ -12,9 +13,9 @@ cd "$KESTRUNE_ROOT"
 ensure_windows_tools
 ensure_packages zip
 
-# The version record of the DLL is the one place the version is written.
-version=$(sed -n 's/^ *VALUE "FileVersion", "\([0-9.]*\)".*/\1/p' typelib/kestrune.rc)
-[ -n "$version" ] || { echo "dist: no FileVersion in typelib/kestrune.rc" >&2; exit 1; }
+# VERSION is the one place the version is written; the DLLs' version records read it too.
+version=$(head -n 1 VERSION)
+[[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "dist: VERSION holds no a.b.c.d version" >&2; exit 1; }
 name=Kestrune-$version
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || date +%s)
@@ -37,7 +38,9 @@ copy_dll() {
 copy_dll win32 x86 i686-w64-mingw32
 copy_dll win64 x64 x86_64-w64-mingw32
 
-cp packaging/install.cmd packaging/uninstall.cmd "$package/"
+# install.cmd names the version it registers, and /check the version it expects.
+sed "s/@VERSION@/$version/g" packaging/install.cmd > "$package/install.cmd"
+cp packaging/uninstall.cmd packaging/file-version.vbs "$package/"
 
 # The example pages, without anything that was uploaded through them; the empty uploads
 # folder stays because the pages save there.
@@ -68,10 +71,17 @@ done
 sed "s/@VERSION@/$version/g" packaging/README.txt.in | to_crlf > "$package/README.txt"
 [ ! -f LICENSE ] || to_crlf < LICENSE > "$package/LICENSE.txt"
 
+# SHA256SUMS lists every other file of the package, for sha256sum -c or Get-FileHash.
+(cd "$package" && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort |
+  xargs -d '\n' sha256sum | to_crlf > SHA256SUMS)
+
 find "$package" -type d -exec chmod 755 {} +
 find "$package" -type f -exec chmod 644 {} +
 find "$package" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 # zip stores local times: UTC keeps the zip the same wherever it is built.
 (cd dist && find "$name" | LC_ALL=C sort | TZ=UTC zip -q -X -@ "$name.zip")
+# And one beside the zip, for checking the download before unpacking it.
+(cd dist && sha256sum "$name.zip" | to_crlf > SHA256SUMS)
 echo "dist/$name/"
 echo "dist/$name.zip"
+echo "dist/SHA256SUMS"
