@@ -1,4 +1,7 @@
 # usage: dist                       build both DLLs and the release package in dist/
+# With KESTRUNE_SIGN_PFX (a PKCS#12 file) and KESTRUNE_SIGN_PASSWORD set, both DLLs are
+# signed with osslsigncode, time-stamped when KESTRUNE_SIGN_TIMESTAMP_URL is set too;
+# KESTRUNE_DIST_DIR puts the package in another folder than dist/.
 # Builds the 32-bit and 64-bit Kestrune.dll and lays out dist/Kestrune-VERSION/ and
 # dist/Kestrune-VERSION.zip: the DLLs, install.cmd and uninstall.cmd, the example pages
 # and the documentation for administrators, with a SHA256SUMS in the package and one for
@@ -23,8 +26,9 @@ fi
 # strip takes the PE header's time stamp from it, which keeps the copies reproducible.
 export SOURCE_DATE_EPOCH
 
-package=dist/$name
-rm -rf "$package" "dist/$name.zip"
+out=${KESTRUNE_DIST_DIR:-dist}
+package=$out/$name
+rm -rf "$package" "$out/$name.zip"
 mkdir -p "$package"
 
 # copy_dll ARCH FOLDER TOOL_PREFIX: the release DLL without its symbols and debug
@@ -37,6 +41,30 @@ copy_dll() {
 }
 copy_dll win32 x86 i686-w64-mingw32
 copy_dll win64 x64 x86_64-w64-mingw32
+
+# sign_dll FILE: an Authenticode signature in place. The signing time is the commit's,
+# as every other date in the package, so that the same key gives the same bytes (an
+# RSA signature is deterministic); a time stamp from a server is not, and is left out
+# unless asked for.
+sign_dll() {
+  local timestamp=()
+  [ -z "${KESTRUNE_SIGN_TIMESTAMP_URL:-}" ] || timestamp=(-ts "$KESTRUNE_SIGN_TIMESTAMP_URL")
+  osslsigncode sign -pkcs12 "$KESTRUNE_SIGN_PFX" -readpass <(printf '%s' "${KESTRUNE_SIGN_PASSWORD:-}") \
+    -h sha256 -n "Kestrune $version" -time "$SOURCE_DATE_EPOCH" "${timestamp[@]}" \
+    -in "$1" -out "$1.signed" >/dev/null || { rm -f "$1.signed"; return 1; }
+  mv "$1.signed" "$1"
+}
+if [ -n "${KESTRUNE_SIGN_PFX:-}" ]; then
+  ensure_packages osslsigncode openssl
+  subject=$(openssl pkcs12 -in "$KESTRUNE_SIGN_PFX" -nokeys -clcerts -passin env:KESTRUNE_SIGN_PASSWORD 2>/dev/null |
+    openssl x509 -noout -subject -nameopt RFC2253 2>/dev/null) || subject=
+  [ -n "$subject" ] || { echo "dist: no certificate readable in $KESTRUNE_SIGN_PFX with KESTRUNE_SIGN_PASSWORD" >&2; exit 1; }
+  sign_dll "$package/x86/Kestrune.dll"
+  sign_dll "$package/x64/Kestrune.dll"
+  echo "dist: signed x86\\Kestrune.dll and x64\\Kestrune.dll as ${subject#subject=}"
+else
+  echo "dist: unsigned: set KESTRUNE_SIGN_PFX and KESTRUNE_SIGN_PASSWORD to sign the DLLs"
+fi
 
 # install.cmd names the version it registers, and /check the version it expects.
 sed "s/@VERSION@/$version/g" packaging/install.cmd > "$package/install.cmd"
@@ -79,9 +107,9 @@ find "$package" -type d -exec chmod 755 {} +
 find "$package" -type f -exec chmod 644 {} +
 find "$package" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 # zip stores local times: UTC keeps the zip the same wherever it is built.
-(cd dist && find "$name" | LC_ALL=C sort | TZ=UTC zip -q -X -@ "$name.zip")
+(cd "$out" && find "$name" | LC_ALL=C sort | TZ=UTC zip -q -X -@ "$name.zip")
 # And one beside the zip, for checking the download before unpacking it.
-(cd dist && sha256sum "$name.zip" | to_crlf > SHA256SUMS)
-echo "dist/$name/"
-echo "dist/$name.zip"
-echo "dist/SHA256SUMS"
+(cd "$out" && sha256sum "$name.zip" | to_crlf > SHA256SUMS)
+echo "$out/$name/"
+echo "$out/$name.zip"
+echo "$out/SHA256SUMS"

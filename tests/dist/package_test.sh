@@ -176,6 +176,9 @@ links_stay_inside() {  # every relative link in the shipped docs names a shipped
 }
 check "the shipped docs link only to shipped pages" links_stay_inside
 
+# --- reproducible, and signed when asked ----------------------------------------------
+source "$here/signing_checks.sh"
+
 # --- install.cmd and uninstall.cmd under Wine -----------------------------------------
 source "$here/wine_install_checks.sh"
 
