@@ -143,6 +143,13 @@ beside="exists, file version $version, the copy beside install.cmd"
 run_cmd "$folder" install.cmd /check
 check "install.cmd /check after install: both views name the copy beside it" output_is "$check_status" \
   "$(checked_view 64 "$short64" "$beside")" "$(checked32 "$short32" "$beside")" "$check_end"
+# A script of another version sees the same files as not its own.
+sed 's/^set "version=[^"]*"/set "version=9.9.9.9"/' "$folder/install.cmd" > "$folder/install-9.cmd"
+run_cmd "$folder" install-9.cmd /check
+check "install.cmd /check of another version: the same files, exit code 1" output_is 1 \
+  "$(checked_view 64 "$short64" "$beside")" "$(checked32 "$short32" "$beside")" \
+  "Not every registry view names an existing Kestrune.dll 9.9.9.9: run install.cmd."
+rm "$folder/install-9.cmd"
 run_cmd "$folder" install.cmd
 check "install.cmd again from the same folder: no warning" output_is "$expected_status" \
   "$(registered64 "$win")" "$(registered32 "$win")" "$install_end"
