@@ -3,10 +3,25 @@ rem Unregisters both builds of Kestrune.dll: x64\Kestrune.dll with the 64-bit re
 rem x86\Kestrune.dll with the 32-bit one; on 32-bit Windows only x86\Kestrune.dll.
 rem Unregistering a build that is not registered is harmless.
 rem Exit code: 0 when every build was unregistered, 1 without administrator rights,
-rem 2 when a build could not be unregistered.
+rem 2 when a build could not be unregistered or the switch is unknown.
 setlocal EnableExtensions DisableDelayedExpansion
 set "here=%~dp0"
 
+rem Asking for help on a live server must not unregister anything.
+if "%~1"=="" goto uninstall
+if not "%~2"=="" goto unknown_switch
+if "%~1"=="/?" goto usage
+if "%~1"=="-h" goto usage
+if "%~1"=="--help" goto usage
+:unknown_switch
+>&2 echo uninstall.cmd: unknown switch %*. Nothing was unregistered.
+call :print_usage
+exit /b 2
+:usage
+call :print_usage
+exit /b 0
+
+:uninstall
 call :require_admin
 if errorlevel 1 exit /b 1
 call :find_regsvr32
@@ -52,6 +67,17 @@ if "%~1"=="3" set "reason=the DLL could not be loaded: blocked, damaged, or the 
 if "%~1"=="4" set "reason=the DLL has no DllUnregisterServer"
 if "%~1"=="5" set "reason=DllUnregisterServer failed: is the prompt elevated?"
 if "%~1"=="9009" set "reason=it could not be started"
+exit /b 0
+
+:print_usage
+echo Usage: uninstall.cmd
+echo.
+echo   (no switch)      unregisters x64\Kestrune.dll and x86\Kestrune.dll in this folder.
+echo                    Needs a prompt opened with "Run as administrator".
+echo   -h, --help, /?   prints this text.
+echo.
+echo Exit code: 0 when done, 1 without administrator rights, 2 when a build could not
+echo be unregistered or the switch is unknown.
 exit /b 0
 
 :require_admin

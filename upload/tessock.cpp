@@ -1,6 +1,7 @@
 // Construction, the defaults and the members that hold no logic of their own.
 #include "upload/tessock.h"
 
+#include "kestrune_version.h"
 #include "members/form_collection.h"
 #include "members/system_file_names.h"
 #include "members/unicode_fields.h"
@@ -29,7 +30,7 @@ void TTessock::SetOverwriteMode(std::int32_t mode) {
 }
 
 const std::string& TTessock::Version() {
-    static const std::string banner = "Kestrune 1.0.1.0 - file upload component";
+    static const std::string banner = "Kestrune " KESTRUNE_VERSION_TEXT " - file upload component";
     return banner;
 }
 

@@ -1,7 +1,11 @@
 # usage: dist                       build both DLLs and the release package in dist/
+# With KESTRUNE_SIGN_PFX (a PKCS#12 file) and KESTRUNE_SIGN_PASSWORD set, both DLLs are
+# signed with osslsigncode, time-stamped when KESTRUNE_SIGN_TIMESTAMP_URL is set too;
+# KESTRUNE_DIST_DIR puts the package in another folder than dist/.
 # Builds the 32-bit and 64-bit Kestrune.dll and lays out dist/Kestrune-VERSION/ and
 # dist/Kestrune-VERSION.zip: the DLLs, install.cmd and uninstall.cmd, the example pages
-# and the documentation for administrators. The same DLLs and sources give the same zip,
+# and the documentation for administrators, with a SHA256SUMS in the package and one for
+# the zip beside it. The same DLLs and sources give the same zip,
 # byte for byte: files go in sorted order, with the last commit's time (SOURCE_DATE_EPOCH)
 # as every date, fixed permissions, and no owner or extra time fields.
 set -euo pipefail
@@ -12,9 +16,9 @@ cd "$KESTRUNE_ROOT"
 ensure_windows_tools
 ensure_packages zip
 
-# The version record of the DLL is the one place the version is written.
-version=$(sed -n 's/^ *VALUE "FileVersion", "\([0-9.]*\)".*/\1/p' typelib/kestrune.rc)
-[ -n "$version" ] || { echo "dist: no FileVersion in typelib/kestrune.rc" >&2; exit 1; }
+# VERSION is the one place the version is written; the DLLs' version records read it too.
+version=$(head -n 1 VERSION)
+[[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "dist: VERSION holds no a.b.c.d version" >&2; exit 1; }
 name=Kestrune-$version
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || date +%s)
@@ -22,8 +26,9 @@ fi
 # strip takes the PE header's time stamp from it, which keeps the copies reproducible.
 export SOURCE_DATE_EPOCH
 
-package=dist/$name
-rm -rf "$package" "dist/$name.zip"
+out=${KESTRUNE_DIST_DIR:-dist}
+package=$out/$name
+rm -rf "$package" "$out/$name.zip"
 mkdir -p "$package"
 
 # copy_dll ARCH FOLDER TOOL_PREFIX: the release DLL without its symbols and debug
@@ -37,7 +42,33 @@ copy_dll() {
 copy_dll win32 x86 i686-w64-mingw32
 copy_dll win64 x64 x86_64-w64-mingw32
 
-cp packaging/install.cmd packaging/uninstall.cmd "$package/"
+# sign_dll FILE: an Authenticode signature in place. The signing time is the commit's,
+# as every other date in the package, so that the same key gives the same bytes (an
+# RSA signature is deterministic); a time stamp from a server is not, and is left out
+# unless asked for.
+sign_dll() {
+  local timestamp=()
+  [ -z "${KESTRUNE_SIGN_TIMESTAMP_URL:-}" ] || timestamp=(-ts "$KESTRUNE_SIGN_TIMESTAMP_URL")
+  osslsigncode sign -pkcs12 "$KESTRUNE_SIGN_PFX" -readpass <(printf '%s' "${KESTRUNE_SIGN_PASSWORD:-}") \
+    -h sha256 -n "Kestrune $version" -time "$SOURCE_DATE_EPOCH" "${timestamp[@]}" \
+    -in "$1" -out "$1.signed" >/dev/null || { rm -f "$1.signed"; return 1; }
+  mv "$1.signed" "$1"
+}
+if [ -n "${KESTRUNE_SIGN_PFX:-}" ]; then
+  ensure_packages osslsigncode openssl
+  subject=$(openssl pkcs12 -in "$KESTRUNE_SIGN_PFX" -nokeys -clcerts -passin env:KESTRUNE_SIGN_PASSWORD 2>/dev/null |
+    openssl x509 -noout -subject -nameopt RFC2253 2>/dev/null) || subject=
+  [ -n "$subject" ] || { echo "dist: no certificate readable in $KESTRUNE_SIGN_PFX with KESTRUNE_SIGN_PASSWORD" >&2; exit 1; }
+  sign_dll "$package/x86/Kestrune.dll"
+  sign_dll "$package/x64/Kestrune.dll"
+  echo "dist: signed x86\\Kestrune.dll and x64\\Kestrune.dll as ${subject#subject=}"
+else
+  echo "dist: unsigned: set KESTRUNE_SIGN_PFX and KESTRUNE_SIGN_PASSWORD to sign the DLLs"
+fi
+
+# install.cmd names the version it registers, and /check the version it expects.
+sed "s/@VERSION@/$version/g" packaging/install.cmd > "$package/install.cmd"
+cp packaging/uninstall.cmd packaging/file-version.vbs "$package/"
 
 # The example pages, without anything that was uploaded through them; the empty uploads
 # folder stays because the pages save there.
@@ -68,10 +99,17 @@ done
 sed "s/@VERSION@/$version/g" packaging/README.txt.in | to_crlf > "$package/README.txt"
 [ ! -f LICENSE ] || to_crlf < LICENSE > "$package/LICENSE.txt"
 
+# SHA256SUMS lists every other file of the package, for sha256sum -c or Get-FileHash.
+(cd "$package" && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort |
+  xargs -d '\n' sha256sum | to_crlf > SHA256SUMS)
+
 find "$package" -type d -exec chmod 755 {} +
 find "$package" -type f -exec chmod 644 {} +
 find "$package" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 # zip stores local times: UTC keeps the zip the same wherever it is built.
-(cd dist && find "$name" | LC_ALL=C sort | TZ=UTC zip -q -X -@ "$name.zip")
-echo "dist/$name/"
-echo "dist/$name.zip"
+(cd "$out" && find "$name" | LC_ALL=C sort | TZ=UTC zip -q -X -@ "$name.zip")
+# And one beside the zip, for checking the download before unpacking it.
+(cd "$out" && sha256sum "$name.zip" | to_crlf > SHA256SUMS)
+echo "$out/$name/"
+echo "$out/$name.zip"
+echo "$out/SHA256SUMS"

@@ -9,7 +9,7 @@ source "$(dirname "$0")/../../scripts/lib.sh"
 source "$KESTRUNE_ROOT/scripts/windows.sh"
 cd "$KESTRUNE_ROOT"
 
-version=1.0.1.0
+version=$(head -n 1 VERSION)
 name=Kestrune-$version
 package=dist/$name
 here=tests/dist
@@ -47,9 +47,9 @@ contains() {  # contains TEXT LINE: TEXT has LINE as one of its lines
 }
 
 # --- the two DLLs ---------------------------------------------------------------------
-# folder  objdump prefix      file format  machine  type-library target (1 win32, 3 win64)
-dlls="x86 i686-w64-mingw32 pei-i386 0x14c 1
-x64 x86_64-w64-mingw32 pei-x86-64 0x8664 3"
+# folder  objdump prefix      file format  machine  type-library target (1 win32, 3 win64)  bitness
+dlls="x86 i686-w64-mingw32 pei-i386 0x14c 1 32-bit
+x64 x86_64-w64-mingw32 pei-x86-64 0x8664 3 64-bit"
 
 exports_of() { sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | sed -n 's/^\t\[ *[0-9]*\] //p' | sort; }
 imports_outside_allow_list() {
@@ -64,7 +64,7 @@ facts_have() {  # facts_have FACTS LINE...
   return $ok
 }
 
-while read -r folder tools format machine syskind; do
+while read -r folder tools format machine syskind bits; do
   dll=$package/$folder/Kestrune.dll
   dump=$("$tools-objdump" -p "$dll" 2>/dev/null)
   facts=$(python3 "$here/pe_facts.py" "$dll" 2>&1)
@@ -75,10 +75,16 @@ while read -r folder tools format machine syskind; do
     "$(printf '%s\n' DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer)" \
     "$(exports_of <<<"$dump")"
   check "$folder: imports system DLLs only" same "" "$(imports_outside_allow_list <<<"$dump")"
-  check "$folder: version $version, FileDescription Kestrune" facts_have "$facts" \
+  # Explorer's Details tab and the MSI's file table read these; the description alone
+  # tells the two builds apart.
+  check "$folder: version record $version, from VERSION, with company and $bits description" \
+    facts_have "$facts" \
     "version fixed FileVersion $version" "version fixed ProductVersion $version" \
     "version string FileVersion $version" "version string ProductVersion $version" \
-    "version string FileDescription Kestrune"
+    "version string CompanyName Kestrune" "version string ProductName Kestrune" \
+    "version string FileDescription Kestrune file-upload component ($bits)" \
+    "version string OriginalFilename Kestrune.dll" \
+    "version string LegalCopyright Copyright (C) 2026 the Kestrune developers"
   check "$folder: type library TYPELIB 1 for system kind $syskind" facts_have "$facts" \
     "resource TYPELIB 1" "typelib syskind $syskind"
   check "$folder: shipped without debug sections" no_debug_sections "$("$tools-objdump" -h "$dll")"
@@ -87,6 +93,7 @@ done <<<"$dlls"
 # --- the folder and the zip -----------------------------------------------------------
 expected_files="$name/
 $name/README.txt
+$name/SHA256SUMS
 $name/docs/
 $name/docs/README.md
 $name/docs/installing-on-iis.md
@@ -108,6 +115,7 @@ $name/examples/style.css
 $name/examples/upload-form.asp
 $name/examples/upload-result.asp
 $name/examples/uploads/
+$name/file-version.vbs
 $name/install.cmd
 $name/uninstall.cmd
 $name/x64/
@@ -122,6 +130,19 @@ rm -rf "$scratch"
 mkdir -p "$scratch/unzipped"
 unzip -q "dist/$name.zip" -d "$scratch/unzipped"
 check "the zip unpacks to the same bytes as dist/$name/" diff -r "$package" "$scratch/unzipped/$name"
+
+# Every file but SHA256SUMS itself is listed, and each sum matches.
+sums_cover_package() {
+  same "$(cd "$package" && find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort)" \
+    "$(tr -d '\r' <"$package/SHA256SUMS" | sed 's/^[0-9a-f]\{64\}  //')" &&
+    (cd "$package" && sha256sum --quiet -c SHA256SUMS >&2)
+}
+check "the package's SHA256SUMS lists every other file, and each sum matches" sums_cover_package
+zip_sum_matches() {
+  same "$name.zip" "$(tr -d '\r' <dist/SHA256SUMS | sed 's/^[0-9a-f]\{64\}  //')" &&
+    (cd dist && sha256sum --quiet -c SHA256SUMS >&2)
+}
+check "dist/SHA256SUMS holds the zip's sum, which matches" zip_sum_matches
 
 one_time_no_extras() {
   local times extras
@@ -138,8 +159,9 @@ crlf_only() {  # crlf_only FILE...: every line ends with CR LF
   done
   return $ok
 }
-check "install.cmd, uninstall.cmd, README.txt and the docs have CRLF line ends" \
-  crlf_only "$package/install.cmd" "$package/uninstall.cmd" "$package/README.txt" "$package"/docs/*.md
+check "install.cmd, uninstall.cmd, file-version.vbs, README.txt, SHA256SUMS and the docs have CRLF line ends" \
+  crlf_only "$package/install.cmd" "$package/uninstall.cmd" "$package/file-version.vbs" \
+  "$package/README.txt" "$package/SHA256SUMS" "$package"/docs/*.md
 
 links_stay_inside() {  # every relative link in the shipped docs names a shipped page
   local doc target ok=0
@@ -153,6 +175,9 @@ links_stay_inside() {  # every relative link in the shipped docs names a shipped
   return $ok
 }
 check "the shipped docs link only to shipped pages" links_stay_inside
+
+# --- reproducible, and signed when asked ----------------------------------------------
+source "$here/signing_checks.sh"
 
 # --- install.cmd and uninstall.cmd under Wine -----------------------------------------
 source "$here/wine_install_checks.sh"

@@ -4,8 +4,8 @@
     machine 0x8664
     resource TYPELIB 1
     typelib syskind 3
-    version fixed FileVersion 1.0.1.0
-    version string FileDescription Kestrune
+    version fixed FileVersion 1.1.0.0
+    version string FileDescription Kestrune file-upload component (64-bit)
 
 Reads the PE headers and walks the resource tree of .rsrc itself, so that nothing
 depends on how a tool prints them.

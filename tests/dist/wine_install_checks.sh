@@ -21,11 +21,11 @@ done
 folder="$KESTRUNE_ROOT/$scratch/Kestrune (test copy)"
 cp -r "$package" "$folder"
 
-# run_cmd FOLDER SCRIPT: sets status, out and err (without CRs). Always the 64-bit cmd,
-# which Debian's wine script would not pick where 32-bit programs run.
+# run_cmd FOLDER SCRIPT [ARG...]: sets status, out and err (without CRs). Always the 64-bit
+# cmd, which Debian's wine script would not pick where 32-bit programs run.
 run_cmd() {
   status=0
-  (cd "$1" && /usr/lib/wine/wine64 cmd /c "$2" >"$KESTRUNE_ROOT/$scratch/cmd.out" 2>"$KESTRUNE_ROOT/$scratch/cmd.err" </dev/null) ||
+  (cd "$1" && /usr/lib/wine/wine64 cmd /c "$2" "${@:3}" >"$KESTRUNE_ROOT/$scratch/cmd.out" 2>"$KESTRUNE_ROOT/$scratch/cmd.err" </dev/null) ||
     status=$?
   out=$(tr -d '\r' <"$scratch/cmd.out")
   err=$(tr -d '\r' <"$scratch/cmd.err")
@@ -68,21 +68,53 @@ output_is() {  # output_is STATUS LINE...: the exit code, and stdout exactly the
 win=$(winepath -w "$folder")
 moved="$folder moved"
 win_moved=$(winepath -w "$(dirname "$folder")")\\$(basename "$moved")
-registered64() { echo "Registered 64-bit Kestrune.dll from $1\\x64 for 64-bit application pools."; }
+registered64() { echo "Registered 64-bit Kestrune.dll $version from $1\\x64 for 64-bit application pools."; }
+# checked_view BITS DLL STATE: the line install.cmd /check prints for a registered view.
+checked_view() { echo "$1-bit view: Kestrune.Tessock is $2 ($3)"; }
+unchecked_view() { echo "$1-bit view: Kestrune.Tessock is not registered."; }
+check_bad="Not every registry view names an existing Kestrune.dll $version: run install.cmd."
+check_good="Every registry view names an existing Kestrune.dll $version."
 if wine_runs_32bit; then
   expected_status=0
-  registered32() { echo "Registered 32-bit Kestrune.dll from $1\\x86 for application pools with Enable 32-Bit Applications."; }
+  check_status=0
+  check_end=$check_good
+  checked32() { checked_view 32 "$@"; }
+  registered32() { echo "Registered 32-bit Kestrune.dll $version from $1\\x86 for application pools with Enable 32-Bit Applications."; }
   install_end="Kestrune.Tessock is ready for every application pool, 64-bit or 32-bit."
   unregistered32() { echo "Unregistered 32-bit Kestrune.dll from $1\\x86."; }
   uninstall_end="Kestrune.Tessock is no longer registered. Run iisreset before deleting this folder."
 else
   expected_status=2
+  check_status=1
+  check_end=$check_bad
+  checked32() { unchecked_view 32; }
   no_wow64='C:\windows\SysWOW64\regsvr32.exe does not exist, so this Windows cannot run 32-bit programs.'
   registered32() { echo "FAILED to register 32-bit Kestrune.dll from $1\\x86: $no_wow64"; }
   install_end="Only 64-bit application pools can create Kestrune.Tessock now."
   unregistered32() { echo "FAILED to unregister 32-bit Kestrune.dll from $1\\x86: $no_wow64"; }
   uninstall_end="Some of Kestrune's registration is still in place: see above."
 fi
+
+# --- asking for help or checking changes nothing ----------------------------------------
+# The scripts once took every argument for a plain run: /? registered or unregistered.
+usage_of() { if [ "$1" = install.cmd ]; then echo "Usage: install.cmd [/check]"; else echo "Usage: uninstall.cmd"; fi; }
+changes_of() { if [ "$1" = install.cmd ]; then echo registered; else echo unregistered; fi; }
+helped() {  # helped SCRIPT STATUS: the usage on stdout, that exit code, and nothing registered
+  same "$2" "$status" && same "$(usage_of "$1")" "$(head -n 1 <<<"$out")" && all_gone
+}
+for script in install.cmd uninstall.cmd; do
+  for switch in /? -h --help; do
+    run_cmd "$folder" "$script" "$switch"
+    check "$script $switch: usage, exit code 0, nothing registered" helped "$script" 0
+  done
+  run_cmd "$folder" "$script" /bogus
+  check "$script /bogus: usage, exit code 2, nothing registered" helped "$script" 2
+  check "$script /bogus: names the switch" \
+    same "$script: unknown switch /bogus. Nothing was $(changes_of "$script")." "$err"
+done
+run_cmd "$folder" install.cmd /check
+check "install.cmd /check before install: neither view registered, exit code 1" \
+  output_is 1 "$(unchecked_view 64)" "$(unchecked_view 32)" "$check_bad"
 
 run_cmd "$folder" install.cmd
 check "install.cmd: the administrator check passes quietly" same "" "$err"
@@ -103,11 +135,44 @@ else
   check "install.cmd: nothing in the 32-bit view" same "" "$(inproc_unix_path 32)"
 fi
 
-# After moving the folder, running install.cmd again is all it takes.
+# Registration writes the folder in its short 8.3 form, which /check shows as it is.
+inproc_data() { reg_data "HKLM\\Software\\Classes\\CLSID\\{$clsid}\\InprocServer32" "" "$1"; }
+short64=$(inproc_data 64)
+short32=$(inproc_data 32)
+beside="exists, file version $version, the copy beside install.cmd"
+run_cmd "$folder" install.cmd /check
+check "install.cmd /check after install: both views name the copy beside it" output_is "$check_status" \
+  "$(checked_view 64 "$short64" "$beside")" "$(checked32 "$short32" "$beside")" "$check_end"
+# A script of another version sees the same files as not its own.
+sed 's/^set "version=[^"]*"/set "version=9.9.9.9"/' "$folder/install.cmd" > "$folder/install-9.cmd"
+run_cmd "$folder" install-9.cmd /check
+check "install.cmd /check of another version: the same files, exit code 1" output_is 1 \
+  "$(checked_view 64 "$short64" "$beside")" "$(checked32 "$short32" "$beside")" \
+  "Not every registry view names an existing Kestrune.dll 9.9.9.9: run install.cmd."
+rm "$folder/install-9.cmd"
+run_cmd "$folder" install.cmd
+check "install.cmd again from the same folder: no warning" output_is "$expected_status" \
+  "$(registered64 "$win")" "$(registered32 "$win")" "$install_end"
+for switch in /? /bogus; do
+  run_cmd "$folder" uninstall.cmd "$switch"
+  check "uninstall.cmd $switch after install: the registration stays" \
+    same "$folder/x64/Kestrune.dll" "$(inproc_unix_path 64)"
+done
+
+# After moving the folder, running install.cmd again is all it takes; it says what it
+# replaced, and /check in between sees the registered files gone.
 mv "$folder" "$moved"
+gone="missing, not the copy beside install.cmd"
+run_cmd "$moved" install.cmd /check
+check "install.cmd /check after moving the folder: the registered files are missing, exit code 1" \
+  output_is 1 "$(checked_view 64 "$short64" "$gone")" "$(checked32 "$short32" "$gone")" "$check_bad"
+replaced=("WARNING: the 64-bit registration named $short64 (missing); it now names $win_moved\\x64\\Kestrune.dll."
+  "$(registered64 "$win_moved")")
+! wine_runs_32bit ||
+  replaced+=("WARNING: the 32-bit registration named $short32 (missing); it now names $win_moved\\x86\\Kestrune.dll.")
 run_cmd "$moved" install.cmd
-check "install.cmd again after moving the folder: same outcome" output_is "$expected_status" \
-  "$(registered64 "$win_moved")" "$(registered32 "$win_moved")" "$install_end"
+check "install.cmd again after moving the folder: same outcome, each replaced registration named" \
+  output_is "$expected_status" "${replaced[@]}" "$(registered32 "$win_moved")" "$install_end"
 check "install.cmd again: InprocServer32 follows the folder" \
   same "$moved/x64/Kestrune.dll" "$(inproc_unix_path 64)"
 

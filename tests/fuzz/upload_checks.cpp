@@ -163,7 +163,7 @@ void CheckObject(const TTessock& upload, const CodePage& codePage, bool alsoOuts
                    "FormVariable differs from a plain walk of the list");
     }
     CheckForm(upload, upload.OpenBody(BodyWindow::kLineCapacity).Size());
-    FUZZ_CHECK(TTessock::Version().rfind("Kestrune 1.0.1.0", 0) == 0, "Version banner");
+    FUZZ_CHECK(TTessock::Version().rfind("Kestrune 1.1.0.0", 0) == 0, "Version banner");
 }
 
 void CheckAgainstReference(const TTessock& upload, const ParseOutcome& reference) {

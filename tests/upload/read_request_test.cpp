@@ -314,7 +314,7 @@ TEST(Tessock, DefaultsAndSettings) {
         upload.object.SetOverwriteMode(written);
         EXPECT_EQ(read, upload.object.OverwriteMode());
     }
-    EXPECT_EQ(0u, TTessock::Version().rfind("Kestrune 1.0.1.0", 0));
+    EXPECT_EQ(0u, TTessock::Version().rfind("Kestrune 1.1.0.0", 0));
     EXPECT_EQ(&TTessock::Version(), &TTessock::Version());
 }
 

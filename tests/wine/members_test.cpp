@@ -353,7 +353,7 @@ TEST(Members, ResetTheirResultsAndRefuseNullOutPointers) {
 
     UniqueBstr version;
     ASSERT_EQ(S_OK, tessock->get_Version(version.Out()));
-    EXPECT_EQ(0u, Wide(version.Get()).rfind(L"Kestrune 1.0.1.0", 0));
+    EXPECT_EQ(0u, Wide(version.Get()).rfind(L"Kestrune 1.1.0.0", 0));
 
     // A name with an embedded NUL is a different name, not a truncated one.
     UniqueBstr value;

@@ -365,15 +365,19 @@ TEST(VersionResource, NamesTheProductAndItsVersion) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(data.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(MAKELONG(0, 1), fixed->dwFileVersionMS);
-    EXPECT_EQ(MAKELONG(0, 1), fixed->dwFileVersionLS);
+    EXPECT_EQ(MAKELONG(1, 1), fixed->dwFileVersionMS);
+    EXPECT_EQ(MAKELONG(0, 0), fixed->dwFileVersionLS);
     EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
     EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
     EXPECT_EQ(static_cast<DWORD>(VFT_DLL), fixed->dwFileType);
 
     const std::pair<const char*, const char*> strings[] = {
-        {"FileDescription", "Kestrune"}, {"ProductName", "Kestrune"},   {"OriginalFilename", "Kestrune.dll"},
-        {"FileVersion", "1.0.1.0"},      {"ProductVersion", "1.0.1.0"},
+        {"FileDescription", sizeof(void*) == 8 ? "Kestrune file-upload component (64-bit)"
+                                               : "Kestrune file-upload component (32-bit)"},
+        {"ProductName", "Kestrune"},
+        {"OriginalFilename", "Kestrune.dll"},
+        {"FileVersion", "1.1.0.0"},
+        {"ProductVersion", "1.1.0.0"},
     };
     for (const auto& [name, expected] : strings) {
         SCOPED_TRACE(name);
