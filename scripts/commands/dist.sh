@@ -1,20 +1,24 @@
 # usage: dist                       build both DLLs and the release package in dist/
-# With KESTRUNE_SIGN_PFX (a PKCS#12 file) and KESTRUNE_SIGN_PASSWORD set, both DLLs are
-# signed with osslsigncode, time-stamped when KESTRUNE_SIGN_TIMESTAMP_URL is set too;
-# KESTRUNE_DIST_DIR puts the package in another folder than dist/.
+# With KESTRUNE_SIGN_PFX (a PKCS#12 file) and KESTRUNE_SIGN_PASSWORD set, both DLLs and
+# both MSIs are signed with osslsigncode, time-stamped when KESTRUNE_SIGN_TIMESTAMP_URL is
+# set too; KESTRUNE_DIST_DIR puts the package in another folder than dist/.
 # Builds the 32-bit and 64-bit Kestrune.dll and lays out dist/Kestrune-VERSION/ and
 # dist/Kestrune-VERSION.zip: the DLLs, install.cmd and uninstall.cmd, the example pages
 # and the documentation for administrators, with a SHA256SUMS in the package and one for
-# the zip beside it. The same DLLs and sources give the same zip,
-# byte for byte: files go in sorted order, with the last commit's time (SOURCE_DATE_EPOCH)
-# as every date, fixed permissions, and no owner or extra time fields.
+# the zip and the two MSIs beside it: Kestrune-VERSION-x86.msi (the 32-bit DLL) and
+# Kestrune-VERSION-x64.msi (both), built by wixl. The same DLLs and sources give the same
+# zip, byte for byte: files go in sorted order, with the last commit's time
+# (SOURCE_DATE_EPOCH) as every date, fixed permissions, and no owner or extra time fields.
+# The MSIs are not: wixl gives each build a new package code and its own creation time in
+# the summary information, and has no option to fix them; their tables and cabinets are
+# the same from build to build.
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
 source "$KESTRUNE_ROOT/scripts/windows.sh"
 cd "$KESTRUNE_ROOT"
 
 ensure_windows_tools
-ensure_packages zip
+ensure_packages zip wixl python3
 
 # VERSION is the one place the version is written; the DLLs' version records read it too.
 version=$(head -n 1 VERSION)
@@ -28,7 +32,7 @@ export SOURCE_DATE_EPOCH
 
 out=${KESTRUNE_DIST_DIR:-dist}
 package=$out/$name
-rm -rf "$package" "$out/$name.zip"
+rm -rf "$package" "$out/$name.zip" "$out/$name-x86.msi" "$out/$name-x64.msi"
 mkdir -p "$package"
 
 # copy_dll ARCH FOLDER TOOL_PREFIX: the release DLL without its symbols and debug
@@ -42,11 +46,11 @@ copy_dll() {
 copy_dll win32 x86 i686-w64-mingw32
 copy_dll win64 x64 x86_64-w64-mingw32
 
-# sign_dll FILE: an Authenticode signature in place. The signing time is the commit's,
+# sign_file FILE: an Authenticode signature in place. The signing time is the commit's,
 # as every other date in the package, so that the same key gives the same bytes (an
 # RSA signature is deterministic); a time stamp from a server is not, and is left out
 # unless asked for.
-sign_dll() {
+sign_file() {
   local timestamp=()
   [ -z "${KESTRUNE_SIGN_TIMESTAMP_URL:-}" ] || timestamp=(-ts "$KESTRUNE_SIGN_TIMESTAMP_URL")
   osslsigncode sign -pkcs12 "$KESTRUNE_SIGN_PFX" -readpass <(printf '%s' "${KESTRUNE_SIGN_PASSWORD:-}") \
@@ -59,11 +63,11 @@ if [ -n "${KESTRUNE_SIGN_PFX:-}" ]; then
   subject=$(openssl pkcs12 -in "$KESTRUNE_SIGN_PFX" -nokeys -clcerts -passin env:KESTRUNE_SIGN_PASSWORD 2>/dev/null |
     openssl x509 -noout -subject -nameopt RFC2253 2>/dev/null) || subject=
   [ -n "$subject" ] || { echo "dist: no certificate readable in $KESTRUNE_SIGN_PFX with KESTRUNE_SIGN_PASSWORD" >&2; exit 1; }
-  sign_dll "$package/x86/Kestrune.dll"
-  sign_dll "$package/x64/Kestrune.dll"
+  sign_file "$package/x86/Kestrune.dll"
+  sign_file "$package/x64/Kestrune.dll"
   echo "dist: signed x86\\Kestrune.dll and x64\\Kestrune.dll as ${subject#subject=}"
 else
-  echo "dist: unsigned: set KESTRUNE_SIGN_PFX and KESTRUNE_SIGN_PASSWORD to sign the DLLs"
+  echo "dist: unsigned: set KESTRUNE_SIGN_PFX and KESTRUNE_SIGN_PASSWORD to sign the DLLs and MSIs"
 fi
 
 # install.cmd names the version it registers, and /check the version it expects.
@@ -108,8 +112,17 @@ find "$package" -type f -exec chmod 644 {} +
 find "$package" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 # zip stores local times: UTC keeps the zip the same wherever it is built.
 (cd "$out" && find "$name" | LC_ALL=C sort | TZ=UTC zip -q -X -@ "$name.zip")
-# And one beside the zip, for checking the download before unpacking it.
-(cd "$out" && sha256sum "$name.zip" | to_crlf > SHA256SUMS)
+# The MSIs carry the DLLs as signed above, with the same dates, and are signed
+# themselves in turn.
+for arch in x86 x64; do
+  bash packaging/build_msi.sh "$arch" "$version" "$package" "$out/$name-$arch.msi"
+  [ -z "${KESTRUNE_SIGN_PFX:-}" ] || sign_file "$out/$name-$arch.msi"
+done
+[ -z "${KESTRUNE_SIGN_PFX:-}" ] || echo "dist: signed $name-x86.msi and $name-x64.msi as ${subject#subject=}"
+# And one beside the zip and the MSIs, for checking a download before opening it.
+(cd "$out" && sha256sum "$name.zip" "$name-x64.msi" "$name-x86.msi" | to_crlf > SHA256SUMS)
 echo "$out/$name/"
 echo "$out/$name.zip"
+echo "$out/$name-x86.msi"
+echo "$out/$name-x64.msi"
 echo "$out/SHA256SUMS"

@@ -139,10 +139,11 @@ sums_cover_package() {
 }
 check "the package's SHA256SUMS lists every other file, and each sum matches" sums_cover_package
 zip_sum_matches() {
-  same "$name.zip" "$(tr -d '\r' <dist/SHA256SUMS | sed 's/^[0-9a-f]\{64\}  //')" &&
+  same "$(printf '%s\n' "$name.zip" "$name-x64.msi" "$name-x86.msi")" \
+    "$(tr -d '\r' <dist/SHA256SUMS | sed 's/^[0-9a-f]\{64\}  //')" &&
     (cd dist && sha256sum --quiet -c SHA256SUMS >&2)
 }
-check "dist/SHA256SUMS holds the zip's sum, which matches" zip_sum_matches
+check "dist/SHA256SUMS holds the zip's and the MSIs' sums, which match" zip_sum_matches
 
 one_time_no_extras() {
   local times extras
@@ -181,6 +182,9 @@ source "$here/signing_checks.sh"
 
 # --- install.cmd and uninstall.cmd under Wine -----------------------------------------
 source "$here/wine_install_checks.sh"
+
+# --- the MSIs under Wine's msiexec -----------------------------------------------------
+source "$here/msi_checks.sh"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

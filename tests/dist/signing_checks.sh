@@ -1,9 +1,10 @@
 # ./run dist twice more, into folders of the test's own: once as before, which must say
-# the package is unsigned and give the same zip byte for byte; once signed with a
-# throwaway self-signed certificate made here, whose signatures osslsigncode verify must
-# accept. Sourced by package_test.sh, whose check/same/contains it uses.
+# the package is unsigned and give the same zip byte for byte (and MSIs that differ only
+# in their summary); once signed with a throwaway self-signed certificate made here,
+# whose signatures osslsigncode verify must accept. Sourced by package_test.sh, whose
+# check/same/contains it uses.
 
-ensure_packages osslsigncode openssl
+ensure_packages osslsigncode openssl msitools
 keys=$(mktemp -d)
 stop_signing_checks() { rm -rf "$keys"; }
 
@@ -15,7 +16,7 @@ run_dist() {  # run_dist FOLDER [ENV=VALUE...]: sets dist_out, and status
 dist_said() {  # dist_said STATUS LINE: that exit code, and LINE among what dist printed
   same "$1" "$status" && contains "$dist_out" "$2"
 }
-verified() {  # verified DLL: osslsigncode verify accepts its signature, against the test's certificate
+verified() {  # verified FILE: osslsigncode verify accepts its signature, against the test's certificate
   osslsigncode verify -in "$1" -CAfile "$keys/cert.pem" >"$keys/verify.log" 2>&1 && return 0
   sed 's/^/    /' "$keys/verify.log" >&2
   return 1
@@ -24,8 +25,21 @@ sums_match() { (cd "$1" && sha256sum --quiet -c SHA256SUMS >&2); }
 
 run_dist "$scratch/again"
 check "dist without a key: says the package is unsigned" dist_said 0 \
-  "dist: unsigned: set KESTRUNE_SIGN_PFX and KESTRUNE_SIGN_PASSWORD to sign the DLLs"
+  "dist: unsigned: set KESTRUNE_SIGN_PFX and KESTRUNE_SIGN_PASSWORD to sign the DLLs and MSIs"
 check "dist again: the same zip, byte for byte (reproducible)" cmp "dist/$name.zip" "$scratch/again/$name.zip"
+# wixl gives each MSI a new package code and creation time in its summary; the rest must
+# not change, which it would if the DLLs went in with the dates of the build.
+msi_contents() {  # msi_contents MSI: the sum of every table but the summary, and of the cabinet
+  local table
+  for table in $(msiinfo tables "$1" | grep -vx _SummaryInformation | LC_ALL=C sort); do
+    echo "$table $(msiinfo export "$1" "$table" | sha256sum)"
+  done
+  echo "cabinet $(msiinfo extract "$1" kestrune.cab | sha256sum)"
+}
+for arch in x86 x64; do
+  check "dist again: $name-$arch.msi has the same tables and cabinet" \
+    same "$(msi_contents "dist/$name-$arch.msi")" "$(msi_contents "$scratch/again/$name-$arch.msi")"
+done
 
 openssl req -x509 -newkey rsa:2048 -nodes -keyout "$keys/key.pem" -out "$keys/cert.pem" -days 2 \
   -subj "/O=Kestrune test/CN=Kestrune throwaway signer" >/dev/null 2>&1
@@ -39,6 +53,12 @@ for folder in x86 x64; do
     verified "$scratch/signed/$name/$folder/Kestrune.dll"
 done
 check "dist with a key: SHA256SUMS holds the signed DLLs' sums" sums_match "$scratch/signed/$name"
+check "dist with a key: names the certificate's subject for the MSIs too" dist_said 0 \
+  "dist: signed $name-x86.msi and $name-x64.msi as CN=Kestrune throwaway signer,O=Kestrune test"
+for arch in x86 x64; do
+  check "dist with a key: osslsigncode verify accepts $name-$arch.msi" verified "$scratch/signed/$name-$arch.msi"
+done
+check "dist with a key: the SHA256SUMS beside them holds the signed MSIs' sums" sums_match "$scratch/signed"
 run_dist "$scratch/bad-password" KESTRUNE_SIGN_PFX="$keys/sign.pfx" KESTRUNE_SIGN_PASSWORD=wrong
 check "dist with a wrong password: fails, and says so" dist_said 1 \
   "dist: no certificate readable in $keys/sign.pfx with KESTRUNE_SIGN_PASSWORD"

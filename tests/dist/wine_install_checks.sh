@@ -192,8 +192,8 @@ progid_names_class() {
   same "{$clsid}" "$(reg_data 'HKCR\Kestrune.Tessock\Clsid' "" "$(view_of "$1")")" &&
     same "{$upload_clsid}" "$(reg_data 'HKCR\Kestrune.Upload\Clsid' "" "$(view_of "$1")")"
 }
-page_creates_by_progid() {  # page_creates_by_progid ARCH: examples/hello.vbs and an Upload page in that build's page host
-  local host
+page_creates_by_progid() {  # page_creates_by_progid ARCH [EXAMPLES]: examples/hello.vbs and an Upload page in that build's page host
+  local host examples=${2:-$moved/examples}
   host=$(build_windows "$1" kestrune-host mtxex 2>"$scratch/host-build.log")/pagehost/kestrune-host.exe ||
     { cat "$scratch/host-build.log" >&2; return 1; }
   # And a page of the second class, which reads the body only when asked.
@@ -201,11 +201,11 @@ page_creates_by_progid() {  # page_creates_by_progid ARCH: examples/hello.vbs an
     'Response.Write "Upload received " & upload.Received & ", then " & upload.FormVariableCount & " fields"' \
     > "$scratch/upload.vbs"
   local page_status=0
-  "$(loader_of "$1")" "$host" "$(winepath -w "$moved/examples/hello.vbs")" \
-    --body "$(winepath -w "$moved/examples/bodies/hello.body")" \
+  "$(loader_of "$1")" "$host" "$(winepath -w "$examples/hello.vbs")" \
+    --body "$(winepath -w "$examples/bodies/hello.body")" \
     </dev/null >"$scratch/page.out" 2>&1 &&
     "$(loader_of "$1")" "$host" "$(winepath -w "$scratch/upload.vbs")" \
-      --body "$(winepath -w "$moved/examples/bodies/hello.body")" \
+      --body "$(winepath -w "$examples/bodies/hello.body")" \
       </dev/null >>"$scratch/page.out" 2>&1 || page_status=$?
   [ "$page_status" -eq 0 ] && grep -q '^Kestrune version ' "$scratch/page.out" &&
     grep -q '^Upload received False, then [1-9]' "$scratch/page.out" && return 0

@@ -1,0 +1,14 @@
+# usage: bash packaging/build_msi.sh ARCH VERSION PACKAGE_DIR OUT.msi
+# One MSI from the DLLs in PACKAGE_DIR (x86/ and x64/ as ./run dist lays them out):
+# ARCH x86 carries the 32-bit DLL, x64 both. The registry entries come from
+# packaging/make_wxs.py, which reads them from the type library's IDL.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+[ $# -eq 4 ] || { echo "usage: build_msi.sh x86|x64 VERSION PACKAGE_DIR OUT.msi" >&2; exit 2; }
+msi=$(cd "$(dirname "$4")" && pwd)/$(basename "$4")
+# wixl takes a file's Source relative to where it runs, and fails on an absolute one.
+cd "$3"
+python3 "$root/packaging/make_wxs.py" "$root/typelib/kestrune.idl" "$1" "$2" . > "$msi.wxs"
+# It takes the bitness from -a alone, not from the source.
+wixl -a "$1" -o "$msi" "$msi.wxs" || { rm -f "$msi.wxs" "$msi"; echo "build_msi.sh: wixl failed on $msi.wxs" >&2; exit 1; }
+rm -f "$msi.wxs"
