@@ -22,13 +22,20 @@ folder="$KESTRUNE_ROOT/$scratch/Kestrune (test copy)"
 cp -r "$package" "$folder"
 
 # run_cmd FOLDER SCRIPT [ARG...]: sets status, out and err (without CRs). Always the 64-bit
-# cmd, which Debian's wine script would not pick where 32-bit programs run.
+# cmd, which Debian's wine script would not pick where 32-bit programs run. Every script
+# prints something; under heavy load Wine has been seen to end a run before it printed
+# anything at all: such a run is tried once more, in plain sight.
 run_cmd() {
-  status=0
-  (cd "$1" && /usr/lib/wine/wine64 cmd /c "$2" "${@:3}" >"$KESTRUNE_ROOT/$scratch/cmd.out" 2>"$KESTRUNE_ROOT/$scratch/cmd.err" </dev/null) ||
-    status=$?
-  out=$(tr -d '\r' <"$scratch/cmd.out")
-  err=$(tr -d '\r' <"$scratch/cmd.err")
+  local attempt
+  for attempt in 1 2; do
+    status=0
+    (cd "$1" && /usr/lib/wine/wine64 cmd /c "$2" "${@:3}" >"$KESTRUNE_ROOT/$scratch/cmd.out" 2>"$KESTRUNE_ROOT/$scratch/cmd.err" </dev/null) ||
+      status=$?
+    out=$(tr -d '\r' <"$scratch/cmd.out")
+    err=$(tr -d '\r' <"$scratch/cmd.err")
+    [ -z "$out" ] && [ -z "$err" ] && [ "$attempt" = 1 ] || return 0
+    echo "NOTE: $2 ${*:3} printed nothing (exit code $status): tried once more"
+  done
 }
 # reg_data KEY VALUE VIEW: the data of a value ("" for the default one), empty when absent.
 reg_data() {
