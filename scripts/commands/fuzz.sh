@@ -28,14 +28,17 @@ fuzz_com() {
   cd "$KESTRUNE_ROOT"
   ensure_windows_tools
   arch=$(windows_run_arch)
-  build_windows "$arch" >/dev/null
+  mkdir -p build/fuzz/results
+  if ! build_windows "$arch" >/dev/null 2>build/fuzz/results/com-build.log; then
+    cat build/fuzz/results/com-build.log >&2
+    return 1
+  fi
   ensure_wine_prefix
   start_wineserver
   register_component "$arch" --if-changed
   seed=$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')
   echo "fuzz com: seed $seed, $seconds s"
   exe=build/$arch/tests/wine/kestrune-com-tests.exe
-  mkdir -p build/fuzz/results
   log=build/fuzz/results/com.log
   # Into a file, not a pipe: Wine's service processes would hold a pipe open.
   LC_ALL=C.UTF-8 KESTRUNE_COM_FUZZ_SEED=$seed KESTRUNE_COM_FUZZ_SECONDS=$seconds \

@@ -15,6 +15,7 @@
 
 #include "com/com_object.h"
 #include "com/owners.h"
+#include "com_fuzz_outcomes.h"
 #include "com_fuzz_values.h"
 #include "com_test_support.h"
 #include "tests/support/body_builder.h"
@@ -23,22 +24,18 @@ namespace kestrune::test {
 
 namespace {
 
-// ASCII as it is, anything else as '?': enough for a finding's report.
-std::string NarrowFromWideForTest(const std::wstring& text) {
-    std::string narrow;
-    for (wchar_t c : text) narrow += c < 0x80 ? static_cast<char>(c) : '?';
-    return narrow;
-}
-
 // Where the crash handlers find the call that was running.
 std::uint64_t g_seed = 0;
 std::uint64_t g_call = 0;
 std::string g_current;
 
 void ReportCrash(const char* what) {
-    std::fprintf(stderr, "com fuzz: FINDING seed %llu call %llu: %s during %s\n",
+    std::fprintf(stderr,
+                 "com fuzz: FINDING seed %llu call %llu: %s during %s\n"
+                 "(replay: KESTRUNE_COM_FUZZ_SEED=%llu KESTRUNE_COM_FUZZ_CALLS=%llu)\n",
                  static_cast<unsigned long long>(g_seed), static_cast<unsigned long long>(g_call), what,
-                 g_current.c_str());
+                 g_current.c_str(), static_cast<unsigned long long>(g_seed),
+                 static_cast<unsigned long long>(g_call + 1));
     std::fflush(stderr);
 }
 
@@ -80,86 +77,6 @@ public:
     }
 };
 
-// The failures ITypeInfo::Invoke itself gives a call the member cannot take, before or
-// instead of calling it, and the codes the component gives without an error object:
-//   DISP_E_MEMBERNOTFOUND   an unknown DISPID, or a get, put or call the member has not
-//   DISP_E_BADPARAMCOUNT    more arguments than the member takes
-//   DISP_E_NOTACOLLECTION   more arguments than a property get takes: the rest would
-//                           index what it returns, which is no collection
-//   DISP_E_PARAMNOTOPTIONAL fewer than it needs
-//   DISP_E_TYPEMISMATCH     an argument that does not convert, or one of a kind the
-//                           member takes nothing of (EArgumentMismatch)
-//   DISP_E_OVERFLOW         a number past the range of the parameter's type
-//   DISP_E_BADVARTYPE       an argument of a type no VARIANT may have
-//   DISP_E_PARAMNOTFOUND    a named argument the member has no parameter for
-//   DISP_E_NONAMEDARGS      named arguments where the member takes none
-//   DISP_E_UNKNOWNNAME      CopyTo's target has no Write method
-//   DISP_E_BADINDEX         reserved for the collections' own index errors
-//   E_INVALIDARG            DISPPARAMS that ITypeInfo::Invoke refuses whole
-bool EngineFailure(HRESULT hr) {
-    switch (hr) {
-        case DISP_E_MEMBERNOTFOUND:
-        case DISP_E_BADPARAMCOUNT:
-        case DISP_E_NOTACOLLECTION:
-        case DISP_E_PARAMNOTOPTIONAL:
-        case DISP_E_TYPEMISMATCH:
-        case DISP_E_OVERFLOW:
-        case DISP_E_BADVARTYPE:
-        case DISP_E_PARAMNOTFOUND:
-        case DISP_E_NONAMEDARGS:
-        case DISP_E_UNKNOWNNAME:
-        case DISP_E_BADINDEX:
-        case E_INVALIDARG:
-            return true;
-        default:
-            return false;
-    }
-}
-
-// Every description the component's error objects carry (the message constants of
-// upload/, members/, multipart/ and server/).
-bool Documented(const std::wstring& text) {
-    static const wchar_t* const kTexts[] = {
-        L"Index out of range.",
-        L"Error. No file received.",
-        L"Error saving file. Check the user permissions.",
-        L"File type not allowed.",
-        L"Naming not supported.",
-        L"Hash algorithm not supported.",
-        L"Limits must be set before the request is read.",
-        L"Code page not supported.",
-        L"Error reading uploaded file or form data.",
-        L"Error creating variant array",
-        L"Out of memory",
-    };
-    for (const wchar_t* known : kTexts) {
-        if (text == known) return true;
-    }
-    return text.rfind(L"List index out of bounds (", 0) == 0;
-}
-
-// What a failed call may leave in its result: ITypeInfo::Invoke hands back the member's
-// out parameter even when the member fails, and a member resets that on entry.
-bool Reset(const VARIANT& value) {
-    switch (V_VT(&value)) {
-        case VT_EMPTY:
-            return true;
-        case VT_BSTR:
-            // The platform's Invoke may copy a null string as an empty one.
-            return SysStringLen(V_BSTR(&value)) == 0;
-        case VT_DISPATCH:
-            return V_DISPATCH(&value) == nullptr;
-        case VT_UNKNOWN:
-            return V_UNKNOWN(&value) == nullptr;
-        case VT_I4:
-            return V_I4(&value) == 0;
-        case VT_BOOL:
-            return V_BOOL(&value) == VARIANT_FALSE;
-        default:
-            return false;
-    }
-}
-
 struct Target {
     ComPtr<IDispatch> dispatch;
     ComPtr<IEnumVARIANT> enumerator;
@@ -171,14 +88,16 @@ struct Target {
 void CollectIds(ITypeInfo* info, std::vector<DISPID>& ids, int depth) {
     TYPEATTR* attributes = nullptr;
     if (depth > 4 || FAILED(info->GetTypeAttr(&attributes))) return;
-    const bool base = IsEqualGUID(attributes->guid, IID_IDispatch) || IsEqualGUID(attributes->guid, IID_IUnknown);
+    const bool base =
+        IsEqualGUID(attributes->guid, IID_IDispatch) || IsEqualGUID(attributes->guid, IID_IUnknown);
     const WORD functions = base ? 0 : attributes->cFuncs;
     const WORD bases = base ? 0 : attributes->cImplTypes;
     info->ReleaseTypeAttr(attributes);
     for (WORD i = 0; i < functions; ++i) {
         FUNCDESC* function = nullptr;
         if (FAILED(info->GetFuncDesc(i, &function))) continue;
-        const bool restricted = (function->wFuncFlags & FUNCFLAG_FRESTRICTED) && function->memid != DISPID_NEWENUM;
+        const bool restricted =
+            (function->wFuncFlags & FUNCFLAG_FRESTRICTED) && function->memid != DISPID_NEWENUM;
         if (!restricted && std::find(ids.begin(), ids.end(), function->memid) == ids.end())
             ids.push_back(function->memid);
         info->ReleaseFuncDesc(function);
@@ -263,9 +182,7 @@ private:
     std::vector<Target> targets_;
 };
 
-void Round::Find(const std::string& what) {
-    outcome_.findings.push_back({g_call, g_current + ": " + what});
-}
+void Round::Find(const std::string& what) { outcome_.findings.push_back({g_call, g_current + ": " + what}); }
 
 void Round::AddDispatch(IDispatch* object, const std::wstring& source, const std::string& from) {
     if (object == nullptr || targets_.size() >= kMostTargets) return;
@@ -279,7 +196,7 @@ void Round::AddDispatch(IDispatch* object, const std::wstring& source, const std
     }
     UniqueBstr name;
     info->GetDocumentation(MEMBERID_NIL, name.Out(), nullptr, nullptr, nullptr);
-    target.name = NarrowFromWideForTest(Wide(name.Get()));
+    target.name = NarrowForReport(Wide(name.Get()));
     CollectIds(info.Get(), target.ids, 0);
     targets_.push_back(std::move(target));
 }
@@ -288,7 +205,8 @@ void Round::Add(VARIANT& value, const std::wstring& source, const std::string& f
     if (V_VT(&value) == VT_DISPATCH) AddDispatch(V_DISPATCH(&value), source, from);
     if (V_VT(&value) == VT_UNKNOWN && V_UNKNOWN(&value) != nullptr && targets_.size() < kMostTargets) {
         Target target;
-        if (FAILED(ComPtr<IUnknown>::Borrow(V_UNKNOWN(&value)).As(IID_IEnumVARIANT, target.enumerator))) return;
+        if (FAILED(ComPtr<IUnknown>::Borrow(V_UNKNOWN(&value)).As(IID_IEnumVARIANT, target.enumerator)))
+            return;
         target.source = source;
         target.name = "IEnumVARIANT from " + from;
         targets_.push_back(std::move(target));
@@ -301,8 +219,8 @@ HRESULT Round::Setup(std::size_t target, DISPID id, WORD flags, VARIANT* argumen
                       (flags & DISPATCH_PROPERTYPUT) ? 1u : 0u};
     UniqueVariant result;
     const Target& object = targets_[target];
-    const HRESULT hr = object.dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.Get(),
-                                               nullptr, nullptr);
+    const HRESULT hr = object.dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                                               result.Get(), nullptr, nullptr);
     TakeErrorInfo();
     const std::wstring source = object.source;
     Add(*result.Get(), source, object.name + " " + std::to_string(id));
@@ -341,7 +259,8 @@ void Round::Run(const State& state) {
     if (state.received) {
         for (DISPID collection : {16, 17, 48}) {
             const std::size_t at = targets_.size();
-            if (FAILED(Setup(0, collection, DISPATCH_PROPERTYGET, nullptr)) || targets_.size() == at) continue;
+            if (FAILED(Setup(0, collection, DISPATCH_PROPERTYGET, nullptr)) || targets_.size() == at)
+                continue;
             V_I4(&number) = collection == 17 ? 1 : 0;  // the form's fields count from 1, the rest from 0
             Setup(at, DISPID_VALUE, DISPATCH_PROPERTYGET, &number);
             Setup(at, DISPID_NEWENUM, DISPATCH_PROPERTYGET, nullptr);
@@ -362,16 +281,14 @@ void Round::Run(const State& state) {
 }
 
 void Round::CallMember(Target& target) {
-    static const WORD kFlags[] = {DISPATCH_METHOD,
-                                  DISPATCH_PROPERTYGET,
-                                  DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-                                  DISPATCH_PROPERTYPUT,
-                                  DISPATCH_PROPERTYPUTREF,
-                                  DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF};
-    static const DISPID kUnknown[] = {DISPID_UNKNOWN, DISPID_VALUE, 99, 1000, DISPID_PROPERTYPUT, DISPID_NEWENUM};
-    const DISPID id = target.ids.empty() || random_.OneIn(10) ? kUnknown[random_.Below(6)]
-                                                                : target.ids[random_.Below(
-                                                                      static_cast<std::uint32_t>(target.ids.size()))];
+    static const WORD kFlags[] = {
+        DISPATCH_METHOD,      DISPATCH_PROPERTYGET,    DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+        DISPATCH_PROPERTYPUT, DISPATCH_PROPERTYPUTREF, DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF};
+    static const DISPID kUnknown[] = {DISPID_UNKNOWN, DISPID_VALUE,       99,
+                                      1000,           DISPID_PROPERTYPUT, DISPID_NEWENUM};
+    const DISPID id = target.ids.empty() || random_.OneIn(10)
+                          ? kUnknown[random_.Below(6)]
+                          : target.ids[random_.Below(static_cast<std::uint32_t>(target.ids.size()))];
     const WORD flags = kFlags[random_.Below(6)];
     const unsigned count = random_.OneIn(3) ? random_.Below(5) : random_.Below(3);
     DISPID names[4] = {DISPID_PROPERTYPUT};
@@ -401,105 +318,39 @@ void Round::CallMember(Target& target) {
                   wantsException ? "" : " no EXCEPINFO");
     g_current = text + arguments.Describe();
     SetErrorInfo(0, nullptr);
-    const HRESULT hr = target.dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, arguments.Params(),
-                                               wantsResult ? result.Get() : nullptr,
-                                               wantsException ? &exception : nullptr,
-                                               wantsArgument ? &argumentError : nullptr);
+    const HRESULT hr = target.dispatch->Invoke(
+        id, IID_NULL, LOCALE_USER_DEFAULT, flags, arguments.Params(), wantsResult ? result.Get() : nullptr,
+        wantsException ? &exception : nullptr, wantsArgument ? &argumentError : nullptr);
     if (SUCCEEDED(hr)) {
         CheckValue(*result.Get(), target);
         TakeErrorInfo();
     } else {
         ++outcome_.failedCalls;
         CheckFailure(hr, wantsException ? &exception : nullptr, target);
-        if (!Reset(*result.Get())) {
+        if (!ResetValue(*result.Get())) {
             char code[16];
             std::snprintf(code, sizeof code, "0x%08lx", static_cast<unsigned long>(hr));
             std::string what = std::string("a call that failed with ") + code + " left a result of type " +
                                std::to_string(V_VT(result.Get()));
             if (V_VT(result.Get()) == VT_BSTR)
-                what += ", '" + NarrowFromWideForTest(Wide(V_BSTR(result.Get())).substr(0, 40)) + "'";
+                what += ", '" + NarrowForReport(Wide(V_BSTR(result.Get())).substr(0, 40)) + "'";
             Find(what);
         }
     }
 }
 
 void Round::CheckFailure(HRESULT hr, EXCEPINFO* exception, const Target& target) {
-    ComPtr<IErrorInfo> error = TakeErrorInfo();
-    std::wstring source;
-    std::wstring description;
-    bool described = false;
-    if (hr == DISP_E_EXCEPTION && exception != nullptr) {
-        if (exception->pfnDeferredFillIn) exception->pfnDeferredFillIn(exception);
-        source = Wide(exception->bstrSource);
-        description = Wide(exception->bstrDescription);
-        SysFreeString(exception->bstrSource);
-        SysFreeString(exception->bstrDescription);
-        SysFreeString(exception->bstrHelpFile);
-        // A member that fails with one of the engine's codes and nothing to say, as CopyTo
-        // does for a target without Write: the engine raises that code's own error.
-        if (source.empty() && description.empty() && EngineFailure(exception->scode)) return;
-        described = true;
-    } else if (EngineFailure(hr)) {
-        return;
-    } else if (error) {
-        source = Source(error.Get());
-        description = Description(error.Get());
-        described = true;
-    }
-    char code[48];
-    std::snprintf(code, sizeof code, "0x%08lx", static_cast<unsigned long>(hr));
-    if (!described) {
-        Find(std::string("failed with ") + code + " and no error object");
-    } else if (source != target.source || !Documented(description)) {
-        Find(std::string("failed with ") + code + ", source '" + NarrowFromWideForTest(source) +
-             "', description '" + NarrowFromWideForTest(description) + "'");
-    }
+    const ComPtr<IErrorInfo> error = TakeErrorInfo();
+    const std::string fault = FailureFault(hr, exception, error.Get(), target.source);
+    if (!fault.empty()) Find(fault);
 }
 
 void Round::CheckValue(VARIANT& value, const Target& target) {
-    switch (V_VT(&value)) {
-        case VT_EMPTY:
-        case VT_I4:
-            return;
-        case VT_BOOL:
-            if (V_BOOL(&value) != VARIANT_TRUE && V_BOOL(&value) != VARIANT_FALSE) Find("a Boolean neither True nor False");
-            return;
-        case VT_BSTR:
-            if (V_BSTR(&value) != nullptr && SysStringLen(V_BSTR(&value)) > 64 * 1024 * 1024) Find("an oversized text");
-            if (V_BSTR(&value) != nullptr && V_BSTR(&value)[SysStringLen(V_BSTR(&value))] != 0)
-                Find("a text without its terminator");
-            return;
-        case VT_DISPATCH: {
-            ComPtr<IUnknown> identity;
-            if (V_DISPATCH(&value) == nullptr) return;  // Nothing: Files("name") of no file
-            if (FAILED(V_DISPATCH(&value)->QueryInterface(IID_IUnknown, identity.OutVoid()))) {
-                Find("an object that answers no QueryInterface");
-                return;
-            }
-            Add(value, target.source, target.name);
-            return;
-        }
-        case VT_UNKNOWN: {
-            ComPtr<IEnumVARIANT> enumerator;
-            if (V_UNKNOWN(&value) == nullptr ||
-                FAILED(ComPtr<IUnknown>::Borrow(V_UNKNOWN(&value)).As(IID_IEnumVARIANT, enumerator))) {
-                Find("an enumerator that is none");
-                return;
-            }
-            Add(value, target.source, target.name);
-            return;
-        }
-        case VT_ARRAY | VT_UI1: {
-            LONG lower = -1;
-            LONG upper = -2;
-            SAFEARRAY* array = V_ARRAY(&value);
-            if (array == nullptr || SafeArrayGetDim(array) != 1 || FAILED(SafeArrayGetLBound(array, 1, &lower)) ||
-                FAILED(SafeArrayGetUBound(array, 1, &upper)) || lower != 1 || upper < 0)
-                Find("a byte array that is not one dimension from 1");
-            return;
-        }
-        default:
-            Find("a result of type " + std::to_string(V_VT(&value)));
+    const std::string fault = ValueFault(value);
+    if (!fault.empty()) {
+        Find(fault);
+    } else {
+        Add(value, target.source, target.name);
     }
 }
 
@@ -512,13 +363,14 @@ void Round::CallEnumerator(Target& target) {
             const ULONG count = kCounts[random_.Below(5)];
             const bool noItems = random_.OneIn(8);
             const bool noFetched = random_.OneIn(4);
-            std::snprintf(text, sizeof text, "%s, %s Next(%lu%s%s)", state_.c_str(), target.name.c_str(), count,
-                          noItems ? ", no items" : "", noFetched ? ", no fetched" : "");
+            std::snprintf(text, sizeof text, "%s, %s Next(%lu%s%s)", state_.c_str(), target.name.c_str(),
+                          count, noItems ? ", no items" : "", noFetched ? ", no fetched" : "");
             g_current = text;
             VARIANT items[8];
             for (VARIANT& item : items) VariantInit(&item);
             ULONG fetched = 99;
-            const HRESULT hr = enumerator->Next(count, noItems ? nullptr : items, noFetched ? nullptr : &fetched);
+            const HRESULT hr =
+                enumerator->Next(count, noItems ? nullptr : items, noFetched ? nullptr : &fetched);
             const ULONG filled = noFetched ? (hr == S_OK ? count : 0) : fetched;
             const bool allowed = hr == S_OK || hr == S_FALSE || (hr == E_POINTER && noItems) ||
                                  (hr == E_INVALIDARG && noFetched && count > 1);
@@ -609,7 +461,9 @@ FuzzOutcome RunFuzzCampaign(const FuzzCampaign& campaign) {
     shared.foreign = foreign.Get();
     shared.folder = folder.path;
     const auto start = std::chrono::steady_clock::now();
-    const auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    const auto elapsed = [&] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
     bool sampled = false;
     bool leaked = false;
     while (outcome.calls < campaign.calls && (campaign.seconds <= 0 || elapsed() < campaign.seconds)) {
@@ -617,11 +471,12 @@ FuzzOutcome RunFuzzCampaign(const FuzzCampaign& campaign) {
         folder.Empty();
         // Checked after every round, so that a leak shows in the round that made it.
         if (!leaked && TheComponent().canUnloadNow() != S_OK) {
-            outcome.findings.push_back({outcome.calls - 1, g_current + ": an object or lock outlived its round"});
+            outcome.findings.push_back(
+                {outcome.calls - 1, g_current + ": an object or lock outlived its round"});
             leaked = true;
         }
-        const bool early = campaign.seconds > 0 ? elapsed() >= campaign.seconds / 10
-                                                : outcome.calls >= campaign.calls / 10;
+        const bool early =
+            campaign.seconds > 0 ? elapsed() >= campaign.seconds / 10 : outcome.calls >= campaign.calls / 10;
         if (!sampled && early) {
             Sample(outcome.privateBytesEarly, outcome.handlesEarly);
             sampled = true;
@@ -631,7 +486,8 @@ FuzzOutcome RunFuzzCampaign(const FuzzCampaign& campaign) {
     Sample(outcome.privateBytesLate, outcome.handlesLate);
     g_current = "the campaign's end";
     foreign.Reset();
-    if (g_foreignObjects != 0) outcome.findings.push_back({outcome.calls, "the foreign object was not released"});
+    if (g_foreignObjects != 0)
+        outcome.findings.push_back({outcome.calls, "the foreign object was not released"});
     if (TheComponent().canUnloadNow() != S_OK)
         outcome.findings.push_back({outcome.calls, "DllCanUnloadNow is not S_OK: an object or lock is left"});
     SetUnhandledExceptionFilter(nullptr);

@@ -25,34 +25,34 @@ std::uint64_t Setting(const char* name, std::uint64_t fallback) {
 
 void Report(const char* label, const FuzzCampaign& campaign, const FuzzOutcome& outcome) {
     // The suite reads this line into its summary.
-    std::printf("com fuzz: %s seed %llu: %llu calls (%llu failed as they may) in %.1f s, %.0f a second, "
-                "%zu findings; private bytes %lld KB from the first tenth to the end, handles %+ld\n",
-                label, static_cast<unsigned long long>(campaign.seed),
-                static_cast<unsigned long long>(outcome.calls),
-                static_cast<unsigned long long>(outcome.failedCalls), outcome.seconds,
-                outcome.seconds > 0 ? outcome.calls / outcome.seconds : 0.0, outcome.findings.size(),
-                (static_cast<long long>(outcome.privateBytesLate) - static_cast<long long>(outcome.privateBytesEarly)) /
-                    1024,
-                static_cast<long>(outcome.handlesLate) - static_cast<long>(outcome.handlesEarly));
-    std::printf("com fuzz: private bytes %llu then %llu, handles %lu then %lu\n",
-                static_cast<unsigned long long>(outcome.privateBytesEarly),
-                static_cast<unsigned long long>(outcome.privateBytesLate), static_cast<unsigned long>(outcome.handlesEarly),
-                static_cast<unsigned long>(outcome.handlesLate));
+    std::printf(
+        "com fuzz: %s seed %llu: %llu calls (%llu failed as they may) in %.1f s, %.0f a second, "
+        "%zu findings; private bytes %llu -> %llu KiB and handles %lu -> %lu from the first tenth "
+        "to the end\n",
+        label, static_cast<unsigned long long>(campaign.seed), static_cast<unsigned long long>(outcome.calls),
+        static_cast<unsigned long long>(outcome.failedCalls), outcome.seconds,
+        outcome.seconds > 0 ? outcome.calls / outcome.seconds : 0.0, outcome.findings.size(),
+        static_cast<unsigned long long>(outcome.privateBytesEarly >> 10),
+        static_cast<unsigned long long>(outcome.privateBytesLate >> 10),
+        static_cast<unsigned long>(outcome.handlesEarly), static_cast<unsigned long>(outcome.handlesLate));
     std::fflush(stdout);
     std::size_t shown = 0;
     for (const FuzzFinding& finding : outcome.findings) {
         if (++shown > 20) break;
         ADD_FAILURE() << "com fuzz: FINDING seed " << campaign.seed << " call " << finding.call << ": "
-                      << finding.what;
+                      << finding.what << "\n(replay: KESTRUNE_COM_FUZZ_SEED=" << campaign.seed
+                      << " KESTRUNE_COM_FUZZ_CALLS=" << finding.call + 1 << ")";
     }
 }
 
 // Flat means within what the allocator and Wine's own caches move by over a run.
 void ExpectFlat(const FuzzOutcome& outcome) {
-    EXPECT_LT(static_cast<long long>(outcome.privateBytesLate) - static_cast<long long>(outcome.privateBytesEarly),
-              16ll * 1024 * 1024)
+    EXPECT_LT(
+        static_cast<long long>(outcome.privateBytesLate) - static_cast<long long>(outcome.privateBytesEarly),
+        16ll * 1024 * 1024)
         << "private bytes grew";
-    EXPECT_LE(static_cast<long>(outcome.handlesLate) - static_cast<long>(outcome.handlesEarly), 8) << "handles grew";
+    EXPECT_LE(static_cast<long>(outcome.handlesLate) - static_cast<long>(outcome.handlesEarly), 8)
+        << "handles grew";
 }
 
 TEST(ComFuzz, EveryMemberAnswersHostileCalls) {
@@ -90,12 +90,14 @@ ComPtr<IDispatch> Reach(ITessock* tessock, Reached reached) {
             if (SUCCEEDED(second->get_Files(files.Out()))) files.As(IID_IDispatch, object);
             break;
         case Reached::Field:
-            if (SUCCEEDED(second->get_Form(form.Out())) && SUCCEEDED(form->get_Item(*first.Get(), field.Out())))
+            if (SUCCEEDED(second->get_Form(form.Out())) &&
+                SUCCEEDED(form->get_Item(*first.Get(), field.Out())))
                 field.As(IID_IDispatch, object);
             break;
         case Reached::File:
             V_I4(first.Get()) = 0;  // the files count from 0, the form's fields from 1
-            if (SUCCEEDED(second->get_Files(files.Out())) && SUCCEEDED(files->get_Item(*first.Get(), file.Out())))
+            if (SUCCEEDED(second->get_Files(files.Out())) &&
+                SUCCEEDED(files->get_Item(*first.Get(), file.Out())))
                 file.As(IID_IDispatch, object);
             break;
     }
@@ -121,18 +123,48 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
     };
     const Case cases[] = {
         // Wine's ITypeInfo::Invoke kept a reference to the object of a VARIANT parameter.
-        {"Files.Item with an object and one argument more", Reached::Files, DISPID_VALUE, DISPATCH_PROPERTYGET,
-         {Object, Number}, true, DISP_E_BADPARAMCOUNT, nullptr},
-        {"field.Item with a number and an object", Reached::Field, DISPID_VALUE, DISPATCH_METHOD, {Number, Object},
-         true, DISP_E_BADPARAMCOUNT, nullptr},
-        {"Files with an object and a number", Reached::Tessock, 16, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
-         {Object, Number}, true, DISP_E_BADPARAMCOUNT, nullptr},
+        {"Files.Item with an object and one argument more",
+         Reached::Files,
+         DISPID_VALUE,
+         DISPATCH_PROPERTYGET,
+         {Object, Number},
+         true,
+         DISP_E_BADPARAMCOUNT,
+         nullptr},
+        {"field.Item with a number and an object",
+         Reached::Field,
+         DISPID_VALUE,
+         DISPATCH_METHOD,
+         {Number, Object},
+         true,
+         DISP_E_BADPARAMCOUNT,
+         nullptr},
+        {"Files with an object and a number",
+         Reached::Tessock,
+         16,
+         DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+         {Object, Number},
+         true,
+         DISP_E_BADPARAMCOUNT,
+         nullptr},
         // Without an EXCEPINFO, a refused argument came back as a DISP_E_EXCEPTION that
         // said nothing, not even through an error object.
-        {"CopyTo a text, no EXCEPINFO", Reached::File, 36, DISPATCH_METHOD, {Words}, false, DISP_E_TYPEMISMATCH,
+        {"CopyTo a text, no EXCEPINFO",
+         Reached::File,
+         36,
+         DISPATCH_METHOD,
+         {Words},
+         false,
+         DISP_E_TYPEMISMATCH,
          nullptr},
-        {"FormVariableByIndex past the end, no EXCEPINFO", Reached::Tessock, 3, DISPATCH_PROPERTYGET, {Number},
-         false, DISP_E_EXCEPTION, L"Index out of range."},
+        {"FormVariableByIndex past the end, no EXCEPINFO",
+         Reached::Tessock,
+         3,
+         DISPATCH_PROPERTYGET,
+         {Number},
+         false,
+         DISP_E_EXCEPTION,
+         L"Index out of range."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
@@ -165,8 +197,9 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
             UniqueVariant result;
             EXCEPINFO exception{};
             SetErrorInfo(0, nullptr);
-            EXPECT_EQ(c.expected, object->Invoke(c.id, IID_NULL, LOCALE_USER_DEFAULT, c.flags, &params, result.Get(),
-                                                 c.exceptionInfo ? &exception : nullptr, nullptr));
+            EXPECT_EQ(c.expected,
+                      object->Invoke(c.id, IID_NULL, LOCALE_USER_DEFAULT, c.flags, &params, result.Get(),
+                                     c.exceptionInfo ? &exception : nullptr, nullptr));
             SysFreeString(exception.bstrSource);
             SysFreeString(exception.bstrDescription);
             SysFreeString(exception.bstrHelpFile);

@@ -12,9 +12,34 @@ namespace {
 // folder for the saving members, and what a text should never break on.
 BSTR FuzzText(FuzzRandom& random, const FuzzObjects& objects) {
     static const wchar_t* const kTexts[] = {
-        L"", L"a", L"b", L"c", L"upload", L"1", L"0", L"-1", L"2147483648", L"1e308", L"SHA256", L"sha1", L"MD5",
-        L"SHA512", L"crc32", L"txt", L"jpg,png", L".txt;.bin", L"_", L"~", L"\u00fc\u540d", L"\xd800", L"a\xdc00z",
-        L"NUL", L"con.txt", L"..\\..\\x.txt", L"\\\\?\\", L"*?<>|",
+        L"",
+        L"a",
+        L"b",
+        L"c",
+        L"upload",
+        L"1",
+        L"0",
+        L"-1",
+        L"2147483648",
+        L"1e308",
+        L"SHA256",
+        L"sha1",
+        L"MD5",
+        L"SHA512",
+        L"crc32",
+        L"txt",
+        L"jpg,png",
+        L".txt;.bin",
+        L"_",
+        L"~",
+        L"\u00fc\u540d",
+        L"\xd800",
+        L"a\xdc00z",
+        L"NUL",
+        L"con.txt",
+        L"..\\..\\x.txt",
+        L"\\\\?\\",
+        L"*?<>|",
     };
     switch (random.Below(8)) {
         case 0: {
@@ -41,7 +66,8 @@ BSTR FuzzText(FuzzRandom& random, const FuzzObjects& objects) {
 }
 
 std::int32_t FuzzLong(FuzzRandom& random) {
-    static const std::int32_t kLongs[] = {0, 1, 2, 3, 4, -1, -2, 65001, 1252, 932, 100000, INT32_MAX, INT32_MIN};
+    static const std::int32_t kLongs[] = {0,     1,    2,   3,      4,         -1,       -2,
+                                          65001, 1252, 932, 100000, INT32_MAX, INT32_MIN};
     return random.OneIn(4) ? static_cast<std::int32_t>(random.Bits()) : kLongs[random.Below(13)];
 }
 

@@ -20,7 +20,9 @@ namespace kestrune::test {
 class FuzzRandom {
 public:
     explicit FuzzRandom(std::uint64_t seed) : engine_(seed) {}
-    std::uint32_t Below(std::uint32_t bound) { return bound == 0 ? 0 : static_cast<std::uint32_t>(engine_() % bound); }
+    std::uint32_t Below(std::uint32_t bound) {
+        return bound == 0 ? 0 : static_cast<std::uint32_t>(engine_() % bound);
+    }
     bool OneIn(std::uint32_t n) { return Below(n) == 0; }
     std::uint64_t Bits() { return engine_(); }
 
@@ -46,7 +48,8 @@ public:
     ~FuzzArguments();
 
     // count arguments (at most 4); named of them named, with the names given.
-    void Fill(FuzzRandom& random, const FuzzObjects& objects, unsigned count, unsigned named, const DISPID* names);
+    void Fill(FuzzRandom& random, const FuzzObjects& objects, unsigned count, unsigned named,
+              const DISPID* names);
     DISPPARAMS* Params() { return &params_; }
     // The types passed, last argument first (the order of rgvarg), for a finding's report.
     std::string Describe() const;
