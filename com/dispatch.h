@@ -63,6 +63,7 @@ public:
             flags |= DISPATCH_PROPERTYGET;
         if (params != nullptr && params->cArgs >= 2 && !TakesArguments(id, flags, params->cArgs))
             return DISP_E_BADPARAMCOUNT;
+        if (params != nullptr && !AllTypesValid(*params)) return DISP_E_BADVARTYPE;
         // ITypeInfo::Invoke answers a failing member with DISP_E_EXCEPTION whether or not
         // the caller gave an EXCEPINFO; without one that code would say nothing, so the
         // failure is caught in one of our own and handed on as the caller can read it.
@@ -122,6 +123,20 @@ private:
             info_->ReleaseFuncDesc(function);
         }
         return takes || !found;  // a member it has not: ITypeInfo::Invoke says so
+    }
+
+    // Wine's ITypeInfo::Invoke also keeps the object of a VARIANT parameter when a later
+    // argument has a type no VARIANT may have (SaveToFolder(f, object, <type 0x7f>)): such
+    // an argument is refused first, with the code it would give.
+    static bool AllTypesValid(const DISPPARAMS& params) {
+        for (UINT i = 0; i < params.cArgs; ++i) {
+            const VARTYPE type = V_VT(&params.rgvarg[i]);
+            const VARTYPE base = type & VT_TYPEMASK;
+            if ((type & ~(VT_TYPEMASK | VT_ARRAY | VT_BYREF)) != 0) return false;
+            if (!(base <= VT_DECIMAL || (base >= VT_I1 && base <= VT_UINT) || base == VT_RECORD))
+                return false;
+        }
+        return true;
     }
 
     // For a caller that gave no EXCEPINFO: a failure that has a description keeps

@@ -28,6 +28,8 @@ namespace {
 std::uint64_t g_seed = 0;
 std::uint64_t g_call = 0;
 std::string g_current;
+// KESTRUNE_COM_FUZZ_TRACE_FROM: the calls from this index on are printed as they are made.
+std::uint64_t g_traceFrom = UINT64_MAX;
 
 void ReportCrash(const char* what) {
     std::fprintf(stderr,
@@ -318,6 +320,9 @@ void Round::CallMember(Target& target) {
                   wantsException ? "" : " no EXCEPINFO");
     g_current = text + arguments.Describe();
     SetErrorInfo(0, nullptr);
+    if (g_call >= g_traceFrom)
+        std::fprintf(stderr, "com fuzz: call %llu: %s\n", static_cast<unsigned long long>(g_call),
+                     g_current.c_str());
     const HRESULT hr = target.dispatch->Invoke(
         id, IID_NULL, LOCALE_USER_DEFAULT, flags, arguments.Params(), wantsResult ? result.Get() : nullptr,
         wantsException ? &exception : nullptr, wantsArgument ? &argumentError : nullptr);
@@ -451,6 +456,8 @@ private:
 
 FuzzOutcome RunFuzzCampaign(const FuzzCampaign& campaign) {
     g_seed = campaign.seed;
+    if (const char* trace = std::getenv("KESTRUNE_COM_FUZZ_TRACE_FROM"))
+        g_traceFrom = std::strtoull(trace, nullptr, 10);
     SetUnhandledExceptionFilter(UnhandledException);
     std::signal(SIGABRT, Aborted);
     FuzzOutcome outcome;

@@ -110,7 +110,7 @@ ULONG References(IUnknown* object) {
 }
 
 TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
-    enum Argument { Number, Object, Words };
+    enum Argument { Number, Object, Words, BadType };
     struct Case {
         const char* label;
         Reached reached;
@@ -146,6 +146,15 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
          {Object, Number},
          true,
          DISP_E_BADPARAMCOUNT,
+         nullptr},
+        // ... and when a later argument had a type no VARIANT may have.
+        {"SaveToFolder with an object and a bad type",
+         Reached::File,
+         31,
+         DISPATCH_METHOD,
+         {Number, Object, BadType},
+         true,
+         DISP_E_BADVARTYPE,
          nullptr},
         // Without an EXCEPINFO, a refused argument came back as a DISP_E_EXCEPTION that
         // said nothing, not even through an error object.
@@ -184,6 +193,8 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
                 if (c.arguments[i] == Object) {
                     V_VT(value) = VT_DISPATCH;
                     probe->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&V_DISPATCH(value)));
+                } else if (c.arguments[i] == BadType) {
+                    V_VT(value) = 0x7f;  // VariantClear leaves it as it is
                 } else if (c.arguments[i] == Words) {
                     V_VT(value) = VT_BSTR;
                     V_BSTR(value) = SysAllocString(L"not an object");
