@@ -20,6 +20,7 @@
 #include <tuple>
 
 #include "com/com_object.h"
+#include "com/error_info.h"
 
 namespace kestrune {
 
@@ -60,9 +61,17 @@ public:
         // call of a default member without arguments, as in field.Item()).
         if ((id == DISPID_NEWENUM || id == DISPID_VALUE) && (flags & DISPATCH_METHOD))
             flags |= DISPATCH_PROPERTYGET;
-        const HRESULT hr =
-            info_->Invoke(static_cast<Dual*>(this), id, flags, params, result, exception, argumentError);
-        return exception != nullptr ? Unwrapped(hr, *exception) : hr;
+        if (params != nullptr && params->cArgs >= 2 && !TakesArguments(id, flags, params->cArgs))
+            return DISP_E_BADPARAMCOUNT;
+        if (params != nullptr && !AllTypesValid(*params)) return DISP_E_BADVARTYPE;
+        // ITypeInfo::Invoke answers a failing member with DISP_E_EXCEPTION whether or not
+        // the caller gave an EXCEPINFO; without one that code would say nothing, so the
+        // failure is caught in one of our own and handed on as the caller can read it.
+        EXCEPINFO own{};
+        const HRESULT hr = info_->Invoke(static_cast<Dual*>(this), id, flags, params, result,
+                                         exception != nullptr ? exception : &own, argumentError);
+        return exception != nullptr ? Unwrapped(hr, *exception)
+                                    : WithoutExceptionInfo(Unwrapped(hr, own), own);
     }
 
 protected:
@@ -82,6 +91,74 @@ private:
         SysFreeString(exception.bstrHelpFile);
         exception = EXCEPINFO{};
         return DISP_E_TYPEMISMATCH;
+    }
+
+    // Wine's ITypeInfo::Invoke keeps a reference to an object passed for a VARIANT
+    // parameter when the call has more arguments than the member has parameters, and
+    // answers DISP_E_BADPARAMCOUNT: such a call is refused here with that code before it
+    // gets there. One argument more than a property get takes indexes what it returns
+    // (Files(1)), so calls of one argument take no look; two or more beyond a member's
+    // parameters are the same DISP_E_BADPARAMCOUNT either way.
+    bool TakesArguments(DISPID id, WORD flags, UINT count) const {
+        TYPEATTR* attributes = nullptr;
+        if (FAILED(info_->GetTypeAttr(&attributes))) return true;
+        const UINT functions = attributes->cFuncs;
+        info_->ReleaseTypeAttr(attributes);
+        bool found = false;
+        bool takes = false;
+        // By position, not GetFuncIndexOfMemId: Wine's counts a dual interface's functions
+        // from another start than GetFuncDesc does.
+        for (UINT i = 0; i < functions && !takes; ++i) {
+            FUNCDESC* function = nullptr;
+            if (FAILED(info_->GetFuncDesc(i, &function))) continue;
+            if (function->memid == id && (flags & function->invkind)) {
+                found = true;
+                UINT parameters = 0;
+                for (SHORT p = 0; p < function->cParams; ++p) {
+                    if (!(function->lprgelemdescParam[p].paramdesc.wParamFlags & PARAMFLAG_FRETVAL))
+                        ++parameters;
+                }
+                takes = count <= parameters;
+            }
+            info_->ReleaseFuncDesc(function);
+        }
+        return takes || !found;  // a member it has not: ITypeInfo::Invoke says so
+    }
+
+    // Wine's ITypeInfo::Invoke also keeps the object of a VARIANT parameter when a later
+    // argument has a type no VARIANT may have (SaveToFolder(f, object, <type 0x7f>)): such
+    // an argument is refused first, with the code it would give.
+    static bool AllTypesValid(const DISPPARAMS& params) {
+        for (UINT i = 0; i < params.cArgs; ++i) {
+            const VARTYPE type = V_VT(&params.rgvarg[i]);
+            const VARTYPE base = type & VT_TYPEMASK;
+            if ((type & ~(VT_TYPEMASK | VT_ARRAY | VT_BYREF)) != 0) return false;
+            if (!(base <= VT_DECIMAL || (base >= VT_I1 && base <= VT_UINT) || base == VT_RECORD))
+                return false;
+        }
+        return true;
+    }
+
+    // For a caller that gave no EXCEPINFO: a failure that has a description keeps
+    // DISP_E_EXCEPTION, its error object made again from what Invoke took of it (less its
+    // GUID, which EXCEPINFO has no room for); one without stands as the member's own code.
+    static HRESULT WithoutExceptionInfo(HRESULT hr, EXCEPINFO& exception) {
+        if (hr != DISP_E_EXCEPTION) return hr;
+        if (exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
+        HRESULT code = FAILED(exception.scode) ? exception.scode : E_FAIL;
+        if (exception.bstrSource != nullptr || exception.bstrDescription != nullptr) {
+            ErrorFields fields;
+            fields.source = exception.bstrSource;
+            fields.description = exception.bstrDescription;
+            fields.helpFile = exception.bstrHelpFile;
+            fields.helpContext = exception.dwHelpContext;
+            PublishError(fields);
+            code = DISP_E_EXCEPTION;
+        }
+        SysFreeString(exception.bstrSource);
+        SysFreeString(exception.bstrDescription);
+        SysFreeString(exception.bstrHelpFile);
+        return code;
     }
 
     ComPtr<ITypeInfo> info_;

@@ -1,4 +1,5 @@
 # usage: fuzz [SECONDS]             run each fuzz target for SECONDS (default 300)
+# usage: fuzz --com SECONDS         call the COM face under Wine for SECONDS, random seed
 # Builds the libFuzzer targets with clang, ASan and UBSan in build/fuzz and runs each
 # over its own corpus (build/fuzz/corpus/TARGET, seeded from tests/fuzz/seeds and the
 # shared browser bodies). An input that breaks something is saved under
@@ -17,6 +18,46 @@
 # (ctest replays every kept one under the full sanitizer) gives them.
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
+
+# The COM-face fuzzer (tests/wine/com_fuzz.cpp) in the Windows build that Wine runs here:
+# one campaign of a random seed, printed first; a finding names its seed and call, and
+# KESTRUNE_COM_FUZZ_SEED=SEED KESTRUNE_COM_FUZZ_CALLS=CALL+1 replays it.
+fuzz_com() {
+  local seconds=$1 arch exe log status=0 seed
+  source "$KESTRUNE_ROOT/scripts/windows.sh"
+  cd "$KESTRUNE_ROOT"
+  ensure_windows_tools
+  arch=$(windows_run_arch)
+  mkdir -p build/fuzz/results
+  if ! build_windows "$arch" >/dev/null 2>build/fuzz/results/com-build.log; then
+    cat build/fuzz/results/com-build.log >&2
+    return 1
+  fi
+  ensure_wine_prefix
+  start_wineserver
+  register_component "$arch" --if-changed
+  seed=$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')
+  echo "fuzz com: seed $seed, $seconds s"
+  exe=build/$arch/tests/wine/kestrune-com-tests.exe
+  log=build/fuzz/results/com.log
+  # Into a file, not a pipe: Wine's service processes would hold a pipe open.
+  LC_ALL=C.UTF-8 KESTRUNE_COM_FUZZ_SEED=$seed KESTRUNE_COM_FUZZ_SECONDS=$seconds \
+    wine "$exe" --gtest_filter=ComFuzz.EveryMemberAnswersHostileCalls >"$log" 2>&1 || status=$?
+  grep -h '^com fuzz' "$log" || tail -n 40 "$log"
+  stop_wineserver
+  [ "$status" -eq 0 ] || echo "fuzz com: FOUND something (exit $status); the whole output is in $log"
+  return "$status"
+}
+
+if [ "${1:-}" = --com ]; then
+  if ! [[ ${2:-} =~ ^[1-9][0-9]*$ ]]; then
+    echo "fuzz: --com needs SECONDS, a whole number above 0" >&2
+    exit 2
+  fi
+  fuzz_com "$2"
+  exit
+fi
+
 seconds=${1:-300}
 if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then
   echo "fuzz: SECONDS must be a whole number above 0, not '$seconds'" >&2

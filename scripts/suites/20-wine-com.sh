@@ -33,7 +33,8 @@ for arch in win32 win64; do
 done
 
 # run_com_tests NAME [ENV=VALUE...] -- [gtest options]: one run of the client suite, its
-# totals read from the JSON results it writes and added to the counts.
+# totals read from the JSON results it writes and added to the counts; its output is kept
+# in build/results/20-wine-com.NAME.log.
 exe=build/$run_arch/tests/wine/kestrune-com-tests.exe
 run_com_tests() {
   local name=$1 settings=() status=0 log results counts
@@ -41,14 +42,13 @@ run_com_tests() {
   while [ "$1" != -- ]; do settings+=("$1"); shift; done
   shift
   results=$KESTRUNE_ROOT/build/results/20-wine-com.$name.json
+  log=$KESTRUNE_ROOT/build/results/20-wine-com.$name.log
   mkdir -p "$(dirname "$results")"
   rm -f "$results"
-  log=$(mktemp)
   # Into a file, not a pipe: Wine's service processes would hold a pipe open.
   env "${settings[@]}" wine "$exe" --gtest_output="json:$(windows_path "$results")" "$@" > "$log" 2>&1 ||
     status=$?
   cat "$log"
-  rm -f "$log"
   counts=$(result_counts gtest-json "$results")
   read -r ok bad <<<"$counts"
   if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then
@@ -102,13 +102,20 @@ trap release_full_disk EXIT
 map_full_disk
 start_wineserver
 check "regsvr32 registers the $run_arch Kestrune.dll" register_component "$run_arch"
-# Each code page's own tests run only under it, so that nothing skips.
-run_com_tests cp1252 LC_ALL=C.UTF-8 -- --gtest_filter='-TextConversion.PairsDoubleByteCharacters'
+# Each code page's own tests run only under it, so that nothing skips; the COM-face
+# fuzzer's campaign has a run of its own.
+campaign=ComFuzz.EveryMemberAnswersHostileCalls
+run_com_tests cp1252 LC_ALL=C.UTF-8 -- --gtest_filter="-TextConversion.PairsDoubleByteCharacters:$campaign"
+# A bounded campaign of a fixed seed (about two seconds here); `./run fuzz --com SECONDS`
+# runs longer ones of random seeds.
+run_com_tests com-fuzz LC_ALL=C.UTF-8 KESTRUNE_COM_FUZZ_SEED=24 KESTRUNE_COM_FUZZ_CALLS=200000 -- \
+  --gtest_filter="$campaign"
 # Wine takes the ANSI code page from LC_ALL: Japanese gives the double-byte code page 932.
 run_com_tests cp932 LC_ALL=ja_JP.UTF-8 -- \
   --gtest_filter='Win32CodePage.*:TextConversion.*-TextConversion.ReplacesWhatTheCodePageLacks'
 stop_wineserver
 
 record_counts 20-wine-com "$passed" "$failed"
+grep -h '^com fuzz: campaign' build/results/20-wine-com.com-fuzz.log || echo "com fuzz: the campaign gave no figures"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

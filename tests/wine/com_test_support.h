@@ -61,6 +61,13 @@ std::string ThreeFieldsAndFile();
 
 std::wstring Wide(BSTR text);
 
+// The process's private bytes and open handles, for checking that a run leaks neither.
+struct ProcessUse {
+    SIZE_T privateBytes = 0;
+    DWORD handles = 0;
+};
+ProcessUse MeasureProcess();
+
 // The names a FindFirstFileW pattern matches, sorted, without "." and "..".
 std::vector<std::wstring> NamesMatching(const std::wstring& pattern);
 
