@@ -144,21 +144,11 @@ private:
     // GUID, which EXCEPINFO has no room for); one without stands as the member's own code.
     static HRESULT WithoutExceptionInfo(HRESULT hr, EXCEPINFO& exception) {
         if (hr != DISP_E_EXCEPTION) return hr;
-        if (exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
-        HRESULT code = FAILED(exception.scode) ? exception.scode : E_FAIL;
-        if (exception.bstrSource != nullptr || exception.bstrDescription != nullptr) {
-            ErrorFields fields;
-            fields.source = exception.bstrSource;
-            fields.description = exception.bstrDescription;
-            fields.helpFile = exception.bstrHelpFile;
-            fields.helpContext = exception.dwHelpContext;
-            PublishError(fields);
-            code = DISP_E_EXCEPTION;
-        }
-        SysFreeString(exception.bstrSource);
-        SysFreeString(exception.bstrDescription);
-        SysFreeString(exception.bstrHelpFile);
-        return code;
+        const bool scodeGiven = FAILED(exception.scode);
+        bool published = false;
+        const HRESULT code = TakeExceptionInfo(exception, &published);
+        if (published) return DISP_E_EXCEPTION;
+        return scodeGiven ? code : E_FAIL;
     }
 
     ComPtr<ITypeInfo> info_;

@@ -20,4 +20,24 @@ bool PublishError(const ErrorFields& fields) noexcept {
     return SUCCEEDED(SetErrorInfo(0, error.Get()));
 }
 
+HRESULT TakeExceptionInfo(EXCEPINFO& exception, bool* published) noexcept {
+    if (exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
+    const bool says = exception.bstrSource != nullptr || exception.bstrDescription != nullptr;
+    if (says) {
+        ErrorFields fields;
+        fields.source = exception.bstrSource;
+        fields.description = exception.bstrDescription;
+        fields.helpFile = exception.bstrHelpFile;
+        fields.helpContext = exception.dwHelpContext;
+        PublishError(fields);
+    }
+    if (published != nullptr) *published = says;
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+    exception.bstrSource = exception.bstrDescription = exception.bstrHelpFile = nullptr;
+    if (FAILED(exception.scode)) return exception.scode;
+    return exception.wCode != 0 ? MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, exception.wCode) : E_FAIL;
+}
+
 }  // namespace kestrune

@@ -26,4 +26,10 @@ struct ErrorFields {
 // Sets the thread's error object; false, with nothing published, when none could be made.
 bool PublishError(const ErrorFields& fields) noexcept;
 
+// Takes what a failed IDispatch::Invoke left in exception (after its deferred fill-in):
+// publishes it as the thread's error object where it says anything (a source or a
+// description), frees its strings, and returns its code (E_FAIL where it has none, or
+// the wCode as a control's error).
+HRESULT TakeExceptionInfo(EXCEPINFO& exception, bool* published = nullptr) noexcept;
+
 }  // namespace kestrune

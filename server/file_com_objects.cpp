@@ -41,18 +41,8 @@ HRESULT TargetFailure(HRESULT hr, EXCEPINFO& exception) {
         SetErrorInfo(0, nullptr);
         return hr;
     }
-    if (exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
-    ErrorFields fields;
-    fields.source = exception.bstrSource;
-    fields.description = exception.bstrDescription;
-    fields.helpFile = exception.bstrHelpFile;
-    fields.helpContext = exception.dwHelpContext;
-    PublishError(fields);
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
-    if (FAILED(exception.scode)) return exception.scode;
-    return exception.wCode != 0 ? MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, exception.wCode) : E_FAIL;
+    SetErrorInfo(0, nullptr);  // a target's exception that says nothing leaves none behind
+    return TakeExceptionInfo(exception);
 }
 
 }  // namespace

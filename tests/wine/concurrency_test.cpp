@@ -234,37 +234,6 @@ void RunOnThreads(Round& round) {
     for (HANDLE thread : threads) CloseHandle(thread);
 }
 
-struct ProcessUse {
-    SIZE_T privateBytes = 0;
-    DWORD handles = 0;
-};
-
-// Wine 8 answers GetProcessHandleCount with 0; there the open handles are counted one by
-// one (Wine hands out the lowest free handle values, multiples of 4, so they stay low).
-DWORD HandleCount() {
-    DWORD count = 0;
-    if (GetProcessHandleCount(GetCurrentProcess(), &count) && count != 0) return count;
-    DWORD flags = 0;
-    for (std::uintptr_t value = 4; value < 0x10000; value += 4) {
-        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
-    }
-    return count;
-}
-
-ProcessUse MeasureProcess() {
-    ProcessUse use;
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                             sizeof counters)) {
-        // Windows gives the commit charge in both fields; Wine 8 fills only the older one
-        // (from the process's resident anonymous memory).
-        use.privateBytes = counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
-    }
-    use.handles = HandleCount();
-    return use;
-}
-
 class ManyObjectsOnEightThreads : public testing::TestWithParam<DWORD> {};
 
 TEST_P(ManyObjectsOnEightThreads, LoseNothingAndLeakNothing) {
