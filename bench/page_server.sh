@@ -10,16 +10,19 @@ page_server_free_port() {
     return 1
 }
 
-# page_server_start LOG ROOT [NAME=VALUE...]: serves ROOT on a free loopback port, with
-# the variables given in its environment, and waits until it listens. Sets
+# page_server_start LOG ROOT [NAME=VALUE...] [-- SERVE_OPTION...]: serves ROOT on a free
+# loopback port, with the variables given in its environment and the options after -- on
+# its command line, and waits until it listens. Sets
 # page_server_pid (the leader of the server's own session, so that stopping it ends Wine's
 # processes of it too) and page_server_url; fails, with the reason in LOG, when it does
 # not start.
 page_server_start() {
-    local log=$1 root=$2 port
+    local log=$1 root=$2 port variables=()
     shift 2
+    while [ $# -gt 0 ] && [ "$1" != -- ]; do variables+=("$1"); shift; done
+    [ $# -eq 0 ] || shift
     port=$(page_server_free_port) || { echo "no free loopback port" > "$log"; return 1; }
-    env "$@" setsid "$KESTRUNE_ROOT/run" serve --port "$port" --root "$root" > "$log" 2>&1 < /dev/null &
+    env "${variables[@]}" setsid "$KESTRUNE_ROOT/run" serve --port "$port" --root "$root" "$@" > "$log" 2>&1 < /dev/null &
     page_server_pid=$!
     page_server_url=http://127.0.0.1:$port
     for _ in $(seq 900); do

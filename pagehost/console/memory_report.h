@@ -18,6 +18,9 @@ struct MemorySnapshot {
 // All zero when the system cannot say.
 MemorySnapshot TakeMemorySnapshot();
 
+// The handles the process holds now.
+std::uint32_t OpenHandleCount();
+
 // "peak working set: N bytes; before script: M bytes; peak before script: K bytes"
 std::string DescribeMemory(const MemorySnapshot& before, const MemorySnapshot& after);
 

@@ -6,18 +6,24 @@ namespace kestrune {
 
 const char kServeUsage[] =
     "usage: kestrune-host.exe serve --root DIR [--port N] [--max-request-bytes N]"
-    " [--root-label TEXT]\n"
+    " [--root-label TEXT] [--report-resources]\n"
     "  Serves DIR at http://127.0.0.1:N/ (default 8080; 0 picks a free port).\n"
-    "  Requests larger than --max-request-bytes (default 2147483647) get 413.\n";
+    "  Requests larger than --max-request-bytes (default 2147483647) get 413.\n"
+    "  --report-resources ends each request's log line with the host's handle count and\n"
+    "  working set, as the request left them.\n";
 
 std::optional<ServeOptions> ParseServeOptions(const std::vector<std::wstring>& arguments,
                                               std::wstring* error) {
     ServeOptions options;
-    for (std::size_t i = 0; i < arguments.size(); i += 2) {
-        const std::wstring& name = arguments[i];
-        if (i + 1 == arguments.size())
+    for (std::size_t i = 0; i < arguments.size();) {
+        const std::wstring& name = arguments[i++];
+        if (name == L"--report-resources") {
+            options.reportResources = true;
+            continue;
+        }
+        if (i == arguments.size())
             return RefuseCommandLine(error, L"unknown option or missing value: " + name);
-        const std::wstring& value = arguments[i + 1];
+        const std::wstring& value = arguments[i++];
         if (name == L"--root") {
             options.root = value;
         } else if (name == L"--root-label") {

@@ -13,6 +13,7 @@ struct ServeOptions {
     std::wstring root;
     std::wstring rootLabel;                      // how the root is named in the address line; root when empty
     std::uint64_t maxRequestBytes = 2147483647;  // 2 GB - 1, as far as TotalBytes reaches
+    bool reportResources = false;  // each request's log line ends in the process's handles and memory
 };
 
 extern const char kServeUsage[];

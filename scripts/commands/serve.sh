@@ -1,4 +1,4 @@
-# usage: serve [--port N] [--root DIR] [--max-request-bytes N]   serve ASP pages (default: examples/) at http://127.0.0.1:8080/
+# usage: serve [--port N] [--root DIR] [--max-request-bytes N] [--report-resources]   serve ASP pages (default: examples/) at http://127.0.0.1:8080/
 # Builds what is missing, registers the component in the project's Wine prefix, and
 # runs kestrune-host.exe as a web server on 127.0.0.1 until it is stopped (Ctrl+C, or
 # SIGTERM to this script: the Windows process is this very process).
@@ -20,6 +20,7 @@ while [ $# -gt 0 ]; do
         *) extra+=("$1" "$2") ;;
       esac
       shift 2 ;;
+    --report-resources) extra+=("$1"); shift ;;
     -h | --help) sed -n 's/^# usage: /usage: .\/run /p' "$0"; exit 0 ;;
     *) echo "serve: unknown argument: $1" >&2; exit 2 ;;
   esac
