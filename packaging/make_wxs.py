@@ -12,9 +12,12 @@ interfaces. The package writes them from its Registry table rather than calling 
 DLL at install time, so Windows Installer can remove exactly them again, and
 tests/dist/msi_checks.sh compares them with what regsvr32 writes.
 
-Product and component GUIDs are derived from names (UUID version 5), so the same
-version always gives the same ProductCode and a new version a new one, which is what a
-major upgrade needs; the UpgradeCode stays the same for every version of one ARCH.
+Product, package and component GUIDs are derived from names (UUID version 5), so the
+same version always gives the same ProductCode and a new version a new one, which is what
+a major upgrade needs; the UpgradeCode stays the same for every version of one ARCH. The
+package code follows the ProductCode (one per version and ARCH), which keeps the package
+byte for byte the same from build to build; wixl takes no package code from the source,
+so packaging/pin_summary.py writes it into the built package (package_code).
 """
 
 import re
@@ -30,6 +33,14 @@ THREADING_MODEL = "Both"  # TAutoObjectFactory::ThreadingModel()
 
 def guid(name):
     return "{%s}" % str(uuid.uuid5(NAMESPACE, name)).upper()
+
+
+def product_code(arch, version):
+    return guid("product %s %s" % (arch, version))
+
+
+def package_code(arch, version):
+    return guid("package %s %s" % (arch, version))
 
 
 def read_idl(path):
@@ -135,7 +146,7 @@ def wxs(library, classes, interfaces, arch, version, package_dir):
         '<?xml version="1.0" encoding="utf-8"?>',
         '<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">',
         '  <Product Id="%s" Name="Kestrune" Language="1033" Version="%s" Manufacturer="Kestrune" UpgradeCode="%s">'
-        % (guid("product %s %s" % (arch, version)), version, guid("upgrade " + arch)),
+        % (product_code(arch, version), version, guid("upgrade " + arch)),
         '    <Package InstallerVersion="200" Compressed="yes" InstallScope="perMachine"',
         "             Description=%s Manufacturer=\"Kestrune\"/>"
         % quoteattr("Kestrune %s file-upload component (%s)" % (version, bitness)),

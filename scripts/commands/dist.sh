@@ -7,18 +7,19 @@
 # and the documentation for administrators, with a SHA256SUMS in the package and one for
 # the zip and the two MSIs beside it: Kestrune-VERSION-x86.msi (the 32-bit DLL) and
 # Kestrune-VERSION-x64.msi (both), built by wixl. The same DLLs and sources give the same
-# zip, byte for byte: files go in sorted order, with the last commit's time
-# (SOURCE_DATE_EPOCH) as every date, fixed permissions, and no owner or extra time fields.
-# The MSIs are not: wixl gives each build a new package code and its own creation time in
-# the summary information, and has no option to fix them; their tables and cabinets are
-# the same from build to build.
+# zip and MSIs, byte for byte: files go in sorted order, with the last commit's time
+# (SOURCE_DATE_EPOCH) as every date, fixed permissions, and no owner or extra time fields;
+# each MSI's cabinet keeps those dates, and packaging/build_msi.sh replaces the random
+# package code and the clock's times that wixl writes in the summary information with a
+# package code derived from the version and the bitness and SOURCE_DATE_EPOCH.
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
 source "$KESTRUNE_ROOT/scripts/windows.sh"
 cd "$KESTRUNE_ROOT"
 
 ensure_windows_tools
-ensure_packages zip wixl python3
+# msitools' library and its Python bindings set the MSIs' summary information.
+ensure_packages zip wixl python3 python3-gi gir1.2-libmsi-1.0
 
 # VERSION is the one place the version is written; the DLLs' version records read it too.
 version=$(head -n 1 VERSION)

@@ -62,9 +62,9 @@ class_entries() {
       esac
     done | LC_ALL=C sort
 }
-entries_of_view() {  # entries_of_view VIEW: what the MSI wrote there, saved for the comparison
-  class_entries "$1" > "$msi_scratch/msi-$1.reg"
-  [ -s "$msi_scratch/msi-$1.reg" ]
+entries_of_view() {  # entries_of_view ARCH VIEW: what that MSI wrote there, saved for the comparisons
+  class_entries "$2" > "$msi_scratch/msi-$1-$2.reg"
+  [ -s "$msi_scratch/msi-$1-$2.reg" ]
 }
 msi_gone() {  # no class key, ProgID, type library or interface key in either view, no folder
   local view iid
@@ -86,7 +86,7 @@ for arch in x86 x64; do
     [ "$view" = 32 ] || folder=x64
     check "$arch.msi: the $view-bit DLL in $(msi_folder_of "$view")" \
       same_file "$package/$folder/Kestrune.dll" "$(winepath -u "$(msi_dll_of "$view")")"
-    check "$arch.msi: writes the $view-bit view's class entries" entries_of_view "$view"
+    check "$arch.msi: writes the $view-bit view's class entries" entries_of_view "$arch" "$view"
     check "$arch.msi: a $(arch_of_view "$view") page creates both classes by ProgID" \
       page_creates_by_progid "$(arch_of_view "$view")" "$KESTRUNE_ROOT/$package/examples"
   done
@@ -106,7 +106,7 @@ for arch in x86 x64; do
   done
   for view in $(views_of "$arch"); do
     check "$arch.msi: the $view-bit view holds just what regsvr32 writes there" \
-      same "$(class_entries "$view")" "$(cat "$msi_scratch/msi-$view.reg")"
+      same "$(class_entries "$view")" "$(cat "$msi_scratch/msi-$arch-$view.reg")"
   done
   # Removed by hand, not by regsvr32 /u, so that the next package starts from nothing.
   for view in $(views_of "$arch"); do
@@ -118,47 +118,57 @@ for arch in x86 x64; do
   done
 done
 
-# --- a major upgrade ---------------------------------------------------------------------
+# --- a major upgrade, of each package ------------------------------------------------------
 # An older version built now from the same DLLs with a byte added to each, so that the
 # files on disk show which package put them there: their version records stay the same,
 # and Windows Installer keeps a file of the same version unless the older product is
-# removed before the newer one is installed.
+# removed before the newer one is installed. The x86 package has an UpgradeCode and a
+# 32-bit folder of its own, so it is upgraded on its own too.
 old_version=1.0.9.0
 old_package=$msi_scratch/Kestrune-$old_version
-old_msi=$msi_scratch/Kestrune-$old_version-x64.msi
 mkdir -p "$old_package/x86" "$old_package/x64"
 for folder in x86 x64; do
   { cat "$package/$folder/Kestrune.dll"; printf 'older'; } > "$old_package/$folder/Kestrune.dll"
 done
-bash packaging/build_msi.sh x64 "$old_version" "$old_package" "$old_msi" >&2
 product_code() { msiinfo export "$1" Property | tr -d '\r' | awk -F'\t' '$1 == "ProductCode" { print $2 }'; }
+# A 32-bit package is listed in the 32-bit view's Uninstall key, a 64-bit one in the
+# 64-bit view's, and the Programs list shows both.
 products() {  # products MSI...: the product codes of those packages that Windows lists as installed
-  local msi code
+  local msi code key
   for msi in "$@"; do
     code=$(product_code "$msi")
-    key_absent "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$code" 64 || echo "$code"
+    key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$code"
+    key_absent "$key" 64 && key_absent "$key" 32 || echo "$code"
   done
 }
-new_msi=dist/$name-x64.msi
-check "upgrade: the older package has its own ProductCode" \
-  test "$(product_code "$old_msi")" != "$(product_code "$new_msi")"
-check "upgrade: $old_version installs" installed "$old_msi"
-check "upgrade: $old_version is listed as installed" same "$(product_code "$old_msi")" "$(products "$old_msi" "$new_msi")"
-check "upgrade: $version installs over it" installed "$new_msi"
-check "upgrade: only $version is listed as installed" same "$(product_code "$new_msi")" "$(products "$old_msi" "$new_msi")"
-for view in 64 32; do
-  folder=x86
-  [ "$view" = 32 ] || folder=x64
-  check "upgrade: the $view-bit DLL is $version's" \
-    same_file "$package/$folder/Kestrune.dll" "$(winepath -u "$(msi_dll_of "$view")")"
-  check "upgrade: the $view-bit view holds $version's entries, none lost with $old_version" \
-    same "$(cat "$msi_scratch/msi-$view.reg")" "$(class_entries "$view")"
+for arch in x64 x86; do
+  old_msi=$msi_scratch/Kestrune-$old_version-$arch.msi
+  new_msi=dist/$name-$arch.msi
+  bash packaging/build_msi.sh "$arch" "$old_version" "$old_package" "$old_msi" >&2
+  check "upgrade $arch: the older package has its own ProductCode" \
+    test "$(product_code "$old_msi")" != "$(product_code "$new_msi")"
+  check "upgrade $arch: $old_version installs" installed "$old_msi"
+  check "upgrade $arch: $old_version is listed as installed" \
+    same "$(product_code "$old_msi")" "$(products "$old_msi" "$new_msi")"
+  check "upgrade $arch: $version installs over it" installed "$new_msi"
+  check "upgrade $arch: only $version is listed as installed" \
+    same "$(product_code "$new_msi")" "$(products "$old_msi" "$new_msi")"
+  for view in $(views_of "$arch"); do
+    folder=x86
+    [ "$view" = 32 ] || folder=x64
+    check "upgrade $arch: the $view-bit DLL is $version's" \
+      same_file "$package/$folder/Kestrune.dll" "$(winepath -u "$(msi_dll_of "$view")")"
+    check "upgrade $arch: the $view-bit view holds $version's entries, none lost with $old_version" \
+      same "$(cat "$msi_scratch/msi-$arch-$view.reg")" "$(class_entries "$view")"
+  done
+  # The x86 package's entries are the same as those its page created the objects from
+  # above; a page after the x64 upgrade shows that one still creates them.
+  [ "$arch" = x86 ] || check "upgrade $arch: a win64 page creates both classes by ProgID" \
+    page_creates_by_progid win64 "$KESTRUNE_ROOT/$package/examples"
+  check "upgrade $arch: msiexec /x /qn of $version succeeds" removed "$new_msi"
+  check "upgrade $arch: no file, folder or key is left" msi_gone
+  check "upgrade $arch: no product listed after uninstalling" same "" "$(products "$old_msi" "$new_msi")"
 done
-check "upgrade: a win64 page creates both classes by ProgID" \
-  page_creates_by_progid win64 "$KESTRUNE_ROOT/$package/examples"
-check "upgrade: msiexec /x /qn of $version succeeds" removed "$new_msi"
-check "upgrade: no product listed, no file, folder or key is left" msi_gone
-check "upgrade: no product listed after uninstalling" same "" "$(products "$old_msi" "$new_msi")"
 
 stop_msi_prefix
 trap - EXIT
