@@ -14,10 +14,14 @@ cd "$3"
 python3 "$root/packaging/make_wxs.py" "$root/typelib/kestrune.idl" "$1" "$2" . > "$msi.wxs"
 # It takes the bitness from -a alone, not from the source.
 wixl -a "$1" -o "$msi" "$msi.wxs" || { rm -f "$msi.wxs" "$msi"; echo "build_msi.sh: wixl failed on $msi.wxs" >&2; exit 1; }
+# What the package carries, for its package code.
+dlls=(x86/Kestrune.dll)
+[ "$1" = x86 ] || dlls+=(x64/Kestrune.dll)
+digest=$(cat "$msi.wxs" "${dlls[@]}" | sha256sum | cut -c1-64)
 rm -f "$msi.wxs"
 # wixl writes a random package code and the clock's time into the summary information.
 # msitools' library has its Python bindings in Debian's Python, which may not be the
 # first python3 on PATH.
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)}
-/usr/bin/python3 -B "$root/packaging/pin_summary.py" "$msi" "$1" "$2" "$epoch" ||
+/usr/bin/python3 -B "$root/packaging/pin_summary.py" "$msi" "$1" "$2" "$digest" "$epoch" ||
   { rm -f "$msi"; echo "build_msi.sh: could not pin the summary information of $msi" >&2; exit 1; }

@@ -15,9 +15,11 @@ tests/dist/msi_checks.sh compares them with what regsvr32 writes.
 Product, package and component GUIDs are derived from names (UUID version 5), so the
 same version always gives the same ProductCode and a new version a new one, which is what
 a major upgrade needs; the UpgradeCode stays the same for every version of one ARCH. The
-package code follows the ProductCode (one per version and ARCH), which keeps the package
-byte for byte the same from build to build; wixl takes no package code from the source,
-so packaging/pin_summary.py writes it into the built package (package_code).
+package code is derived from ARCH, VERSION and a digest of what the package carries (its
+source and DLLs): the same sources give the same package byte for byte, while a rebuild
+with other DLLs under the same version is another package to Windows Installer, as it
+must be. wixl takes no package code from the source, so packaging/pin_summary.py writes
+it into the built package (package_code).
 """
 
 import re
@@ -39,8 +41,8 @@ def product_code(arch, version):
     return guid("product %s %s" % (arch, version))
 
 
-def package_code(arch, version):
-    return guid("package %s %s" % (arch, version))
+def package_code(arch, version, content_digest):
+    return guid("package %s %s %s" % (arch, version, content_digest))
 
 
 def read_idl(path):
