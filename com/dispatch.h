@@ -64,6 +64,8 @@ public:
         if (params != nullptr && params->cArgs >= 2 && !TakesArguments(id, flags, params->cArgs))
             return DISP_E_BADPARAMCOUNT;
         if (params != nullptr && !AllTypesValid(*params)) return DISP_E_BADVARTYPE;
+        Gapless gapless;
+        if (params != nullptr && FillSkipped(id, flags, *params, gapless)) params = &gapless.params;
         // ITypeInfo::Invoke answers a failing member with DISP_E_EXCEPTION whether or not
         // the caller gave an EXCEPINFO; without one that code would say nothing, so the
         // failure is caught in one of our own and handed on as the caller can read it.
@@ -100,29 +102,107 @@ private:
     // (Files(1)), so calls of one argument take no look; two or more beyond a member's
     // parameters are the same DISP_E_BADPARAMCOUNT either way.
     bool TakesArguments(DISPID id, WORD flags, UINT count) const {
-        TYPEATTR* attributes = nullptr;
-        if (FAILED(info_->GetTypeAttr(&attributes))) return true;
-        const UINT functions = attributes->cFuncs;
-        info_->ReleaseTypeAttr(attributes);
         bool found = false;
         bool takes = false;
-        // By position, not GetFuncIndexOfMemId: Wine's counts a dual interface's functions
-        // from another start than GetFuncDesc does.
-        for (UINT i = 0; i < functions && !takes; ++i) {
+        ForEachFunction(id, flags, [&](const FUNCDESC& function) {
+            found = true;
+            takes = count <= Parameters(function);
+            return !takes;
+        });
+        return takes || !found;  // a member it has not: ITypeInfo::Invoke says so
+    }
+
+    // Each description of the member id that flags may call, in the order ITypeInfo::Invoke
+    // looks, until look answers false. By position, not GetFuncIndexOfMemId: Wine's counts
+    // a dual interface's functions from another start than GetFuncDesc does.
+    template <typename Look>
+    void ForEachFunction(DISPID id, WORD flags, Look look) const {
+        TYPEATTR* attributes = nullptr;
+        if (FAILED(info_->GetTypeAttr(&attributes))) return;
+        const UINT functions = attributes->cFuncs;
+        info_->ReleaseTypeAttr(attributes);
+        bool more = true;
+        for (UINT i = 0; i < functions && more; ++i) {
             FUNCDESC* function = nullptr;
             if (FAILED(info_->GetFuncDesc(i, &function))) continue;
-            if (function->memid == id && (flags & function->invkind)) {
-                found = true;
-                UINT parameters = 0;
-                for (SHORT p = 0; p < function->cParams; ++p) {
-                    if (!(function->lprgelemdescParam[p].paramdesc.wParamFlags & PARAMFLAG_FRETVAL))
-                        ++parameters;
-                }
-                takes = count <= parameters;
-            }
+            if (function->memid == id && (flags & function->invkind)) more = look(*function);
             info_->ReleaseFuncDesc(function);
         }
-        return takes || !found;  // a member it has not: ITypeInfo::Invoke says so
+    }
+
+    // The parameters a caller gives: all but the [retval] one, which comes last.
+    static UINT Parameters(const FUNCDESC& function) {
+        UINT parameters = 0;
+        for (SHORT p = 0; p < function.cParams; ++p) {
+            if (!(function.lprgelemdescParam[p].paramdesc.wParamFlags & PARAMFLAG_FRETVAL)) ++parameters;
+        }
+        return parameters;
+    }
+
+    // Wine's ITypeInfo::Invoke frees its copies of the arguments as if the given ones were
+    // the member's first parameters: a named argument past an optional parameter left out
+    // (SaveToFolder(f, Naming:=object)) keeps its copy, and an object a reference. Each
+    // optional parameter so skipped is given by name as a script leaves one out, as the
+    // code DISP_E_PARAMNOTFOUND, which is what the member is given for it on Windows too.
+    struct Gapless {
+        static constexpr UINT kMost = 8;
+        VARIANT values[kMost];
+        DISPID names[kMost];
+        DISPPARAMS params{};
+    };
+
+    // given with the optional parameters its named arguments skip filled in, in gapless;
+    // false when it skips none, when its names are ones Invoke leaves no copy of as they
+    // are (out of range, given twice, over a positional argument), or when it skips a
+    // required parameter, which Invoke refuses before it copies anything after it.
+    bool FillSkipped(DISPID id, WORD flags, const DISPPARAMS& given, Gapless& gapless) const {
+        if (given.cNamedArgs == 0 || given.rgdispidNamedArgs == nullptr || given.rgvarg == nullptr ||
+            given.cNamedArgs > given.cArgs || given.cArgs > Gapless::kMost)
+            return false;
+        const UINT positional = given.cArgs - given.cNamedArgs;
+        bool named[Gapless::kMost] = {};
+        UINT names = 0;
+        UINT end = 0;  // one past the last parameter named
+        for (UINT k = 0; k < given.cNamedArgs; ++k) {
+            const DISPID name = given.rgdispidNamedArgs[k];
+            if (name == DISPID_PROPERTYPUT) continue;
+            if (name < static_cast<DISPID>(positional) || name >= static_cast<DISPID>(Gapless::kMost) ||
+                named[name])
+                return false;
+            named[name] = true;
+            ++names;
+            if (static_cast<UINT>(name) >= end) end = static_cast<UINT>(name) + 1;
+        }
+        const UINT skipped = end - positional - names;
+        if (end == 0 || skipped == 0 || given.cArgs + skipped > Gapless::kMost) return false;
+        bool optional[Gapless::kMost] = {};
+        UINT parameters = 0;
+        ForEachFunction(id, flags, [&](const FUNCDESC& function) {
+            parameters = Parameters(function);
+            for (UINT p = 0; p < parameters && p < Gapless::kMost; ++p)
+                optional[p] = (function.lprgelemdescParam[p].paramdesc.wParamFlags & PARAMFLAG_FOPT) != 0;
+            return false;  // the first is the one Invoke calls
+        });
+        if (end > parameters) return false;
+        for (UINT p = positional; p < end; ++p) {
+            if (!named[p] && !optional[p]) return false;
+        }
+        // The named arguments come first in rgvarg, and a put's own name first of them.
+        UINT at = 0;
+        for (UINT k = 0; k < given.cNamedArgs; ++k, ++at) {
+            gapless.values[at] = given.rgvarg[k];
+            gapless.names[at] = given.rgdispidNamedArgs[k];
+        }
+        for (UINT p = positional; p < end; ++p) {
+            if (named[p]) continue;
+            V_VT(&gapless.values[at]) = VT_ERROR;
+            V_ERROR(&gapless.values[at]) = DISP_E_PARAMNOTFOUND;
+            gapless.names[at++] = static_cast<DISPID>(p);
+        }
+        const UINT namedCount = at;
+        for (UINT k = given.cNamedArgs; k < given.cArgs; ++k) gapless.values[at++] = given.rgvarg[k];
+        gapless.params = DISPPARAMS{gapless.values, gapless.names, at, namedCount};
+        return true;
     }
 
     // Wine's ITypeInfo::Invoke also keeps the object of a VARIANT parameter when a later

@@ -28,7 +28,8 @@ namespace {
 std::uint64_t g_seed = 0;
 std::uint64_t g_call = 0;
 std::string g_current;
-// KESTRUNE_COM_FUZZ_TRACE_FROM: the calls from this index on are printed as they are made.
+// KESTRUNE_COM_FUZZ_TRACE_FROM: the calls from this index on are printed as they return,
+// with their HRESULT and the foreign object's reference count.
 std::uint64_t g_traceFrom = UINT64_MAX;
 
 void ReportCrash(const char* what) {
@@ -55,12 +56,9 @@ void Aborted(int) {
 }
 
 // A foreign object: not the component's, with a Write method that takes anything, as a
-// script's stream-like object has.
-long g_foreignObjects = 0;
-struct ForeignCount {
-    static long Count(long delta) noexcept { return g_foreignObjects += delta; }
-};
-class Foreign final : public ComObject<ForeignCount, IDispatch> {
+// script's stream-like object has. The campaign holds one reference to it; a call that
+// leaves another would keep a script's own object alive.
+class Foreign final : public ComObject<Uncounted, IDispatch> {
 public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
         if (count) *count = 0;
@@ -78,6 +76,11 @@ public:
         return id == 1 ? S_OK : DISP_E_MEMBERNOTFOUND;
     }
 };
+
+ULONG References(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
 
 struct Target {
     ComPtr<IDispatch> dispatch;
@@ -320,12 +323,17 @@ void Round::CallMember(Target& target) {
                   wantsException ? "" : " no EXCEPINFO");
     g_current = text + arguments.Describe();
     SetErrorInfo(0, nullptr);
-    if (g_call >= g_traceFrom)
-        std::fprintf(stderr, "com fuzz: call %llu: %s\n", static_cast<unsigned long long>(g_call),
-                     g_current.c_str());
     const HRESULT hr = target.dispatch->Invoke(
         id, IID_NULL, LOCALE_USER_DEFAULT, flags, arguments.Params(), wantsResult ? result.Get() : nullptr,
         wantsException ? &exception : nullptr, wantsArgument ? &argumentError : nullptr);
+    if (g_call >= g_traceFrom) {
+        // The foreign object's count, the arguments' references included, shows the call
+        // that keeps one.
+        std::fprintf(stderr, "com fuzz: call %llu: %s: 0x%08lx, foreign object's references %lu\n",
+                     static_cast<unsigned long long>(g_call), g_current.c_str(),
+                     static_cast<unsigned long>(hr),
+                     static_cast<unsigned long>(References(objects_.foreign)));
+    }
     if (SUCCEEDED(hr)) {
         CheckValue(*result.Get(), target);
         TakeErrorInfo();
@@ -473,6 +481,7 @@ FuzzOutcome RunFuzzCampaign(const FuzzCampaign& campaign) {
     };
     bool sampled = false;
     bool leaked = false;
+    bool held = false;
     while (outcome.calls < campaign.calls && (campaign.seconds <= 0 || elapsed() < campaign.seconds)) {
         Round(random, outcome, shared, campaign.calls).Run(State::Draw(random));
         folder.Empty();
@@ -481,6 +490,11 @@ FuzzOutcome RunFuzzCampaign(const FuzzCampaign& campaign) {
             outcome.findings.push_back(
                 {outcome.calls - 1, g_current + ": an object or lock outlived its round"});
             leaked = true;
+        }
+        if (!held && References(foreign.Get()) != 1) {
+            outcome.findings.push_back(
+                {outcome.calls - 1, g_current + ": a reference to the foreign object outlived its round"});
+            held = true;
         }
         const bool early =
             campaign.seconds > 0 ? elapsed() >= campaign.seconds / 10 : outcome.calls >= campaign.calls / 10;
@@ -492,9 +506,6 @@ FuzzOutcome RunFuzzCampaign(const FuzzCampaign& campaign) {
     outcome.seconds = elapsed();
     Sample(outcome.privateBytesLate, outcome.handlesLate);
     g_current = "the campaign's end";
-    foreign.Reset();
-    if (g_foreignObjects != 0)
-        outcome.findings.push_back({outcome.calls, "the foreign object was not released"});
     if (TheComponent().canUnloadNow() != S_OK)
         outcome.findings.push_back({outcome.calls, "DllCanUnloadNow is not S_OK: an object or lock is left"});
     SetUnhandledExceptionFilter(nullptr);

@@ -117,6 +117,7 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
         DISPID id;
         WORD flags;
         std::vector<Argument> arguments;  // in script order
+        DISPID lastNamed;                 // the parameter the last one names, or DISPID_UNKNOWN
         bool exceptionInfo;
         HRESULT expected;
         const wchar_t* description;  // of the error object, where one is expected
@@ -128,6 +129,7 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
          DISPID_VALUE,
          DISPATCH_PROPERTYGET,
          {Object, Number},
+         DISPID_UNKNOWN,
          true,
          DISP_E_BADPARAMCOUNT,
          nullptr},
@@ -136,6 +138,7 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
          DISPID_VALUE,
          DISPATCH_METHOD,
          {Number, Object},
+         DISPID_UNKNOWN,
          true,
          DISP_E_BADPARAMCOUNT,
          nullptr},
@@ -144,6 +147,7 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
          16,
          DISPATCH_METHOD | DISPATCH_PROPERTYGET,
          {Object, Number},
+         DISPID_UNKNOWN,
          true,
          DISP_E_BADPARAMCOUNT,
          nullptr},
@@ -153,6 +157,7 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
          31,
          DISPATCH_METHOD,
          {Number, Object, BadType},
+         DISPID_UNKNOWN,
          true,
          DISP_E_BADVARTYPE,
          nullptr},
@@ -163,7 +168,19 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
          36,
          DISPATCH_METHOD,
          {Words},
+         DISPID_UNKNOWN,
          false,
+         DISP_E_TYPEMISMATCH,
+         nullptr},
+        // Wine's ITypeInfo::Invoke kept its copy of a named argument that came after an
+        // optional parameter left out.
+        {"SaveToFolder with an object named Naming, AllowedExtensions left out",
+         Reached::File,
+         31,
+         DISPATCH_METHOD,
+         {Words, Object},
+         2,
+         true,
          DISP_E_TYPEMISMATCH,
          nullptr},
         {"FormVariableByIndex past the end, no EXCEPINFO",
@@ -171,6 +188,7 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
          3,
          DISPATCH_PROPERTYGET,
          {Number},
+         DISPID_UNKNOWN,
          false,
          DISP_E_EXCEPTION,
          L"Index out of range."},
@@ -204,7 +222,10 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
                 }
             }
             for (std::size_t i = c.arguments.size(); i-- > 0;) reversed.push_back(*arguments[i].Get());
-            DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+            DISPID name = c.lastNamed;
+            const UINT named = c.lastNamed != DISPID_UNKNOWN ? 1 : 0;
+            DISPPARAMS params{reversed.data(), named ? &name : nullptr, static_cast<UINT>(reversed.size()),
+                              named};
             UniqueVariant result;
             EXCEPINFO exception{};
             SetErrorInfo(0, nullptr);
