@@ -153,8 +153,9 @@ private:
 
     // given with the optional parameters its named arguments skip filled in, in gapless;
     // false when it skips none, when its names are ones Invoke leaves no copy of as they
-    // are (out of range, given twice, over a positional argument), or when it skips a
-    // required parameter, which Invoke refuses before it copies anything after it.
+    // are (out of range, given twice, over a positional argument), when it skips a
+    // required parameter, which Invoke refuses before it copies anything after it, or when
+    // filling in would make it longer than the member.
     bool FillSkipped(DISPID id, WORD flags, const DISPPARAMS& given, Gapless& gapless) const {
         if (given.cNamedArgs == 0 || given.rgdispidNamedArgs == nullptr || given.rgvarg == nullptr ||
             given.cNamedArgs > given.cArgs || given.cArgs > Gapless::kMost)
@@ -183,7 +184,9 @@ private:
                 optional[p] = (function.lprgelemdescParam[p].paramdesc.wParamFlags & PARAMFLAG_FOPT) != 0;
             return false;  // the first is the one Invoke calls
         });
-        if (end > parameters) return false;
+        // A put's own name among them is one argument more: Invoke refuses a call longer
+        // than the member only after it copied its arguments, and keeps those copies.
+        if (end > parameters || given.cArgs + skipped > parameters) return false;
         for (UINT p = positional; p < end; ++p) {
             if (!named[p] && !optional[p]) return false;
         }

@@ -117,7 +117,7 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
         DISPID id;
         WORD flags;
         std::vector<Argument> arguments;  // in script order
-        DISPID lastNamed;                 // the parameter the last one names, or DISPID_UNKNOWN
+        std::vector<DISPID> names;        // the parameters the last ones name, the last argument's first
         bool exceptionInfo;
         HRESULT expected;
         const wchar_t* description;  // of the error object, where one is expected
@@ -129,7 +129,7 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
          DISPID_VALUE,
          DISPATCH_PROPERTYGET,
          {Object, Number},
-         DISPID_UNKNOWN,
+         {},
          true,
          DISP_E_BADPARAMCOUNT,
          nullptr},
@@ -138,7 +138,7 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
          DISPID_VALUE,
          DISPATCH_METHOD,
          {Number, Object},
-         DISPID_UNKNOWN,
+         {},
          true,
          DISP_E_BADPARAMCOUNT,
          nullptr},
@@ -147,7 +147,7 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
          16,
          DISPATCH_METHOD | DISPATCH_PROPERTYGET,
          {Object, Number},
-         DISPID_UNKNOWN,
+         {},
          true,
          DISP_E_BADPARAMCOUNT,
          nullptr},
@@ -157,7 +157,7 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
          31,
          DISPATCH_METHOD,
          {Number, Object, BadType},
-         DISPID_UNKNOWN,
+         {},
          true,
          DISP_E_BADVARTYPE,
          nullptr},
@@ -168,7 +168,7 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
          36,
          DISPATCH_METHOD,
          {Words},
-         DISPID_UNKNOWN,
+         {},
          false,
          DISP_E_TYPEMISMATCH,
          nullptr},
@@ -179,7 +179,17 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
          31,
          DISPATCH_METHOD,
          {Words, Object},
-         2,
+         {2},
+         true,
+         DISP_E_TYPEMISMATCH,
+         nullptr},
+        // ... and so did the call that filling the gap made longer than the member.
+        {"SaveToFolder with Folder and Naming named, an object as Naming, and a put's value",
+         Reached::File,
+         31,
+         DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+         {Object, Number, Number},
+         {0, DISPID_PROPERTYPUT, 2},
          true,
          DISP_E_TYPEMISMATCH,
          nullptr},
@@ -188,7 +198,7 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
          3,
          DISPATCH_PROPERTYGET,
          {Number},
-         DISPID_UNKNOWN,
+         {},
          false,
          DISP_E_EXCEPTION,
          L"Index out of range."},
@@ -222,10 +232,9 @@ TEST(ComFuzz, FoundCallsAnswerAndLeakNothing) {
                 }
             }
             for (std::size_t i = c.arguments.size(); i-- > 0;) reversed.push_back(*arguments[i].Get());
-            DISPID name = c.lastNamed;
-            const UINT named = c.lastNamed != DISPID_UNKNOWN ? 1 : 0;
-            DISPPARAMS params{reversed.data(), named ? &name : nullptr, static_cast<UINT>(reversed.size()),
-                              named};
+            std::vector<DISPID> names = c.names;
+            DISPPARAMS params{reversed.data(), names.empty() ? nullptr : names.data(),
+                              static_cast<UINT>(reversed.size()), static_cast<UINT>(names.size())};
             UniqueVariant result;
             EXCEPINFO exception{};
             SetErrorInfo(0, nullptr);
