@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "com/object_context_interfaces.h"
+#include "pagehost/console/memory_report.h"
 #include "tests/support/body_builder.h"
 
 namespace kestrune::test {
@@ -136,14 +137,7 @@ ProcessUse MeasureProcess() {
         // Windows gives the commit charge in both fields; Wine 8 fills only the older one.
         use.privateBytes = counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage;
     }
-    // Wine 8 answers GetProcessHandleCount with 0; there the open handles are counted one
-    // by one (Wine hands out the lowest free values, multiples of 4, so they stay low).
-    if (GetProcessHandleCount(GetCurrentProcess(), &use.handles) && use.handles != 0) return use;
-    use.handles = 0;
-    DWORD flags = 0;
-    for (std::uintptr_t value = 4; value < 0x10000; value += 4) {
-        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++use.handles;
-    }
+    use.handles = OpenHandleCount();
     return use;
 }
 
